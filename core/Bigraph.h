@@ -1,0 +1,112 @@
+// The bigraph record: its upper-triangular Gram matrix, dotted-edge choice, inflation,
+// traversal, shape recognition and the properties report.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "BigIntegerUtils.h"
+
+// A vertex pair, 0-based: i the row, j the column of the chosen entry.
+// (-7, -7) means that no dotted edge is left; callers test only i.
+struct Coeffs {
+  int i;
+  int j;
+};
+
+inline constexpr int kNoEdge = -7;
+
+// A square n x n matrix of BigInteger, n row arrays of n entries each, all zero.
+BigInteger** allocateSqZeroMat(int n);
+// Releases a matrix made by allocateSqZeroMat; missing rows or a missing matrix are skipped.
+void deleteSqMat(int n, BigInteger** m);
+// The Gram matrix of the bigraph of the Nakayama algebra A_n(r); the caller owns it.
+BigInteger** NakayamaBigraph(int n, int r);
+
+// An inflation asked for on a pair that is not a dotted edge. The core does not print or
+// exit: each program words the refusal itself and ends with status 2.
+class InflationRefused : public std::exception {
+ public:
+  enum class Kind { ContinuousEdge, NonConnectedPair };
+  InflationRefused(Kind kind, int lo, int hi) : kind(kind), lo(lo), hi(hi) {}
+  const char* what() const noexcept override { return "inflation refused"; }
+  Kind kind;
+  int lo;  // the two vertices, 1-based, smaller first
+  int hi;
+};
+
+class Bigraph {
+ public:
+  BigInteger** gram = nullptr;
+  int n = 0;
+  bool connected = false;
+  BigInteger dottedEdges;
+  BigInteger solidEdges;
+  bool multipleEdges = false;
+  bool wildEdges = false;
+  std::int16_t dynkinType = 0;     // 0 none, 1 A, 2 D, 3 E
+  std::int16_t euclideanType = 0;  // 0 none, 1 A~, 2 D~, 3 E~
+  bool star = false;
+  bool loopFree = false;
+  bool withCycles = false;
+  bool tree = false;
+  int ramifications = 0;
+  int leaves = 0;
+  int* armLengths = nullptr;
+  int armCount = 0;
+  std::int16_t* visited = nullptr;
+
+  Bigraph();
+  Bigraph(int n, BigInteger** m);  // deep copy of all n x n entries
+  explicit Bigraph(int n);         // n vertices, no edges
+  ~Bigraph();
+  Bigraph(const Bigraph&) = delete;
+  Bigraph& operator=(const Bigraph&) = delete;
+
+  void deleteGram();
+
+  // Dotted-edge choice: each returns the chosen pair or (-7, -7).
+  Coeffs findDottedEdge();                // first dotted edge
+  Coeffs findDottedEdgeWiser();           // first of the highest multiplicity
+  Coeffs findDottedEdgeBackwards();       // last dotted edge
+  Coeffs findDottedEdgeWiserBackwards();  // last of the highest multiplicity
+  Coeffs findDottedEdgeRandomlyFL();      // first or last at random
+  Coeffs findDottedEdgeRandomly();        // any dotted edge at random
+  // Chooses by variant number: 0..5 as above, any other number as 0.
+  Coeffs chooseDottedEdge(int variant);
+
+  // One inflation on the pair. Throws InflationRefused on a solid edge or no edge, and the
+  // integer layer's division-by-zero message on a zero diagonal entry; the matrix is then
+  // left as it was.
+  void inflation(Coeffs c);
+
+  // Call after changing gram by hand, so the per-row dotted counts follow.
+  void refreshEdgeCounts();
+
+  // Traversal and connectivity.
+  void DFS_Visit(int v);
+  bool isConnected();
+  int GoThrough(int from, int start);
+
+  // Shape recognition and its report. The report goes to `out`; `inflationCount` is the
+  // finished run's number of inflations and `bound` the run's bound UIDFpos.
+  void recognizeBigraphProperties();
+  std::string describeProperties(int inflationCount, int bound, std::ostream& out);
+
+ private:
+  bool gramOwned_ = true;        // false after deleteGram
+  bool lowerCleared_ = false;    // entries below the diagonal are all zero
+  std::vector<int> dottedInRow_; // per row: number of positive entries right of the diagonal
+  long long dottedTotal_ = 0;    // sum of dottedInRow_
+  bool countsValid_ = false;
+  std::vector<BigInteger> scratch_;  // new values of vertex j during one inflation
+  BigInteger q_;                     // the quotient of one inflation
+  // (the core implementer may add further private helpers here)
+};
+
+// The program-wide 15-bit random generator of the random edge choices (values 0..32767).
+void seedRandom15(std::uint32_t seed);
+int random15();

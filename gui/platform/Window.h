@@ -1,0 +1,58 @@
+// The window-system interface the graphical program draws and reads keys through; one X11
+// implementation and one offscreen canvas stand behind it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// Colour reference 0x00BBGGRR: red in the low byte, then green, then blue.
+using Colour = std::uint32_t;
+
+struct Rect {
+  int left, top, right, bottom;  // right and bottom exclusive
+};
+
+// The drawing surface of one paint event. Coordinates are client pixels, x right, y down.
+class Surface {
+ public:
+  virtual ~Surface() = default;
+  virtual void fillWhite(const Rect& r) = 0;
+  virtual void setPixel(int x, int y, Colour c) = 0;
+  // A solid straight line of the given width (1 or more), round caps and joins.
+  virtual void line(int x1, int y1, int x2, int y2, int width, Colour c) = 0;
+  // Text with its top-left corner at (x, y), default font, black on an opaque white box.
+  virtual void text(int x, int y, const std::string& s) = 0;
+  // Makes everything drawn so far visible at once.
+  virtual void flush() = 0;
+};
+
+enum class Key { Shift, Escape };
+
+// The area to repaint and the surface to paint it on. The area has already been filled
+// white when the window system asked for erasing.
+using PaintHandler = std::function<void(Surface&, const Rect&)>;
+
+class Window {
+ public:
+  virtual ~Window() = default;
+  // Whether the key is down now, whatever window has the focus.
+  virtual bool keyDown(Key k) = 0;
+  // Handles events until the window is closed; calls onPaint for every paint event, the
+  // first one before any other event. Returns the loop's exit code (0 on close).
+  virtual int run(const PaintHandler& onPaint) = 0;
+};
+
+struct WindowSpec {
+  std::string title;
+  int x = 10, y = 10;             // top-left corner on the screen
+  int width = 600, height = 465;  // client area
+};
+
+// The X11 window; nullptr when no display can be opened.
+std::unique_ptr<Window> openX11Window(const WindowSpec& spec);
+
+}  // namespace platform
