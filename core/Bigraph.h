@@ -55,9 +55,9 @@ class Bigraph {
   bool tree = false;
   int ramifications = 0;
   int leaves = 0;
-  int* armLengths = nullptr;
+  int* armLengths = nullptr;  // owned, made with new[]; the destructor releases it
   int armCount = 0;
-  std::int16_t* visited = nullptr;
+  std::int16_t* visited = nullptr;  // owned, made with new[]; the destructor releases it
 
   Bigraph();
   Bigraph(int n, BigInteger** m);  // deep copy of all n x n entries
@@ -66,6 +66,7 @@ class Bigraph {
   Bigraph(const Bigraph&) = delete;
   Bigraph& operator=(const Bigraph&) = delete;
 
+  // Releases the matrix; gram becomes null, n stays, no edge is left to choose.
   void deleteGram();
 
   // Dotted-edge choice: each returns the chosen pair or (-7, -7).
@@ -97,14 +98,26 @@ class Bigraph {
   std::string describeProperties(int inflationCount, int bound, std::ostream& out);
 
  private:
-  bool gramOwned_ = true;        // false after deleteGram
-  bool lowerCleared_ = false;    // entries below the diagonal are all zero
-  std::vector<int> dottedInRow_; // per row: number of positive entries right of the diagonal
-  long long dottedTotal_ = 0;    // sum of dottedInRow_
-  bool countsValid_ = false;
+  bool gramOwned_ = true;         // false after deleteGram
+  bool lowerCleared_ = false;     // entries below the diagonal are all zero
+  std::vector<int> dottedInRow_;  // per row: number of positive entries right of the diagonal
+  long long dottedTotal_ = 0;     // sum of dottedInRow_
+  bool countsValid_ = false;      // dottedInRow_ and dottedTotal_ describe gram
   std::vector<BigInteger> scratch_;  // new values of vertex j during one inflation
   BigInteger q_;                     // the quotient of one inflation
-  // (the core implementer may add further private helpers here)
+  BigInteger remainder_;             // the remainder left by computing q_
+
+  // The entry between vertices x and y, x != y: the one above the diagonal.
+  BigInteger& edgeEntry(int x, int y) { return x < y ? gram[x][y] : gram[y][x]; }
+  void ensureEdgeCounts();
+  bool lowerTriangleIsZero() const;
+  void clearLowerTriangle();
+  void computeQuotient(int i, int lo, int hi);
+  void recomputeEntriesOf(int i, int j);
+  Coeffs firstDottedInRow(int row) const;
+  Coeffs lastDottedInRow(int row) const;
+  Coeffs highestDotted(bool backwards) const;
+  Coeffs dottedAtSlot(long long slot) const;
 };
 
 // The program-wide 15-bit random generator of the random edge choices (values 0..32767).

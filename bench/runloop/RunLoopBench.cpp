@@ -1,0 +1,118 @@
+// Benchmark of the console run loop (edge choice + inflation, no display) on the shared
+// workloads, against the same loop on GMP, with a table of the ratios at the end.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Bigraph.h"
+#include "GmpRunLoop.h"
+
+namespace {
+
+struct Workload {
+  const char* name;
+  int n, r, m, a;
+};
+
+// The workloads of the shared comparison script: --Nakayama n r k=0 m s=0 a.
+const Workload kWorkloads[] = {
+    {"positive-A200", 200, 2, 0, 0},
+    {"positive-A400", 400, 2, 0, 0},
+    {"bounded-A40r4", 40, 4, 200000, 2},
+    {"wild-A30r4", 30, 4, 1000, 1},
+};
+
+// The console program's timed part: build the record, run, destroy the record.
+RunResult runCoreLoop(const Workload& w, bool wantEntries) {
+  BigInteger** input = NakayamaBigraph(w.n, w.r);
+  auto* b = new Bigraph(w.n, input);
+  deleteSqMat(w.n, input);
+  const int variant = w.a >= 1 && w.a <= 3 ? w.a : 0;
+  RunResult result;
+  for (Coeffs c = b->chooseDottedEdge(variant); c.i != kNoEdge;
+       c = b->chooseDottedEdge(variant)) {
+    b->inflation(c);
+    result.performed.push_back({c.i, c.j});
+    if (static_cast<int>(result.performed.size()) == w.m) break;
+  }
+  if (wantEntries)
+    for (int x = 0; x < b->n; ++x)
+      for (int y = 0; y < b->n; ++y) result.finalEntries.push_back(bigIntegerToString(b->gram[x][y]));
+  delete b;
+  return result;
+}
+
+RunResult runGmp(const Workload& w, bool wantEntries) {
+  return runGmpLoop(w.n, w.r, w.m, w.a, wantEntries);
+}
+
+// Both loops must perform the same pairs and end with the same matrix.
+bool sameRuns(const Workload& w) {
+  const RunResult ours = runCoreLoop(w, true);
+  const RunResult peer = runGmp(w, true);
+  const bool same = ours.performed == peer.performed && ours.finalEntries == peer.finalEntries;
+  std::printf("%-16s %8zu inflations  %s\n", w.name, ours.performed.size(),
+              same ? "same pairs and matrix as GMP" : "DIFFERS FROM GMP");
+  return same;
+}
+
+void benchCore(benchmark::State& state, const Workload* w) {
+  for (auto _ : state) benchmark::DoNotOptimize(runCoreLoop(*w, false).performed.size());
+}
+
+void benchGmp(benchmark::State& state, const Workload* w) {
+  for (auto _ : state) benchmark::DoNotOptimize(runGmp(*w, false).performed.size());
+}
+
+// Keeps the median (or the only) real time of every benchmark for the ratio table.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      const bool aggregate = run.run_type == Run::RT_Aggregate;
+      if (aggregate && run.aggregate_name != "median") continue;
+      std::string name = run.run_name.function_name;
+      if (aggregate || seconds_.count(name) == 0 || !hasMedian_[name])
+        seconds_[name] = run.GetAdjustedRealTime() / 1000.0;  // the unit is milliseconds
+      if (aggregate) hasMedian_[name] = true;
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void printRatios() const {
+    std::printf("\n%-16s %10s %10s %8s\n", "workload", "core s", "gmp s", "ratio");
+    for (const Workload& w : kWorkloads) {
+      const auto ours = seconds_.find(std::string("core/") + w.name);
+      const auto peer = seconds_.find(std::string("gmp/") + w.name);
+      if (ours == seconds_.end() || peer == seconds_.end()) continue;
+      std::printf("%-16s %10.4f %10.4f %8.2f\n", w.name, ours->second, peer->second,
+                  ours->second / peer->second);
+    }
+  }
+
+ private:
+  std::map<std::string, double> seconds_;
+  std::map<std::string, bool> hasMedian_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  bool allSame = true;
+  for (const Workload& w : kWorkloads) allSame = sameRuns(w) && allSame;
+  if (!allSame) return 1;
+  for (const Workload& w : kWorkloads) {
+    benchmark::RegisterBenchmark((std::string("core/") + w.name).c_str(), benchCore, &w)
+        ->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark((std::string("gmp/") + w.name).c_str(), benchGmp, &w)
+        ->Unit(benchmark::kMillisecond)->UseRealTime();
+  }
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.printRatios();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,19 @@
+// The program-wide 15-bit random generator behind the random edge choices.
+#include <cstdint>
+
+#include "Bigraph.h"
+
+namespace {
+
+// A linear congruential generator whose output is bits 16..30 of the state, so every value lies
+// in 0..32767 whatever the C library's rand() range is. The state starts as after a seed of 1.
+std::uint32_t randomState = 1;
+
+}  // namespace
+
+void seedRandom15(std::uint32_t seed) { randomState = seed; }
+
+int random15() {
+  randomState = randomState * 214013u + 2531011u;
+  return static_cast<int>((randomState >> 16) & 0x7fffu);
+}

@@ -1,0 +1,74 @@
+// Helpers shared by the core tests: building matrices and bigraphs from small integers, reading
+// them back, and snapshots for "left as it was" checks.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Bigraph.h"
+
+namespace gramtest {
+
+using IntRows = std::vector<std::vector<int>>;
+
+// A matrix made by allocateSqZeroMat holding the given rows (all of the same length n).
+inline BigInteger** makeMatrix(const IntRows& rows) {
+  const int n = static_cast<int>(rows.size());
+  BigInteger** m = allocateSqZeroMat(n);
+  for (int x = 0; x < n; ++x)
+    for (int y = 0; y < n; ++y) m[x][y] = BigInteger(rows[x][y]);
+  return m;
+}
+
+// A bigraph built the way the front ends do it: copy the matrix, release the input.
+inline std::unique_ptr<Bigraph> makeBigraph(const IntRows& rows) {
+  BigInteger** m = makeMatrix(rows);
+  auto b = std::make_unique<Bigraph>(static_cast<int>(rows.size()), m);
+  deleteSqMat(static_cast<int>(rows.size()), m);
+  return b;
+}
+
+// The whole matrix as ints; the entries must fit.
+inline IntRows asInts(int n, BigInteger** m) {
+  IntRows rows(n, std::vector<int>(n));
+  for (int x = 0; x < n; ++x)
+    for (int y = 0; y < n; ++y) rows[x][y] = m[x][y].toInt();
+  return rows;
+}
+
+inline IntRows asInts(const Bigraph& b) { return asInts(b.n, b.gram); }
+
+// A deep copy of all n x n entries, row after row.
+inline std::vector<BigInteger> snapshot(const Bigraph& b) {
+  std::vector<BigInteger> all;
+  for (int x = 0; x < b.n; ++x)
+    for (int y = 0; y < b.n; ++y) all.push_back(b.gram[x][y]);
+  return all;
+}
+
+inline bool sameEntries(const Bigraph& b, const std::vector<BigInteger>& before) {
+  if (before.size() != static_cast<std::size_t>(b.n) * b.n) return false;
+  for (int x = 0; x < b.n; ++x)
+    for (int y = 0; y < b.n; ++y)
+      if (!(b.gram[x][y] == before[static_cast<std::size_t>(x) * b.n + y])) return false;
+  return true;
+}
+
+// 2^bits + add, for entries wider than one block.
+inline BigInteger powerOfTwoPlus(int bits, int add) {
+  BigInteger v(1);
+  const BigInteger two(2);
+  for (int k = 0; k < bits; ++k) v = v * two;
+  return v + BigInteger(add);
+}
+
+inline std::string toString(Coeffs c) {
+  return "(" + std::to_string(c.i) + ", " + std::to_string(c.j) + ")";
+}
+
+}  // namespace gramtest
+
+// Lets GoogleTest compare and print pairs.
+inline bool operator==(Coeffs a, Coeffs b) { return a.i == b.i && a.j == b.j; }
+inline void PrintTo(Coeffs c, std::ostream* os) { *os << gramtest::toString(c); }

@@ -1,0 +1,248 @@
+// Differential test of the run: random small bigraphs run with every rule against a plain
+// reference (full scan per choice, fresh matrix per inflation), step by step.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "GramTestHelpers.h"
+
+using gramtest::sameEntries;
+using gramtest::snapshot;
+
+namespace {
+
+const Coeffs kNone{kNoEdge, kNoEdge};
+using Matrix = std::vector<std::vector<BigInteger>>;
+
+// The reference: the rules and the step written out as plainly as possible.
+namespace reference {
+
+Coeffs first(const Matrix& g) {
+  const int n = static_cast<int>(g.size());
+  for (int i = 0; i < n; ++i)
+    for (int j = i + 1; j < n; ++j)
+      if (g[i][j] > BigInteger(0)) return {i, j};
+  return kNone;
+}
+
+Coeffs last(const Matrix& g) {
+  const int n = static_cast<int>(g.size());
+  for (int i = n - 1; i >= 0; --i)
+    for (int j = n - 1; j > i; --j)
+      if (g[i][j] > BigInteger(0)) return {i, j};
+  return kNone;
+}
+
+// Running maximum from zero; only a strictly greater entry replaces the remembered pair.
+Coeffs highest(const Matrix& g, bool backwards) {
+  const int n = static_cast<int>(g.size());
+  BigInteger maximum(0);
+  Coeffs where = kNone;
+  auto visit = [&](int i, int j) {
+    if (g[i][j] > maximum) {
+      maximum = g[i][j];
+      where = {i, j};
+    }
+  };
+  if (backwards) {
+    for (int i = n - 1; i >= 0; --i)
+      for (int j = n - 1; j > i; --j) visit(i, j);
+  } else {
+    for (int i = 0; i < n; ++i)
+      for (int j = i + 1; j < n; ++j) visit(i, j);
+  }
+  return maximum > BigInteger(0) ? where : kNone;
+}
+
+Coeffs anyAtRandom(const Matrix& g) {
+  const int n = static_cast<int>(g.size());
+  std::vector<Coeffs> list;
+  for (int i = 0; i < n; ++i)
+    for (int j = i + 1; j < n; ++j)
+      if (g[i][j] > BigInteger(0)) list.push_back({i, j});
+  if (list.empty()) return kNone;
+  return list[random15() % list.size()];
+}
+
+Coeffs choose(const Matrix& g, int variant) {
+  switch (variant) {
+    case 1: return highest(g, false);
+    case 2: return last(g);
+    case 3: return highest(g, true);
+    case 4: return random15() < 16383 ? first(g) : last(g);
+    case 5: return anyAtRandom(g);
+    default: return first(g);
+  }
+}
+
+BigInteger& entry(Matrix& g, int x, int y) { return x < y ? g[x][y] : g[y][x]; }
+
+// A fresh matrix: diagonal copied, pair negated, vertex j recomputed, the rest copied; the
+// lower triangle stays zero. Throws the division-by-zero message like the step does.
+Matrix inflate(Matrix& g, Coeffs c) {
+  const int n = static_cast<int>(g.size());
+  const int i = c.i, j = c.j, lo = std::min(i, j), hi = std::max(i, j);
+  Matrix next(n, std::vector<BigInteger>(n));
+  for (int k = 0; k < n; ++k) next[k][k] = g[k][k];
+  next[lo][hi] = -g[lo][hi];
+  for (int x = 0; x < n; ++x) {
+    if (x == i || x == j) continue;
+    entry(next, x, i) = entry(g, x, i);
+    const BigInteger q = g[lo][hi] / g[i][i];
+    entry(next, x, j) = entry(g, x, j) - entry(g, x, i) * q;
+  }
+  for (int x = 0; x < n; ++x)
+    for (int y = x + 1; y < n; ++y)
+      if (x != i && x != j && y != i && y != j) next[x][y] = g[x][y];
+  return next;
+}
+
+}  // namespace reference
+
+struct RandomBigraph {
+  int n;
+  Matrix g;
+};
+
+// Entries -3..3 everywhere off the diagonal (the lower triangle too); diagonal mostly 1,
+// sometimes 2, -2 or 0.
+RandomBigraph randomBigraph(std::mt19937& rng) {
+  const int n = std::uniform_int_distribution<int>(2, 7)(rng);
+  std::uniform_int_distribution<int> entryValue(-3, 3), percent(0, 99);
+  RandomBigraph b{n, Matrix(n, std::vector<BigInteger>(n))};
+  for (int x = 0; x < n; ++x) {
+    for (int y = 0; y < n; ++y) {
+      if (x != y) {
+        b.g[x][y] = BigInteger(entryValue(rng));
+        continue;
+      }
+      const int p = percent(rng);
+      b.g[x][y] = BigInteger(p < 85 ? 1 : p < 91 ? 2 : p < 96 ? -2 : 0);
+    }
+  }
+  return b;
+}
+
+std::unique_ptr<Bigraph> toBigraph(const Matrix& g) {
+  const int n = static_cast<int>(g.size());
+  BigInteger** m = allocateSqZeroMat(n);
+  for (int x = 0; x < n; ++x)
+    for (int y = 0; y < n; ++y) m[x][y] = g[x][y];
+  auto b = std::make_unique<Bigraph>(n, m);
+  deleteSqMat(n, m);
+  return b;
+}
+
+bool sameMatrix(const Bigraph& b, const Matrix& g) {
+  for (int x = 0; x < b.n; ++x)
+    for (int y = 0; y < b.n; ++y)
+      if (b.gram[x][y] != g[x][y]) return false;
+  return true;
+}
+
+bool tooWide(const Matrix& g) {
+  for (const auto& row : g)
+    for (const BigInteger& v : row)
+      if (v.magnitude.length > 16) return true;
+  return false;
+}
+
+// Asks for an inflation on a pair that is not a dotted edge, if there is one, and checks the
+// refusal and that nothing changed.
+void checkRefusal(Bigraph& b, std::mt19937& rng) {
+  const int n = b.n;
+  const int x = std::uniform_int_distribution<int>(0, n - 1)(rng);
+  int y = std::uniform_int_distribution<int>(0, n - 2)(rng);
+  if (y >= x) ++y;
+  const BigInteger& v = b.gram[std::min(x, y)][std::max(x, y)];
+  if (v.sign > 0) return;
+  const auto before = snapshot(b);
+  const auto kind = v.sign < 0 ? InflationRefused::Kind::ContinuousEdge
+                               : InflationRefused::Kind::NonConnectedPair;
+  try {
+    b.inflation({x, y});
+    ADD_FAILURE() << "no refusal on (" << x << ", " << y << ")";
+  } catch (const InflationRefused& refused) {
+    EXPECT_EQ(refused.kind, kind);
+    EXPECT_EQ(refused.lo, std::min(x, y) + 1);
+    EXPECT_EQ(refused.hi, std::max(x, y) + 1);
+  }
+  EXPECT_TRUE(sameEntries(b, before));
+}
+
+// One run of up to 200 steps; returns false after the first difference.
+bool runBoth(const Matrix& start, int variant, std::uint32_t seed, std::mt19937& rng) {
+  auto b = toBigraph(start);
+  Matrix g = start;
+  for (int step = 0; step < 200 && !tooWide(g); ++step) {
+    SCOPED_TRACE(testing::Message() << "step " << step);
+    const std::uint32_t drawSeed = seed * 7919u + static_cast<std::uint32_t>(step);
+    seedRandom15(drawSeed);
+    const Coeffs chosen = b->chooseDottedEdge(variant);
+    seedRandom15(drawSeed);
+    const Coeffs expected = reference::choose(g, variant);
+    EXPECT_EQ(chosen, expected);
+    if (!(chosen == expected)) return false;
+    if (chosen.i == kNoEdge) return true;
+    if (step % 5 == 0) checkRefusal(*b, rng);
+
+    std::optional<std::string> expectedError;
+    Matrix next;
+    try {
+      next = reference::inflate(g, chosen);
+    } catch (const char* message) {
+      expectedError = message;
+    }
+    const auto before = snapshot(*b);
+    try {
+      b->inflation(chosen);
+      EXPECT_FALSE(expectedError.has_value()) << "no error raised";
+    } catch (const char* message) {
+      EXPECT_EQ(expectedError.value_or("(none)"), message);
+      EXPECT_TRUE(sameEntries(*b, before)) << "a failing step changed the matrix";
+      return !testing::Test::HasFailure();
+    }
+    if (expectedError.has_value()) return false;
+    g = std::move(next);
+    EXPECT_TRUE(sameMatrix(*b, g));
+    if (testing::Test::HasFailure()) return false;
+  }
+  return true;
+}
+
+TEST(RunDifferential, EveryRuleMatchesThePlainReference) {
+  std::mt19937 rng(20240607);
+  for (int graph = 0; graph < 2500; ++graph) {
+    const RandomBigraph start = randomBigraph(rng);
+    for (int variant = 0; variant <= 5; ++variant) {
+      SCOPED_TRACE(testing::Message() << "graph " << graph << ", n " << start.n
+                                      << ", variant " << variant);
+      ASSERT_TRUE(runBoth(start.g, variant, static_cast<std::uint32_t>(graph), rng));
+    }
+  }
+}
+
+// Nakayama bigraphs run to the end with the deterministic rules give the same pairs and
+// matrices as the reference.
+TEST(RunDifferential, NakayamaRunsMatchThePlainReference) {
+  std::mt19937 rng(7);
+  for (int n = 2; n <= 12; ++n) {
+    for (int r = 2; r <= 5; ++r) {
+      BigInteger** m = NakayamaBigraph(n, r);
+      Matrix g(n, std::vector<BigInteger>(n));
+      for (int x = 0; x < n; ++x)
+        for (int y = 0; y < n; ++y) g[x][y] = m[x][y];
+      deleteSqMat(n, m);
+      for (int variant = 0; variant <= 5; ++variant) {
+        SCOPED_TRACE(testing::Message() << "n " << n << ", r " << r << ", variant " << variant);
+        ASSERT_TRUE(runBoth(g, variant, static_cast<std::uint32_t>(n * 100 + r), rng));
+      }
+    }
+  }
+}
+
+}  // namespace
