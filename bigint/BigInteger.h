@@ -1,0 +1,171 @@
+// BigInteger: a signed integer of unbounded size, a sign and a BigUnsigned magnitude.
+#pragma once
+
+#include <cstdint>
+#include <utility>
+
+#include "BigUnsigned.h"
+
+// Value = sign * magnitude; sign is zero exactly when the magnitude is zero. Division is floor
+// division: the quotient rounds toward negative infinity and the remainder has the sign of the
+// divisor (or is zero). Two-operand operations write into the object they are called on, which
+// may be one of the operands.
+class BigInteger {
+ public:
+  typedef BigUnsigned::Blk Blk;
+  typedef BigUnsigned::Index Index;
+  typedef BigUnsigned::CompareResult CompareResult;
+  static constexpr CompareResult less = BigUnsigned::less;
+  static constexpr CompareResult equal = BigUnsigned::equal;
+  static constexpr CompareResult greater = BigUnsigned::greater;
+  enum Sign : std::int32_t { negative = -1, zero = 0, positive = 1 };
+
+  Sign sign;
+  BigUnsigned magnitude;
+
+  BigInteger() noexcept : sign(zero) {}
+  BigInteger(const BigInteger& x) = default;
+  BigInteger(BigInteger&& x) noexcept : sign(x.sign), magnitude(std::move(x.magnitude)) {
+    x.sign = zero;
+  }
+  // Copy assignment reuses this object's array when it is large enough.
+  BigInteger& operator=(const BigInteger& x) {
+    if (this != &x) {
+      if (x.magnitude.length == 1 && magnitude.capacity >= 1) {
+        magnitude.blocks[0] = x.magnitude.blocks[0];
+        magnitude.length = 1;
+      } else {
+        magnitude = x.magnitude;
+      }
+      sign = x.sign;
+    }
+    return *this;
+  }
+  BigInteger& operator=(BigInteger&& x) noexcept {
+    if (this != &x) {
+      magnitude = std::move(x.magnitude);
+      sign = x.sign;
+      x.sign = zero;
+      x.magnitude.length = 0;
+    }
+    return *this;
+  }
+  ~BigInteger() = default;
+
+  // The n blocks b with the sign s; s must be positive or negative unless the blocks are zero.
+  BigInteger(const Blk* b, Index n, Sign s);
+  // x with the sign s, under the same rule.
+  BigInteger(const BigUnsigned& x, Sign s);
+  // x as a non-negative value.
+  BigInteger(const BigUnsigned& x) : sign(x.isZero() ? zero : positive), magnitude(x) {}
+
+  // From primitives; 64-bit values may need two blocks. The magnitude of the most negative
+  // value of a width is taken in unsigned arithmetic (2^31 for int).
+  BigInteger(unsigned long x) : sign(x ? positive : zero), magnitude(x) {}
+  BigInteger(unsigned long long x) : sign(x ? positive : zero), magnitude(x) {}
+  BigInteger(unsigned int x) : sign(x ? positive : zero), magnitude(x) {}
+  BigInteger(unsigned short x) : sign(x ? positive : zero), magnitude(x) {}
+  BigInteger(long x) : sign(signOf(x)), magnitude(magnitudeOf(x)) {}
+  BigInteger(long long x) : sign(signOf(x)), magnitude(magnitudeOf(x)) {}
+  BigInteger(int x) : sign(signOf(x)), magnitude(magnitudeOf(x)) {}
+  BigInteger(short x) : sign(signOf(x)), magnitude(magnitudeOf(x)) {}
+
+  // Conversions to primitives; a value that does not fit raises an error.
+  unsigned long toUnsignedLong() const;
+  long toLong() const;
+  unsigned int toUnsignedInt() const;
+  int toInt() const {
+    if (sign == zero) return 0;
+    if (magnitude.length == 1) {
+      Blk v = magnitude.blocks[0];
+      if (sign == positive && v <= 0x7FFFFFFFu) return int(v);
+      if (sign == negative && v <= 0x80000000u) return int(-std::int64_t(v));
+    }
+    throw "BigInteger::to<Primitive>: Value is too big to fit in the requested type";
+  }
+  unsigned short toUnsignedShort() const;
+  short toShort() const;
+
+  Sign getSign() const { return sign; }
+  const BigUnsigned& getMagnitude() const { return magnitude; }
+  Index getLength() const { return magnitude.length; }
+  Index getCapacity() const { return magnitude.capacity; }
+  Blk getBlock(Index i) const { return magnitude.getBlock(i); }
+  bool isZero() const { return sign == zero; }
+
+  CompareResult compareTo(const BigInteger& x) const {
+    if (sign != x.sign) return sign < x.sign ? less : greater;
+    switch (sign) {
+      case zero: return equal;
+      case positive: return magnitude.compareTo(x.magnitude);
+      case negative: return CompareResult(-int(magnitude.compareTo(x.magnitude)));
+      default: throw "BigInteger internal error";
+    }
+  }
+  bool operator==(const BigInteger& x) const {
+    return sign == x.sign && magnitude == x.magnitude;
+  }
+  bool operator!=(const BigInteger& x) const { return !operator==(x); }
+  bool operator<(const BigInteger& x) const { return compareTo(x) == less; }
+  bool operator<=(const BigInteger& x) const { return compareTo(x) != greater; }
+  bool operator>=(const BigInteger& x) const { return compareTo(x) != less; }
+  bool operator>(const BigInteger& x) const { return compareTo(x) == greater; }
+
+  // this = a + b, a - b, a * b, -a.
+  void add(const BigInteger& a, const BigInteger& b);
+  void subtract(const BigInteger& a, const BigInteger& b);
+  void multiply(const BigInteger& a, const BigInteger& b);
+  void negate(const BigInteger& a) {
+    if (this != &a) magnitude = a.magnitude;
+    sign = Sign(-a.sign);
+  }
+
+  // Floor division. On entry this object holds the dividend; on exit it holds the remainder
+  // and q the quotient. A zero divisor leaves the dividend and makes q zero.
+  void divideWithRemainder(const BigInteger& b, BigInteger& q);
+
+  // Helpers for allocation-free loops (the inflation step):
+  // this = this - a * b, correct when any of the three are the same object; no allocation
+  // when this object's capacity is large enough.
+  void subtractProduct(const BigInteger& a, const BigInteger& b);
+  // this = -this.
+  void negateInPlace() { sign = Sign(-sign); }
+  // Exchanges the two values (and their arrays).
+  void swap(BigInteger& x) noexcept {
+    std::swap(sign, x.sign);
+    magnitude.swapArrays(x.magnitude);
+  }
+
+  BigInteger operator+(const BigInteger& x) const { BigInteger r; r.add(*this, x); return r; }
+  BigInteger operator-(const BigInteger& x) const { BigInteger r; r.subtract(*this, x); return r; }
+  BigInteger operator*(const BigInteger& x) const { BigInteger r; r.multiply(*this, x); return r; }
+  BigInteger operator/(const BigInteger& x) const;
+  BigInteger operator%(const BigInteger& x) const;
+  BigInteger operator-() const { BigInteger r; r.negate(*this); return r; }
+
+  BigInteger& operator+=(const BigInteger& x) { add(*this, x); return *this; }
+  BigInteger& operator-=(const BigInteger& x) { subtract(*this, x); return *this; }
+  BigInteger& operator*=(const BigInteger& x) { multiply(*this, x); return *this; }
+  BigInteger& operator/=(const BigInteger& x);
+  BigInteger& operator%=(const BigInteger& x);
+
+  // Add or subtract one in place.
+  void operator++();
+  void operator++(int) { operator++(); }
+  void operator--();
+  void operator--(int) { operator--(); }
+
+ private:
+  template <class X> static Sign signOf(X x) { return x > 0 ? positive : (x < 0 ? negative : zero); }
+  template <class X> static std::uint64_t magnitudeOf(X x) {
+    std::uint64_t v = std::uint64_t(std::int64_t(x));
+    return x < 0 ? std::uint64_t(0) - v : v;
+  }
+  template <class X> X convertToUnsignedPrimitive() const;
+  template <class X, class UX> X convertToSignedPrimitive() const;
+  void addMagnitudes(const BigInteger& a, const BigInteger& b, Sign bSign);
+  void divideOneBlocks(const BigInteger& b, BigInteger& q);
+  void subtractBlockMultiple(const BigUnsigned& x, Blk m, Sign productSign);
+};
+
+inline void swap(BigInteger& a, BigInteger& b) noexcept { a.swap(b); }

@@ -1,0 +1,104 @@
+// Word-level kernels on runs of 32-bit blocks: carry chains, one-block multiply and divide,
+// long multiplication (schoolbook and Karatsuba) and long division (Knuth's Algorithm D).
+#pragma once
+
+#include <cstdint>
+
+namespace blockkernels {
+
+typedef std::uint32_t Blk;
+typedef std::uint32_t Index;
+typedef std::uint64_t Wide;
+
+// Below this many blocks in the shorter operand, multiplication is schoolbook.
+extern Index karatsubaThreshold;
+
+// Compares two runs of n blocks: -1, 0 or +1.
+inline int compareRuns(const Blk* a, const Blk* b, Index n) {
+  for (Index i = n; i-- > 0;) {
+    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+  }
+  return 0;
+}
+
+// r = a + b over n blocks; returns the carry out. r may be a or b.
+inline Blk addRuns(Blk* r, const Blk* a, const Blk* b, Index n) {
+  Wide carry = 0;
+  for (Index i = 0; i < n; ++i) {
+    Wide t = Wide(a[i]) + b[i] + carry;
+    r[i] = Blk(t);
+    carry = t >> 32;
+  }
+  return Blk(carry);
+}
+
+// r = a + c over n blocks, c a single carry block; returns the carry out. r may be a.
+inline Blk addCarry(Blk* r, const Blk* a, Index n, Blk c) {
+  Index i = 0;
+  for (; i < n && c != 0; ++i) {
+    Wide t = Wide(a[i]) + c;
+    r[i] = Blk(t);
+    c = Blk(t >> 32);
+  }
+  if (r != a) {
+    for (; i < n; ++i) r[i] = a[i];
+  }
+  return c;
+}
+
+// r = a + b with an >= bn, r of an blocks; returns the carry out. r may be a or b.
+inline Blk addUnequal(Blk* r, const Blk* a, Index an, const Blk* b, Index bn) {
+  Blk c = addRuns(r, a, b, bn);
+  return addCarry(r + bn, a + bn, an - bn, c);
+}
+
+// r = a - b over n blocks; returns the borrow out. r may be a or b.
+inline Blk subRuns(Blk* r, const Blk* a, const Blk* b, Index n) {
+  Wide borrow = 0;
+  for (Index i = 0; i < n; ++i) {
+    Wide t = Wide(a[i]) - b[i] - borrow;
+    r[i] = Blk(t);
+    borrow = (t >> 32) & 1;
+  }
+  return Blk(borrow);
+}
+
+// r = a - c over n blocks; returns the borrow out. r may be a.
+inline Blk subBorrow(Blk* r, const Blk* a, Index n, Blk c) {
+  Index i = 0;
+  for (; i < n && c != 0; ++i) {
+    Wide t = Wide(a[i]) - c;
+    r[i] = Blk(t);
+    c = Blk((t >> 32) & 1);
+  }
+  if (r != a) {
+    for (; i < n; ++i) r[i] = a[i];
+  }
+  return c;
+}
+
+// r = a - b with an >= bn, r of an blocks; returns the borrow out. r may be a or b.
+inline Blk subUnequal(Blk* r, const Blk* a, Index an, const Blk* b, Index bn) {
+  Blk c = subRuns(r, a, b, bn);
+  return subBorrow(r + bn, a + bn, an - bn, c);
+}
+
+// r = a * m over n blocks; returns the high block. r may be a.
+Blk mulBlock(Blk* r, const Blk* a, Index n, Blk m);
+// r += a * m over n blocks; returns the carry block.
+Blk addMulBlock(Blk* r, const Blk* a, Index n, Blk m);
+// r -= a * m over n blocks; returns the borrow block.
+Blk subMulBlock(Blk* r, const Blk* a, Index n, Blk m);
+// q = a / d over n blocks (d != 0); returns the remainder. q may be a.
+Blk divBlock(Blk* q, const Blk* a, Index n, Blk d);
+
+// r = a * b, r of an + bn blocks, not overlapping a or b; an, bn >= 1.
+void multiplyRuns(Blk* r, const Blk* a, Index an, const Blk* b, Index bn);
+// Schoolbook product only (used below the Karatsuba threshold and to measure it).
+void multiplySchoolbook(Blk* r, const Blk* a, Index an, const Blk* b, Index bn);
+
+// Long division of a (an blocks) by b (bn >= 2 blocks, top block non-zero, an >= bn):
+// q gets an - bn + 1 blocks, r gets bn blocks. q and r do not overlap a, b or each other.
+void divideRuns(Blk* q, Blk* r, const Blk* a, Index an, const Blk* b, Index bn);
+
+}  // namespace blockkernels
