@@ -1,0 +1,226 @@
+// The front end of velorin: command line, dialogue, run parameters, bound and bigraph.
+#include "FrontEnd.h"
+
+#include <stdio_ext.h>
+
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "DialogueInput.h"
+
+namespace velorin {
+namespace {
+
+constexpr int kDefaultVariant = 2;
+
+// Owns an input matrix until the bigraph has copied it.
+class InputMatrix {
+ public:
+  InputMatrix() = default;
+  ~InputMatrix() { deleteSqMat(n_, m_); }
+  InputMatrix(const InputMatrix&) = delete;
+  InputMatrix& operator=(const InputMatrix&) = delete;
+  void reset(int n, BigInteger** m) {
+    deleteSqMat(n_, m_);
+    n_ = n;
+    m_ = m;
+  }
+  int n() const { return n_; }
+  BigInteger** get() const { return m_; }
+
+ private:
+  int n_ = 0;
+  BigInteger** m_ = nullptr;
+};
+
+// Writes a prompt and makes it visible before the read that follows.
+void prompt(std::ostream& out, const char* text) {
+  out << text;
+  out.flush();
+}
+
+bool isNakayama(const char* arg) { return std::strcmp(arg, "--Nakayama") == 0; }
+
+// The Nakayama matrix, refusing a negative or unallocatable vertex count.
+BigInteger** nakayamaMatrix(int n, int r) {
+  checkMatrixFits(n);
+  try {
+    return NakayamaBigraph(n, r);
+  } catch (const std::bad_alloc&) {
+    throw InputError("The matrix of " + std::to_string(n) + " vertices does not fit in memory.");
+  }
+}
+
+// The optional run parameters of "--Nakayama n r k m s w a p", at their fixed positions.
+void readNakayamaParameters(int argc, const char* const argv[], RunParameters& params) {
+  if (argc > 4) {
+    params.every = argumentNumber(argv[4]);
+    params.maxsteps = argumentNumber(argv[5]);
+    if (params.every > 0) params.wait = argumentNumber(argv[6]);
+  }
+  if (argc > 7) params.thickLines = argumentNumber(argv[7]);
+  if (argc > 8) params.findDottedEdgeAlgorithm = argumentNumber(argv[8]);
+  if (argc > 9) params.printInfls = argumentNumber(argv[9]);
+}
+
+void readDialogueParameters(DialogueReader& reader, std::ostream& out, RunParameters& params) {
+  prompt(out,
+         "Display bigraph every k inflations (k <= 0 means: display only final effect):\nk = ");
+  params.every = reader.readInt("k");
+  prompt(out,
+         "Execute max. m inflations\n (m = 0: execute until no dotted edges; -1: execute max. "
+         "UIDFpos(n)=O(n^2) inflations; -2: as -1 & display UIDFpos(n)):\nm = ");
+  params.maxsteps = reader.readInt("m");
+  if (params.every > 0) {
+    prompt(out, "Wait s miliseconds after each display:\ns = ");
+    params.wait = reader.readInt("s");
+    prompt(out, "Display multiple edges thick (1 = yes, 0 = no): ");
+    params.thickLines = reader.readInt("w");
+  }
+  prompt(out,
+         "Variant of the algorithm:\n 0 = first dotted,\n 1 = first highest dotted,\n 2 = last "
+         "dotted,\n 3 = last highest dotted,\n 4 = first or last, randomly,\n 5 = random dotted "
+         "(see \"--help\" for details).\n");
+  params.findDottedEdgeAlgorithm = reader.readInt("a");
+  prompt(out, "Print inflations on std output (1 = yes, 0 = no): ");
+  params.printInfls = reader.readInt("p");
+}
+
+// Builds the bigraph from its matrix; the caller releases the matrix afterwards.
+void adoptMatrix(RunState& state, const InputMatrix& input) {
+  try {
+    state.bigraph = std::make_unique<Bigraph>(input.n(), input.get());
+  } catch (const std::bad_alloc&) {
+    throw InputError("The matrix of " + std::to_string(input.n()) +
+                     " vertices does not fit in memory.");
+  }
+}
+
+// The dialogue: vertex count, matrix, parameters.
+void readDialogue(std::FILE* in, std::ostream& out, RunParameters& params, InputMatrix& input) {
+  DialogueReader reader(in);
+  out << "(Hint:  run \"velorin --help\" to see documentation)\n";
+  prompt(out, "Number of vertices: ");
+  const int n = reader.readInt("the number of vertices");
+  input.reset(n, allocateInputMatrix(n));
+  prompt(out, "Upper triangular Gram matrix:\n");
+  reader.readMatrix(n, input.get());
+  readDialogueParameters(reader, out, params);
+  // The rest of the last input line is not left behind for whatever reads after us.
+  __fpurge(in);
+}
+
+// Reads the bigraph and the parameters; false after bad arguments (already reported).
+bool readInput(int argc, const char* const argv[], std::FILE* in, std::ostream& out,
+               RunParameters& params, InputMatrix& input) {
+  if (argc <= 1) {
+    readDialogue(in, out, params, input);
+    return true;
+  }
+  if (!isNakayama(argv[1]) || !nakayamaArgumentsComplete(argc, argv)) {
+    out << kBadArguments;
+    return false;
+  }
+  const int n = argumentNumber(argv[2]);
+  const int r = argumentNumber(argv[3]);
+  input.reset(n, nakayamaMatrix(n, r));
+  readNakayamaParameters(argc, argv, params);
+  return true;
+}
+
+}  // namespace
+
+const char* helpText() {
+  return "Possible arguments for \"velorin\" program:\n"
+         "1) without arguments - introducing a bigraph by hand:\n"
+         "   Program asks for the number of vertices and next,\n"
+         "   for a non-symmetric upper triangular Gram matrix\n"
+         "   (coeffs separated by space, rows separated by newline).\n"
+         "   After this, program asks also for parameters k, m, s, w, a, p\n   (cf. below).\n"
+         "2) --Nakayama n r:\n"
+         "   Program computes the bigraph associated with Nakayama algebra A_n(r).\n"
+         "Optional parameters to 2): k m s w a p\n"
+         "   k: display bigraph every k inflations\n"
+         "      (k <= 0 means: display only final effect);\n"
+         "   m: execute max. m inflations\n"
+         "      (m =  0 means: execute until no dotted edges;\n"
+         "       m = -1 means: execute at most UIDFpos(n)=O(n^2) inflations;\n"
+         "       m = -2 means: as -1 & display the value UIDFpos(n));\n"
+         "   s: wait s miliseconds after each display\n"
+         "      (if k <= 0, s is ignored);\n"
+         "   w: 1 = display multiple edges thick, 0 = normal edges\n"
+         "      (if k <= 0, w is ignored; if w omitted, its default value is 1);\n"
+         "   a: variant of the algorithm: way of choosing edges for the inflation:\n"
+         "      0 = choose first dotted edge,\n"
+         "      1 = choose first dotted edge with the highest multiplicity\n"
+         "          (potentially slightly slower, but in most cases the same\n"
+         "          fast as above; different behavior in \"wild cases\")\n"
+         "      2 = choose last dotted edge (seems to be faster on Nakayamas),\n"
+         "      3 = choose last dotted edge with the highest multiplicity,\n"
+         "      4 = choose first or last dotted edge, randomly (nondeterministic!),\n"
+         "      5 = choose random dotted edge (nondeterministic!)\n"
+         "      (if a omitted, its default value is 2);\n"
+         "   p: 1 = print inflations also on std output, 0 = don't print\n"
+         "      (if p omitted, its default value is 1).\n"
+         "Hint: press <Esc> during computation to terminate.\n"
+         "                                                    Enjoy!";
+}
+
+void normaliseParameters(RunParameters& params) {
+  if (params.thickLines != 0) params.thickLines = 1;
+  if (params.printInfls != 0) params.printInfls = 1;
+  // Compared as unsigned, so every negative variant is unknown too.
+  if (static_cast<unsigned>(params.findDottedEdgeAlgorithm) > 5u)
+    params.findDottedEdgeAlgorithm = kDefaultVariant;
+}
+
+std::string echoLine(const RunParameters& p) {
+  char line[256];
+  std::snprintf(line, sizeof line,
+                "Your data: display every %d infls; max %d infls; wait %d milis.; thick lines: "
+                "%d; algorithm: %d; print: %d.\n",
+                p.every, p.maxsteps, p.wait, p.thickLines, p.findDottedEdgeAlgorithm,
+                p.printInfls);
+  return line;
+}
+
+void applyBound(RunParameters& params, int n) {
+  params.UIDFpos = boundForVertexCount(n);
+  if (params.maxsteps == -1) params.maxsteps = params.UIDFpos;
+  if (params.maxsteps == -2) {
+    params.maxsteps = params.UIDFpos;
+    params.displayBeta = true;
+  }
+}
+
+FrontEndResult readFrontEnd(int argc, const char* const argv[], std::FILE* in, std::ostream& out,
+                            RunState& state) {
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    out << helpText();
+    out.flush();
+    return {false, 0};
+  }
+  RunParameters params;
+  InputMatrix input;
+  try {
+    if (!readInput(argc, argv, in, out, params, input)) {
+      out.flush();
+      return {false, 1};
+    }
+    normaliseParameters(params);
+    out << echoLine(params) << "(<Esc> terminates computation.)\n";
+    // Variant 5 finds the r-th dotted edge from per-row counts, so no scratch list is needed.
+    applyBound(params, input.n());
+    adoptMatrix(state, input);
+  } catch (const InputError& error) {
+    out << "Error: " << error.what() << '\n';
+    out.flush();
+    return {false, 1};
+  }
+  state.params = params;
+  out.flush();
+  return {true, 0};
+}
+
+}  // namespace velorin

@@ -1,0 +1,46 @@
+// The whole of velorin after its front end: the window, its paint handler and the exit status.
+#include "Program.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+
+#include "FrontEnd.h"
+#include "InflationRun.h"
+#include "Offscreen.h"
+
+namespace velorin {
+
+int runOnWindow(platform::Window& window, RunState& state, std::ostream& out) {
+  InflationRun run(state, window, out);
+  try {
+    const int status = window.run(
+        [&run](platform::Surface& surface, const platform::Rect& area) { run.paint(surface, area); });
+    return status != 0 ? status : run.exitStatus();
+  } catch (const ProgramExit& exit) {
+    return exit.status;
+  }
+}
+
+int runWindowed(RunState& state, std::ostream& out, std::ostream& err) {
+  platform::WindowSpec spec;
+  spec.title = kWindowTitle;
+  if (auto window = platform::openX11Window(spec)) return runOnWindow(*window, state, out);
+  err << "velorin: no display could be opened; running without a window.\n";
+  err.flush();
+  platform::OffscreenWindow offscreen;
+  offscreen.setKey(platform::Key::Shift, true);
+  return runOnWindow(offscreen, state, out);
+}
+
+int velorinMain(int argc, const char* const argv[]) {
+  // Variants 4 and 5 draw from this generator, seeded once before anything else.
+  seedRandom15(static_cast<std::uint32_t>(std::time(nullptr)));
+  RunState& state = programState();
+  const FrontEndResult frontEnd = readFrontEnd(argc, argv, stdin, std::cout, state);
+  if (!frontEnd.proceed) return frontEnd.exitStatus;
+  return runWindowed(state, std::cout, std::cerr);
+}
+
+}  // namespace velorin
