@@ -1,0 +1,111 @@
+// The offscreen window: drawing into an RGB image, scripted key states and one paint per run.
+#include "Offscreen.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "BitmapFont.h"
+#include "Raster.h"
+
+namespace platform {
+namespace {
+
+Rect intersection(const Rect& a, const Rect& b) {
+  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+          std::min(a.bottom, b.bottom)};
+}
+
+}  // namespace
+
+OffscreenWindow::OffscreenWindow(int width, int height)
+    : image_(width, height, kWhite), clip_{0, 0, width, height} {}
+
+bool OffscreenWindow::visible(int x, int y) const {
+  return x >= clip_.left && x < clip_.right && y >= clip_.top && y < clip_.bottom;
+}
+
+void OffscreenWindow::plot(int x, int y, Colour c) {
+  if (visible(x, y)) image_.set(x, y, c);
+}
+
+void OffscreenWindow::fillWhite(const Rect& r) {
+  const Rect area = intersection(r, clip_);
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) image_.set(x, y, kWhite);
+  }
+}
+
+void OffscreenWindow::setPixel(int x, int y, Colour c) { plot(x, y, c & 0xFFFFFF); }
+
+void OffscreenWindow::line(int x1, int y1, int x2, int y2, int width, Colour c) {
+  const Colour colour = c & 0xFFFFFF;
+  raster::line(x1, y1, x2, y2, width, clip_, [&](int x, int y) { image_.set(x, y, colour); });
+}
+
+void OffscreenWindow::text(int x, int y, const std::string& s) {
+  // Every byte is one cell: the whole cell is painted, white box and black glyph alike.
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const int cellLeft = x + int(i) * font::kGlyphWidth;
+    if (cellLeft >= clip_.right) break;
+    const auto ch = static_cast<unsigned char>(s[i]);
+    for (int row = 0; row < font::kGlyphHeight; ++row) {
+      for (int column = 0; column < font::kGlyphWidth; ++column) {
+        plot(cellLeft + column, y + row, font::glyphPixel(ch, column, row) ? kBlack : kWhite);
+      }
+    }
+  }
+}
+
+bool OffscreenWindow::keyDown(Key k) {
+  const std::size_t i = index(k);
+  const std::uint64_t readIndex = reads_[i]++;
+  if (script_) return script_(k, readIndex);
+  if (hasDownAfter_[i] && readIndex >= downAfter_[i]) return true;
+  return down_[i];
+}
+
+void OffscreenWindow::paint(const PaintHandler& onPaint, const Rect& area) {
+  clip_ = wholeArea();
+  const Rect painted = intersection(area, clip_);
+  fillWhite(painted);
+  clip_ = painted;
+  ++paints_;
+  // The clip goes back to the whole image even when the handler throws.
+  struct RestoreClip {
+    OffscreenWindow& window;
+    ~RestoreClip() { window.clip_ = window.wholeArea(); }
+  } restore{*this};
+  if (onPaint) onPaint(*this, painted);
+}
+
+int OffscreenWindow::run(const PaintHandler& onPaint) {
+  handler_ = onPaint;
+  paint(handler_, wholeArea());
+  return 0;
+}
+
+void OffscreenWindow::paintAgain() { paint(handler_, wholeArea()); }
+
+void OffscreenWindow::paintAgain(const Rect& area) { paint(handler_, area); }
+
+void OffscreenWindow::paintAgain(const PaintHandler& onPaint, const Rect& area) {
+  handler_ = onPaint;
+  paint(handler_, area);
+}
+
+void OffscreenWindow::setKey(Key k, bool down) { down_[index(k)] = down; }
+
+void OffscreenWindow::setKeyScript(KeyScript script) { script_ = std::move(script); }
+
+void OffscreenWindow::pressAfterReads(Key k, std::uint64_t reads) {
+  hasDownAfter_[index(k)] = true;
+  downAfter_[index(k)] = reads;
+}
+
+Colour OffscreenWindow::pixel(int x, int y) const { return image_.at(x, y); }
+
+bool OffscreenWindow::savePng(const std::string& path, std::string* error) const {
+  return writePng(path, image_, error);
+}
+
+}  // namespace platform

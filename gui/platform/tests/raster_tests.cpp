@@ -1,0 +1,204 @@
+// Tests of the line rasteriser and the built-in font: widths, ends, round caps, clipping, glyphs.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "BitmapFont.h"
+#include "Raster.h"
+
+namespace platform {
+namespace {
+
+using Pixels = std::set<std::pair<int, int>>;
+
+const Rect kCanvas{0, 0, 600, 465};
+
+Pixels rasterise(int x1, int y1, int x2, int y2, int width, const Rect& clip = kCanvas) {
+  Pixels pixels;
+  raster::line(x1, y1, x2, y2, width, clip, [&](int x, int y) {
+    EXPECT_TRUE(pixels.insert({x, y}).second) << "pixel plotted twice: " << x << ", " << y;
+  });
+  return pixels;
+}
+
+std::vector<int> rowsInColumn(const Pixels& pixels, int x) {
+  std::vector<int> rows;
+  for (const auto& [px, py] : pixels) {
+    if (px == x) rows.push_back(py);
+  }
+  return rows;
+}
+
+std::pair<int, int> columnSpanInRow(const Pixels& pixels, int y) {
+  int low = 1 << 30;
+  int high = -(1 << 30);
+  for (const auto& [px, py] : pixels) {
+    if (py == y) {
+      low = std::min(low, px);
+      high = std::max(high, px);
+    }
+  }
+  return {low, high};
+}
+
+// A horizontal line from (100, 50) to (200, 50): the rows it covers in its middle, and how
+// far it reaches left and right on its own row and on its outermost rows.
+struct HorizontalCase {
+  int width;
+  std::vector<int> middleRows;
+  std::pair<int, int> centreSpan;
+  std::pair<int, int> outerSpan;  // on the first row of middleRows
+};
+
+class HorizontalLine : public ::testing::TestWithParam<HorizontalCase> {};
+
+TEST_P(HorizontalLine, CoversItsWidthAndRoundEnds) {
+  const HorizontalCase& c = GetParam();
+  const Pixels pixels = rasterise(100, 50, 200, 50, c.width);
+  EXPECT_EQ(rowsInColumn(pixels, 150), c.middleRows);
+  EXPECT_EQ(columnSpanInRow(pixels, 50), c.centreSpan);
+  EXPECT_EQ(columnSpanInRow(pixels, c.middleRows.front()), c.outerSpan);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Widths, HorizontalLine,
+    ::testing::Values(HorizontalCase{1, {50}, {100, 200}, {100, 200}},
+                      HorizontalCase{2, {49, 50}, {99, 200}, {99, 200}},
+                      HorizontalCase{3, {49, 50, 51}, {99, 201}, {99, 201}},
+                      HorizontalCase{9, {46, 47, 48, 49, 50, 51, 52, 53, 54}, {96, 204}, {98, 202}}),
+    [](const auto& info) { return "Width" + std::to_string(info.param.width); });
+
+TEST(VerticalLine, MirrorsTheHorizontalOne) {
+  for (int width : {1, 2, 3, 9}) {
+    const Pixels horizontal = rasterise(100, 50, 200, 50, width);
+    const Pixels vertical = rasterise(50, 100, 50, 200, width);
+    Pixels mirrored;
+    for (const auto& [x, y] : horizontal) mirrored.insert({y, x});
+    EXPECT_EQ(vertical, mirrored) << "width " << width;
+  }
+}
+
+TEST(WideLine, DirectionDoesNotMatter) {
+  for (int width : {2, 3, 9}) {
+    EXPECT_EQ(rasterise(300, 27, 456, 297, width), rasterise(456, 297, 300, 27, width)) << width;
+  }
+}
+
+TEST(WideLine, RoundCapLeavesTheCornersOut) {
+  const Pixels pixels = rasterise(100, 50, 200, 50, 9);
+  EXPECT_TRUE(pixels.count({96, 50}));   // 4 left of the end, on the axis
+  EXPECT_FALSE(pixels.count({96, 46}));  // the square cap's corner
+  EXPECT_FALSE(pixels.count({95, 50}));  // beyond the radius
+  EXPECT_TRUE(pixels.count({204, 50}));
+  EXPECT_FALSE(pixels.count({204, 54}));
+}
+
+TEST(WideLine, ZeroLengthIsADisc) {
+  const Pixels pixels = rasterise(300, 200, 300, 200, 9);
+  EXPECT_TRUE(pixels.count({300, 200}));
+  EXPECT_TRUE(pixels.count({304, 200}));
+  EXPECT_TRUE(pixels.count({300, 196}));
+  EXPECT_FALSE(pixels.count({304, 204}));
+  EXPECT_FALSE(pixels.count({305, 200}));
+}
+
+TEST(ThinLine, DiagonalHasOnePixelPerStepAndBothEnds) {
+  const Pixels pixels = rasterise(10, 10, 40, 25, 1);
+  EXPECT_EQ(pixels.size(), 31u);
+  EXPECT_TRUE(pixels.count({10, 10}));
+  EXPECT_TRUE(pixels.count({40, 25}));
+  for (int x = 10; x <= 40; ++x) EXPECT_EQ(rowsInColumn(pixels, x).size(), 1u) << x;
+}
+
+TEST(ThinLine, WidthBelowOneIsThin) {
+  EXPECT_EQ(rasterise(10, 10, 40, 25, 0), rasterise(10, 10, 40, 25, 1));
+  EXPECT_EQ(rasterise(10, 10, 40, 25, -4), rasterise(10, 10, 40, 25, 1));
+}
+
+TEST(WideLine, SlantedLineKeepsItsWidthAcross) {
+  // Across a 45 degree line, the pixels of one column span about width * sqrt(2).
+  const Pixels pixels = rasterise(100, 100, 300, 300, 9);
+  const auto rows = rowsInColumn(pixels, 200);
+  EXPECT_GE(rows.size(), 12u);
+  EXPECT_LE(rows.size(), 13u);
+  EXPECT_EQ(rows.front() + rows.back(), 400);  // centred on the line
+}
+
+TEST(Clip, NothingOutsideTheClipRectangle) {
+  const Rect clip{120, 40, 180, 60};
+  const Pixels pixels = rasterise(100, 50, 200, 50, 9, clip);
+  EXPECT_FALSE(pixels.empty());
+  for (const auto& [x, y] : pixels) {
+    EXPECT_TRUE(x >= 120 && x < 180 && y >= 40 && y < 60) << x << ", " << y;
+  }
+  EXPECT_EQ(pixels.size(), 60u * 9u);
+}
+
+TEST(Clip, HugeWidthFillsOnlyTheCanvas) {
+  const Pixels pixels = rasterise(300, 27, 456, 297, 9999);
+  EXPECT_EQ(pixels.size(), 600u * 465u);
+}
+
+TEST(Clip, LineEntirelyOutsideDrawsNothing) {
+  EXPECT_TRUE(rasterise(-500, -500, -400, -450, 9).empty());
+  EXPECT_TRUE(rasterise(700, 10, 900, 10, 1).empty());
+}
+
+// The font.
+std::vector<bool> glyphOf(unsigned char ch) {
+  std::vector<bool> bits;
+  for (int row = 0; row < font::kGlyphHeight; ++row) {
+    for (int column = 0; column < font::kGlyphWidth; ++column) {
+      bits.push_back(font::glyphPixel(ch, column, row));
+    }
+  }
+  return bits;
+}
+
+TEST(Font, EveryPrintableGlyphIsDistinctAndVisible) {
+  std::set<std::vector<bool>> seen;
+  for (int ch = 33; ch <= 126; ++ch) {
+    const auto bits = glyphOf(static_cast<unsigned char>(ch));
+    EXPECT_NE(std::count(bits.begin(), bits.end(), true), 0) << char(ch);
+    EXPECT_TRUE(seen.insert(bits).second) << "glyph repeats: " << char(ch);
+  }
+  const auto space = glyphOf(' ');
+  EXPECT_EQ(std::count(space.begin(), space.end(), true), 0);
+}
+
+TEST(Font, GlyphsKeepASpacingColumnAndStayInsideTheCell) {
+  for (int ch = 32; ch <= 126; ++ch) {
+    for (int row = 0; row < font::kGlyphHeight; ++row) {
+      EXPECT_FALSE(font::glyphPixel(static_cast<unsigned char>(ch), font::kGlyphWidth - 1, row))
+          << char(ch);
+    }
+    EXPECT_FALSE(font::glyphPixel(static_cast<unsigned char>(ch), -1, 5));
+    EXPECT_FALSE(font::glyphPixel(static_cast<unsigned char>(ch), 0, font::kGlyphHeight));
+  }
+}
+
+TEST(Font, LettersStandOnTheBaselineAndDescendersHangBelow) {
+  auto lowestRow = [](unsigned char ch) {
+    int lowest = -1;
+    for (int row = 0; row < font::kGlyphHeight; ++row) {
+      for (int column = 0; column < font::kGlyphWidth; ++column) {
+        if (font::glyphPixel(ch, column, row)) lowest = row;
+      }
+    }
+    return lowest;
+  };
+  for (unsigned char ch : {'A', 'x', '1', 'Z'}) EXPECT_EQ(lowestRow(ch), font::kAscent - 1) << ch;
+  for (unsigned char ch : {'g', 'p', 'y'}) EXPECT_EQ(lowestRow(ch), font::kAscent + 1) << ch;
+}
+
+TEST(Font, BytesOutsideAsciiShowAsAHollowBox) {
+  for (unsigned char ch : {0, 31, 127, 200, 255}) {
+    EXPECT_TRUE(font::glyphPixel(ch, 0, font::kAscent - 1)) << int(ch);
+    EXPECT_FALSE(font::glyphPixel(ch, 2, font::kAscent - 3)) << int(ch);
+  }
+}
+
+}  // namespace
+}  // namespace platform
