@@ -1,0 +1,171 @@
+// The console program's front end: command line, help text, dialogue and hand-over.
+#include "FrontEnd.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr int kExitBadInput = 1;
+
+constexpr const char* kHelpLines[] = {
+    "Possible arguments of \"inflations\" program:\n",
+    "1) without arguments - introducing a bigraph by hand:\n",
+    "   Program asks for the number of vertices and next,\n",
+    "   for a non-symmetric upper triangular Gram matrix\n",
+    "   (coeffs separated by space, rows separated by newline).\n",
+    "   After this, program asks also for parameters k, m, s, a\n   (cf. below).\n",
+    "2) --Nakayama n r:\n",
+    "   Program computes the bigraph associated with Nakayama algebra A_n(r).\n",
+    "Optional parameters to 2): k m s a\n",
+    "   k: display bigraph every k inflations\n      (k <= 0 means: display the final effect only);\n",
+    "   m: execute max. m inflations\n      (m <= 0 means: execute until no dotted edges);\n",
+    "   s: wait s miliseconds after each display\n      (if k <= 0, s is ignored).\n",
+    "   a: variant of the algorithm: way of choosing edges for the inflation:\n",
+    "      0 = choose first dotted edge,\n",
+    "      1 = choose first dotted edge with the highest mutliplicity\n",
+    "          (potentially slightly slower, but in most cases the same\n",
+    "          fast as above; different behaviour in \"wild cases\")\n",
+    "      2 = choose last dotted edge (seems to be faster on Nakayamas),\n",
+    "      3 = choose last dotted edge with the highest mutliplicity,\n",
+    "      (if a omitted, its default value is 0).\n",
+    "                                                    Enjoy!",
+};
+
+constexpr char kBadArguments[] =
+    "Bad arguments, run \"inflations --help\" to see documentation.\n";
+
+// Positions on the "--Nakayama" command line.
+constexpr int kPositionN = 2;
+constexpr int kPositionR = 3;
+constexpr int kPositionK = 4;
+constexpr int kPositionM = 5;
+constexpr int kPositionS = 6;
+constexpr int kPositionA = 7;
+
+Command nakayamaCommand(int argc, const char* const argv[]) {
+  Command command;
+  if (!nakayamaArgumentsComplete(argc, argv, {kPositionK, kPositionM, kPositionS})) return command;
+  command.kind = Command::Kind::Nakayama;
+  command.n = argumentNumber(argv[kPositionN]);
+  command.r = argumentNumber(argv[kPositionR]);
+  RunParameters& p = command.parameters;
+  if (argc > kPositionK) {
+    p.k = argumentNumber(argv[kPositionK]);
+    p.m = argumentNumber(argv[kPositionM]);
+    if (p.k > 0) p.s = argumentNumber(argv[kPositionS]);
+  }
+  if (argc > kPositionA) p.a = argumentNumber(argv[kPositionA]);
+  return command;
+}
+
+// Writes the prompt and makes it visible before the program waits for the answer.
+void prompt(Out& out, const char* text) {
+  out.write(text);
+  out.flush();
+}
+
+// Takes the input matrix into a Bigraph (which copies it) and releases the input matrix.
+std::unique_ptr<Bigraph> adopt(int n, BigInteger** matrix) {
+  try {
+    auto bigraph = std::make_unique<Bigraph>(n, matrix);
+    deleteSqMat(n, matrix);
+    return bigraph;
+  } catch (const std::bad_alloc&) {
+    deleteSqMat(n, matrix);
+    throw InputError("A matrix of " + std::to_string(n) + " x " + std::to_string(n) +
+                     " entries does not fit in memory.");
+  }
+}
+
+void writeInputError(const InputError& error, Out& out) {
+  out.endLine();
+  out.write("Error: ");
+  out.write(error.what());
+  out.put('\n');
+}
+
+}  // namespace
+
+Command parseCommandLine(int argc, const char* const argv[]) {
+  Command command;
+  if (argc <= 1) {
+    command.kind = Command::Kind::Dialogue;
+  } else if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    command.kind = Command::Kind::Help;
+  } else if (std::strcmp(argv[1], "--Nakayama") == 0) {
+    command = nakayamaCommand(argc, argv);
+  }
+  return command;
+}
+
+void printHelp(Out& out) {
+  for (const char* line : kHelpLines) out.write(line);
+}
+
+std::unique_ptr<Bigraph> readDialogue(DialogueReader& reader, Out& out, RunParameters& p) {
+  prompt(out, "(Hint: run \"inflations --help\" to see documentation)\nNumber of vertices: ");
+  const int n = reader.readInt("the number of vertices");
+  BigInteger** matrix = allocateInputMatrix(n);
+  try {
+    prompt(out, "Upper triangular Gram matrix:\n");
+    reader.readMatrix(n, matrix);
+    prompt(out, "Display bigraph every k inflations (k <= 0 means: display only final effect):\nk = ");
+    p.k = reader.readInt("k");
+    prompt(out, "Execute max. m inflations (m <= 0 means: execute until no dotted edges):\nm = ");
+    p.m = reader.readInt("m");
+    if (p.k > 0) {
+      prompt(out, "Wait s miliseconds after each display:\ns = ");
+      p.s = reader.readInt("s");
+    }
+    prompt(out,
+           "Variant of the algorithm:\n 0 = first dotted,\n 1 = first highest dotted,\n"
+           " 2 = last dotted,\n 3 = last highest dotted (see \"--help\" for details).\n");
+    p.a = reader.readInt("a");
+  } catch (...) {
+    deleteSqMat(n, matrix);
+    throw;
+  }
+  return adopt(n, matrix);
+}
+
+std::unique_ptr<Bigraph> buildNakayama(int n, int r) {
+  checkMatrixFits(n);
+  BigInteger** matrix = nullptr;
+  try {
+    matrix = NakayamaBigraph(n, r);
+  } catch (const std::bad_alloc&) {
+    throw InputError("A matrix of " + std::to_string(n) + " x " + std::to_string(n) +
+                     " entries does not fit in memory.");
+  }
+  return adopt(n, matrix);
+}
+
+int runInflationsProgram(int argc, const char* const argv[], std::FILE* in, Console& console) {
+  const Command command = parseCommandLine(argc, argv);
+  switch (command.kind) {
+    case Command::Kind::Help:
+      printHelp(console.out);
+      return 0;
+    case Command::Kind::BadArguments:
+      console.out.write(kBadArguments);
+      return kExitBadInput;
+    case Command::Kind::Dialogue:
+    case Command::Kind::Nakayama:
+      break;
+  }
+  RunParameters parameters = command.parameters;
+  std::unique_ptr<Bigraph> bigraph;
+  try {
+    if (command.kind == Command::Kind::Nakayama) {
+      bigraph = buildNakayama(command.n, command.r);
+    } else {
+      DialogueReader reader(in);
+      bigraph = readDialogue(reader, console.out, parameters);
+    }
+  } catch (const InputError& error) {
+    writeInputError(error, console.out);
+    return kExitBadInput;
+  }
+  return runSequence(std::move(bigraph), parameters, console);
+}

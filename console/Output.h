@@ -1,0 +1,44 @@
+// The console program's buffered standard output: one large buffer, flushed before each wait
+// and at exit, so that matrix displays cost no system call per cell.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class Out {
+ public:
+  // Writes to `sink` (standard output in the program, a memory stream in tests) through a buffer
+  // of `capacity` bytes.
+  explicit Out(std::FILE* sink, std::size_t capacity = 1 << 20);
+  ~Out();
+  Out(const Out&) = delete;
+  Out& operator=(const Out&) = delete;
+
+  void write(const char* s, std::size_t n);
+  void write(std::string_view s) { write(s.data(), s.size()); }
+  void put(char c) {
+    if (used_ == buffer_.size()) drain();
+    buffer_[used_++] = c;
+    last_ = c;
+  }
+  // The decimal text of v, as "%lld" writes it.
+  void writeNumber(long long v);
+  // A line break unless the last character written was one (or nothing was written yet), so
+  // that a message that follows stands on its own line.
+  void endLine() {
+    if (last_ != '\n') put('\n');
+  }
+  // Hands the buffer to the sink and flushes the sink.
+  void flush();
+
+ private:
+  void drain();
+
+  std::FILE* sink_;
+  std::vector<char> buffer_;
+  std::size_t used_ = 0;
+  char last_ = '\n';
+};

@@ -1,0 +1,48 @@
+// The console inflation run: the loop with its periodic displays, and the sequence around it
+// (first display, key, timed run, runtime, key, list of performed inflations).
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "Bigraph.h"
+#include "InflationList.h"
+#include "Output.h"
+#include "terminal.h"
+
+// Where the program writes and how it waits.
+struct Console {
+  Out& out;
+  const Terminal& terminal;
+};
+
+struct RunParameters {
+  int k = 1;   // display every k inflations; k <= 0 only the final state
+  int m = 0;   // stop after m inflations; m <= 0 no bound
+  long s = 0;  // milliseconds of wait after each periodic display
+  int a = 0;   // edge choice: 1, 2, 3 as their rules, any other number the first dotted edge
+};
+
+struct RunResult {
+  InflationList performed;
+  // The integer layer's message when an inflation failed (a zero diagonal entry); the run
+  // ended there, with the matrix from before that step.
+  std::optional<std::string> integerError;
+};
+
+// The edge-choice variant the console runs for parameter a: it knows rules 0 to 3 only.
+int consoleVariant(int a);
+
+// The loop on `bigraph`: choose, inflate, record, display every k inflations and wait s ms,
+// stop when no dotted edge is left or after m inflations, then the final display unless k = 1.
+// A refused inflation propagates as InflationRefused; an error of the integer layer ends the
+// loop, is written as "Error: " and its message on its own line after the final display, and is
+// returned in the result.
+RunResult inflations(Bigraph& bigraph, int k, int m, long s, int a, Console& console);
+
+// The whole run sequence on the bigraph built by the front end; destroys it before the runtime
+// is printed. Returns the exit status: 0, 2 after a refused inflation (its message printed),
+// 3 after an error of the integer layer.
+int runSequence(std::unique_ptr<Bigraph> bigraph, const RunParameters& parameters,
+                Console& console);

@@ -1,0 +1,91 @@
+// Runs the built program with redirected standard input and output.
+#include "ProgramRun.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+std::string temporaryPath(const char* role) {
+  static int counter = 0;
+  return "/tmp/inflations-e2e-" + std::to_string(getpid()) + "-" + std::to_string(counter++) +
+         "-" + role;
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+  std::ofstream file(path, std::ios::binary);
+  file << text;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// Waits for the child up to the limit; kills it after that.
+int waitBounded(pid_t child, int limitSeconds, bool& timedOut) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitSeconds);
+  int raw = 0;
+  for (;;) {
+    pid_t done = waitpid(child, &raw, WNOHANG);
+    if (done == child) break;
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(child, SIGKILL);
+      waitpid(child, &raw, 0);
+      timedOut = true;
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+}  // namespace
+
+ProgramResult runInflations(const std::vector<std::string>& args, const std::string& input,
+                            int limitSeconds) {
+  const std::string inPath = temporaryPath("in");
+  const std::string outPath = temporaryPath("out");
+  writeFile(inPath, input);
+
+  std::vector<std::string> words = {INFLATIONS_PROGRAM};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+
+  ProgramResult result;
+  pid_t child = fork();
+  if (child == 0) {
+    int in = open(inPath.c_str(), O_RDONLY);
+    int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in < 0 || out < 0) _exit(127);
+    dup2(in, STDIN_FILENO);
+    dup2(out, STDOUT_FILENO);
+    setsid();  // no controlling terminal: the program must not try to wait for a key
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  result.status = waitBounded(child, limitSeconds, result.timedOut);
+  result.output = readFile(outPath);
+  std::remove(inPath.c_str());
+  std::remove(outPath.c_str());
+  return result;
+}
+
+std::string withoutRuntime(const std::string& output) {
+  static const std::regex runtime("Runtime: [0-9]+\\.[0-9]{4} sec\\.");
+  return std::regex_replace(output, runtime, "Runtime: X sec.");
+}

@@ -1,0 +1,125 @@
+// Drives `inflations` in a real terminal with tmux: the screen is cleared before each display,
+// each wait ends on one key press that is not echoed, and the terminal's mode is restored at
+// the end and after an interrupt.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace {
+
+// Output of a shell command; empty when it fails.
+std::string shellOutput(const std::string& command) {
+  std::array<char, 4096> chunk{};
+  std::string text;
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  if (!pipe) return text;
+  while (std::size_t got = std::fread(chunk.data(), 1, chunk.size(), pipe.get()))
+    text.append(chunk.data(), got);
+  return text;
+}
+
+bool tmuxInstalled() { return std::system("tmux -V >/dev/null 2>&1") == 0; }
+
+// One tmux server of its own (private socket) with one session, killed when the test ends.
+class TmuxSession {
+ public:
+  explicit TmuxSession(const std::string& command) {
+    static int counter = 0;
+    name_ = "inflations-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+    tmux("new-session -d -s " + name_ + " -x 80 -y 30 " + quoted(command));
+  }
+  ~TmuxSession() { tmux("kill-server"); }
+
+  void sendKeys(const std::string& keys) { tmux("send-keys -t " + name_ + " " + keys); }
+  std::string screen() { return shellOutput(base() + "capture-pane -p -t " + name_ + " 2>/dev/null"); }
+
+  // Polls the screen until it holds `text`, for at most ten seconds.
+  bool waitFor(const std::string& text) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (screen().find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+  }
+
+ private:
+  static std::string quoted(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+  }
+  std::string base() const { return "tmux -L " + name_ + " -f /dev/null "; }
+  void tmux(const std::string& arguments) {
+    std::system((base() + arguments + " >/dev/null 2>&1").c_str());
+  }
+  std::string name_;
+};
+
+// After the program, the shell prints its status and whether canonical mode and echo are on.
+std::string programThenModeReport(const std::string& arguments) {
+  return std::string("trap : INT; stty sane; ") + INFLATIONS_PROGRAM + " " + arguments +
+         "; s=$?; echo; echo \"status=$s\"; "
+         "stty -a | tr ' ' '\\n' | grep -x -e icanon -e -icanon -e echo -e -echo | tr '\\n' ' ';"
+         " echo '<mode'; sleep 600";
+}
+
+TEST(Terminal, ClearsWaitsForOneKeyWithoutEchoAndRestoresTheMode) {
+  if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+  TmuxSession session(programThenModeReport("--Nakayama 4 2"));
+
+  ASSERT_TRUE(session.waitFor("Press any key to start automatic inflations..."));
+  const std::string first = session.screen();
+  EXPECT_EQ(first.rfind(" 1 -1  1 -1", 0), 0u) << "the screen starts with the matrix:\n" << first;
+  EXPECT_EQ(first.find("stty"), std::string::npos);
+
+  session.sendKeys("x");  // one key, no Enter
+  ASSERT_TRUE(session.waitFor("Press any key to display the list of performed inflations..."));
+  const std::string afterRun = session.screen();
+  // Cleared before the last display: the first matrix and its prompt are gone.
+  EXPECT_EQ(afterRun.rfind(" 1 -1 -1", 0), 0u) << afterRun;
+  EXPECT_EQ(afterRun.find("Press any key to start"), std::string::npos) << afterRun;
+  EXPECT_NE(afterRun.find("Inflation no.: 2"), std::string::npos) << afterRun;
+  EXPECT_NE(afterRun.find("Runtime: "), std::string::npos) << afterRun;
+  EXPECT_EQ(afterRun.find("[1, 3]"), std::string::npos) << "the second wait holds the list back";
+  EXPECT_EQ(afterRun.find('x'), std::string::npos) << "the key was echoed:\n" << afterRun;
+
+  session.sendKeys("q");
+  ASSERT_TRUE(session.waitFor("<mode"));
+  const std::string end = session.screen();
+  EXPECT_NE(end.find("\n[1, 3], [2, 4]\n"), std::string::npos) << end;
+  EXPECT_EQ(end.find('q'), std::string::npos) << "the key was echoed:\n" << end;
+  EXPECT_NE(end.find("status=0"), std::string::npos) << end;
+  EXPECT_NE(end.find("icanon echo <mode"), std::string::npos) << end;
+}
+
+TEST(Terminal, InterruptDuringAWaitRestoresTheMode) {
+  if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+  TmuxSession session(programThenModeReport("--Nakayama 4 2"));
+  ASSERT_TRUE(session.waitFor("Press any key to start automatic inflations..."));
+  session.sendKeys("C-c");
+  ASSERT_TRUE(session.waitFor("<mode"));
+  const std::string end = session.screen();
+  EXPECT_NE(end.find("status=130"), std::string::npos) << end;
+  EXPECT_NE(end.find("icanon echo <mode"), std::string::npos) << end;
+}
+
+TEST(Terminal, EscapeSequenceKeyCountsAsOneKey) {
+  if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+  TmuxSession session(programThenModeReport("--Nakayama 4 2"));
+  ASSERT_TRUE(session.waitFor("Press any key to start automatic inflations..."));
+  session.sendKeys("Up");  // three bytes: ESC [ A
+  ASSERT_TRUE(session.waitFor("Press any key to display the list of performed inflations..."));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(session.screen().find("[1, 3]"), std::string::npos) << "the key's tail ended the next wait";
+  session.sendKeys("Enter");
+  EXPECT_TRUE(session.waitFor("<mode"));
+}
+
+}  // namespace
