@@ -27,17 +27,6 @@ BigUnsigned::Blk shiftedBlock(const BigUnsigned& x, BigUnsigned::Index j, unsign
 
 // ---- Conversions to primitives ----
 
-template <class X>
-X BigUnsigned::convertToUnsignedPrimitive() const {
-  if (length == 0) return 0;
-  if (length == 1) {
-    if (sizeof(X) >= 4 || blocks[0] <= Blk(X(~X(0)))) return X(blocks[0]);
-  } else if (length == 2 && sizeof(X) == 8) {
-    return X((std::uint64_t(blocks[1]) << 32) | blocks[0]);
-  }
-  throw kTooBig;
-}
-
 // The value must fit the bit pattern of X (else "to<Primitive>") and read as non-negative
 // (else "to(Primitive)").
 template <class X>

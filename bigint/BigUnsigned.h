@@ -192,3 +192,15 @@ void BigUnsigned::initFromSigned(X x) {
   if (x < 0) throw "BigUnsigned constructor: Cannot construct a BigUnsigned from a negative number";
   initFromUnsigned(static_cast<std::uint64_t>(x));
 }
+
+// The single block (or, for 64-bit X, the two blocks) when the value fits X.
+template <class X>
+X BigUnsigned::convertToUnsignedPrimitive() const {
+  if (length == 0) return 0;
+  if (length == 1) {
+    if (sizeof(X) >= 4 || blocks[0] <= Blk(X(~X(0)))) return X(blocks[0]);
+  } else if (length == 2 && sizeof(X) == 8) {
+    return X((std::uint64_t(blocks[1]) << 32) | blocks[0]);
+  }
+  throw "BigUnsigned::to<Primitive>: Value is too big to fit in the requested type";
+}

@@ -1,0 +1,205 @@
+// Differential tests against GMP: arithmetic, floor division and text on random operands.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "BlockKernels.h"
+#include "GmpReference.h"
+
+using testing_support::fromMpz;
+using testing_support::OperandSource;
+using testing_support::toMpz;
+using testing_support::wellFormed;
+
+namespace {
+
+// Block counts around the kernel boundaries: one block, Karatsuba splits and recursion,
+// and the recursive division.
+const BigUnsigned::Index kSizes[] = {1, 2, 3, 4, 7, 8, 16, 31, 39, 40, 41, 64, 79, 80, 81, 130, 257};
+
+BigInteger withSign(const BigInteger& x, int s) {
+  if (x.isZero()) return x;
+  return BigInteger(x.magnitude, s < 0 ? BigInteger::negative : BigInteger::positive);
+}
+
+class Differential : public ::testing::Test {
+ protected:
+  OperandSource source{20240607};
+
+  // Runs check(a, b) on operands of every size pair and every sign combination.
+  template <class Check>
+  void forOperandPairs(int trials, Check check) {
+    for (auto na : kSizes) {
+      for (auto nb : kSizes) {
+        for (int t = 0; t < trials; ++t) {
+          BigInteger a0 = source.integer(na), b0 = source.integer(nb);
+          for (int sa : {-1, 1})
+            for (int sb : {-1, 1}) check(withSign(a0, sa), withSign(b0, sb));
+        }
+      }
+    }
+  }
+};
+
+TEST_F(Differential, AddSubtractMultiplyAgreeWithGmp) {
+  forOperandPairs(2, [](const BigInteger& a, const BigInteger& b) {
+    mpz_class ga = toMpz(a), gb = toMpz(b);
+    BigInteger sum = a + b, diff = a - b, prod = a * b;
+    ASSERT_TRUE(wellFormed(sum) && wellFormed(diff) && wellFormed(prod));
+    ASSERT_EQ(toMpz(sum), ga + gb);
+    ASSERT_EQ(toMpz(diff), ga - gb);
+    ASSERT_EQ(toMpz(prod), ga * gb);
+  });
+}
+
+TEST_F(Differential, FloorDivisionAgreesWithGmp) {
+  forOperandPairs(2, [](const BigInteger& a, const BigInteger& b) {
+    mpz_class ga = toMpz(a), gb = toMpz(b), gq, gr;
+    mpz_fdiv_qr(gq.get_mpz_t(), gr.get_mpz_t(), ga.get_mpz_t(), gb.get_mpz_t());
+    BigInteger r = a, q;
+    r.divideWithRemainder(b, q);
+    ASSERT_TRUE(wellFormed(q) && wellFormed(r));
+    ASSERT_EQ(toMpz(q), gq);
+    ASSERT_EQ(toMpz(r), gr);
+    // q b + r = a, and r is zero or has the divisor's sign with |r| < |b|.
+    ASSERT_EQ(q * b + r, a);
+    ASSERT_TRUE(r.isZero() || r.sign == b.sign);
+    ASSERT_TRUE(r.magnitude < b.magnitude);
+    ASSERT_EQ(a / b, q);
+    ASSERT_EQ(a % b, r);
+  });
+}
+
+TEST_F(Differential, UnsignedDivisionAgreesWithGmp) {
+  for (auto na : kSizes) {
+    for (auto nb : kSizes) {
+      for (int t = 0; t < 3; ++t) {
+        BigUnsigned a = source.magnitude(na), b = source.magnitude(nb);
+        mpz_class ga = toMpz(a), gb = toMpz(b);
+        BigUnsigned r = a, q;
+        r.divideWithRemainder(b, q);
+        ASSERT_EQ(toMpz(q), mpz_class(ga / gb));
+        ASSERT_EQ(toMpz(r), mpz_class(ga % gb));
+        ASSERT_TRUE(wellFormed(q) && wellFormed(r));
+      }
+    }
+  }
+}
+
+// Dividends just below multiples of the divisor and divisors with a lone top bit, where
+// the quotient estimate is most often too large and must be corrected.
+TEST_F(Differential, DivisionNearQuotientEstimateLimits) {
+  for (auto nb : {2u, 3u, 5u, 17u, 60u, 150u}) {
+    for (int t = 0; t < 40; ++t) {
+      BigUnsigned b = source.magnitude(nb);
+      if (t % 2) b.setBlock(nb - 1, 1u << source.below(32));
+      BigUnsigned q0 = source.magnitude(1 + source.below(2 * nb));
+      BigUnsigned a = b * q0;
+      BigUnsigned delta = source.magnitude(1 + source.below(nb));
+      if (t % 3 == 0 && a > delta) a = a - delta; else a = a + delta;
+      mpz_class ga = toMpz(a), gb = toMpz(b);
+      BigUnsigned r = a, q;
+      r.divideWithRemainder(b, q);
+      ASSERT_EQ(toMpz(q), mpz_class(ga / gb));
+      ASSERT_EQ(toMpz(r), mpz_class(ga % gb));
+    }
+  }
+}
+
+TEST_F(Differential, LargeOperandsAgreeWithGmp) {
+  const BigUnsigned::Index sizes[] = {500, 1024, 3000, 7000};
+  for (auto na : sizes) {
+    for (auto nb : sizes) {
+      BigInteger a = source.integer(na), b = source.integer(nb);
+      mpz_class ga = toMpz(a), gb = toMpz(b), gq, gr;
+      ASSERT_EQ(toMpz(a * b), ga * gb);
+      BigInteger big = a * b + a, r = big, q;
+      mpz_class gbig = toMpz(big);
+      r.divideWithRemainder(b, q);
+      mpz_fdiv_qr(gq.get_mpz_t(), gr.get_mpz_t(), gbig.get_mpz_t(), gb.get_mpz_t());
+      ASSERT_EQ(toMpz(q), gq);
+      ASSERT_EQ(toMpz(r), gr);
+    }
+  }
+}
+
+TEST_F(Differential, DecimalTextAgreesWithGmp) {
+  const BigUnsigned::Index sizes[] = {1, 2, 3, 10, 33, 100, 400, 1500, 5000};
+  for (auto n : sizes) {
+    for (int t = 0; t < 4; ++t) {
+      BigInteger x = source.integer(n);
+      std::string expected = toMpz(x).get_str(10);
+      ASSERT_EQ(bigIntegerToString(x), expected);
+      ASSERT_EQ(stringToBigInteger(expected), x);
+    }
+  }
+}
+
+TEST_F(Differential, OtherBasesAgreeWithGmp) {
+  for (unsigned base = 2; base <= 36; ++base) {
+    for (auto n : {1u, 2u, 5u, 40u}) {
+      BigUnsigned x = source.magnitude(n);
+      std::string expected = toMpz(x).get_str(int(base));
+      for (auto& c : expected) c = char(std::toupper(static_cast<unsigned char>(c)));
+      BigUnsignedInABase digits(x, BigUnsignedInABase::Base(base));
+      ASSERT_EQ(std::string(digits), expected) << "base " << base;
+      ASSERT_EQ(BigUnsigned(BigUnsignedInABase(expected, BigUnsignedInABase::Base(base))), x);
+    }
+  }
+}
+
+TEST_F(Differential, StreamOutputAgreesWithGmp) {
+  for (auto n : {1u, 3u, 20u}) {
+    BigInteger x = source.integer(n);
+    mpz_class g = toMpz(x);
+    std::ostringstream hex, oct;
+    hex << std::hex << x;
+    oct << std::oct << x;
+    std::string expectedHex = g.get_str(16);
+    for (auto& c : expectedHex) c = char(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(hex.str(), expectedHex);
+    EXPECT_EQ(oct.str(), g.get_str(8));
+  }
+}
+
+TEST_F(Differential, BitOperationsAgreeWithGmp) {
+  for (auto na : {1u, 2u, 5u, 9u}) {
+    for (auto nb : {1u, 3u, 9u}) {
+      BigUnsigned a = source.magnitude(na), b = source.magnitude(nb);
+      mpz_class ga = toMpz(a), gb = toMpz(b);
+      EXPECT_EQ(toMpz(a & b), mpz_class(ga & gb));
+      EXPECT_EQ(toMpz(a | b), mpz_class(ga | gb));
+      EXPECT_EQ(toMpz(a ^ b), mpz_class(ga ^ gb));
+      EXPECT_TRUE(wellFormed(a & b) && wellFormed(a ^ b));
+      for (int s : {0, 1, 31, 32, 33, 64, 95, 200}) {
+        EXPECT_EQ(toMpz(a << s), mpz_class(ga << s));
+        EXPECT_EQ(toMpz(a >> s), mpz_class(ga >> s));
+        EXPECT_TRUE(wellFormed(a >> s) && wellFormed(a << s));
+      }
+      EXPECT_EQ(a.bitLength(), mpz_sizeinbase(ga.get_mpz_t(), 2));
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Karatsuba on small and odd sizes: lower the threshold so that the recursion reaches down
+// to two-block halves, and compare with GMP.
+TEST(KaratsubaRecursion, LowThresholdsAgreeWithGmp) {
+  OperandSource source(4242);
+  const blockkernels::Index saved = blockkernels::karatsubaThreshold;
+  for (blockkernels::Index threshold : {2u, 3u, 5u, 8u}) {
+    blockkernels::karatsubaThreshold = threshold;
+    for (BigUnsigned::Index na = 1; na < 40; na += 3) {
+      for (BigUnsigned::Index nb = 1; nb < 40; nb += 4) {
+        BigUnsigned a = source.magnitude(na), b = source.magnitude(nb);
+        ASSERT_EQ(toMpz(a * b), toMpz(a) * toMpz(b)) << na << "x" << nb << " threshold " << threshold;
+      }
+    }
+  }
+  blockkernels::karatsubaThreshold = saved;
+}
+
+}  // namespace
