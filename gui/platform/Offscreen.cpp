@@ -30,16 +30,15 @@ void OffscreenWindow::plot(int x, int y, Colour c) {
 
 void OffscreenWindow::fillWhite(const Rect& r) {
   const Rect area = intersection(r, clip_);
-  for (int y = area.top; y < area.bottom; ++y) {
-    for (int x = area.left; x < area.right; ++x) image_.set(x, y, kWhite);
-  }
+  for (int y = area.top; y < area.bottom; ++y) image_.fillRow(y, area.left, area.right - 1, kWhite);
 }
 
 void OffscreenWindow::setPixel(int x, int y, Colour c) { plot(x, y, c & 0xFFFFFF); }
 
 void OffscreenWindow::line(int x1, int y1, int x2, int y2, int width, Colour c) {
   const Colour colour = c & 0xFFFFFF;
-  raster::line(x1, y1, x2, y2, width, clip_, [&](int x, int y) { image_.set(x, y, colour); });
+  raster::line(x1, y1, x2, y2, width, clip_,
+               [&](int y, int xFirst, int xLast) { image_.fillRow(y, xFirst, xLast, colour); });
 }
 
 void OffscreenWindow::text(int x, int y, const std::string& s) {

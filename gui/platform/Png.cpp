@@ -3,6 +3,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace platform {
@@ -29,6 +30,25 @@ void RgbImage::set(int x, int y, Colour c) {
   rgb[i] = redOf(c);
   rgb[i + 1] = greenOf(c);
   rgb[i + 2] = blueOf(c);
+}
+
+void RgbImage::fillRow(int y, int xFirst, int xLast, Colour c) {
+  if (y < 0 || y >= height) return;
+  xFirst = std::max(xFirst, 0);
+  xLast = std::min(xLast, width - 1);
+  if (xFirst > xLast) return;
+  std::uint8_t* p = rgb.data() + (std::size_t(y) * std::size_t(width) + std::size_t(xFirst)) * 3;
+  std::uint8_t* const end = p + std::size_t(xLast - xFirst + 1) * 3;
+  const std::uint8_t r = redOf(c), g = greenOf(c), b = blueOf(c);
+  if (r == g && g == b) {
+    std::fill(p, end, r);  // grey, white and black fill every byte alike
+    return;
+  }
+  for (; p != end; p += 3) {
+    p[0] = r;
+    p[1] = g;
+    p[2] = b;
+  }
 }
 
 namespace {

@@ -25,6 +25,8 @@ struct RgbImage {
   Colour at(int x, int y) const;
   // Sets (x, y) when it lies inside the image; points outside are ignored.
   void set(int x, int y, Colour c);
+  // Sets the pixels xFirst..xLast (both included) of row y, clipped to the image.
+  void fillRow(int y, int xFirst, int xLast, Colour c);
 };
 
 // Writes the image as an 8-bit RGB PNG file. On failure returns false and, when `error` is

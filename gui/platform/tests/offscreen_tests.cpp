@@ -82,6 +82,8 @@ struct WidthCase {
   int rowsAcross;
 };
 
+void PrintTo(const WidthCase& c, std::ostream* os) { *os << "width " << c.width; }
+
 class OffscreenLine : public ::testing::TestWithParam<WidthCase> {};
 
 TEST_P(OffscreenLine, EndsAndMiddleCarryTheColour) {

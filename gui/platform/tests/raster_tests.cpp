@@ -1,6 +1,7 @@
 // Tests of the line rasteriser and the built-in font: widths, ends, round caps, clipping, glyphs.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <set>
 #include <utility>
 #include <vector>
@@ -17,8 +18,11 @@ const Rect kCanvas{0, 0, 600, 465};
 
 Pixels rasterise(int x1, int y1, int x2, int y2, int width, const Rect& clip = kCanvas) {
   Pixels pixels;
-  raster::line(x1, y1, x2, y2, width, clip, [&](int x, int y) {
-    EXPECT_TRUE(pixels.insert({x, y}).second) << "pixel plotted twice: " << x << ", " << y;
+  raster::line(x1, y1, x2, y2, width, clip, [&](int y, int xFirst, int xLast) {
+    EXPECT_LE(xFirst, xLast);
+    for (int x = xFirst; x <= xLast; ++x) {
+      EXPECT_TRUE(pixels.insert({x, y}).second) << "pixel reported twice: " << x << ", " << y;
+    }
   });
   return pixels;
 }
@@ -51,6 +55,8 @@ struct HorizontalCase {
   std::pair<int, int> centreSpan;
   std::pair<int, int> outerSpan;  // on the first row of middleRows
 };
+
+void PrintTo(const HorizontalCase& c, std::ostream* os) { *os << "width " << c.width; }
 
 class HorizontalLine : public ::testing::TestWithParam<HorizontalCase> {};
 
@@ -124,6 +130,46 @@ TEST(WideLine, SlantedLineKeepsItsWidthAcross) {
   EXPECT_GE(rows.size(), 12u);
   EXPECT_LE(rows.size(), 13u);
   EXPECT_EQ(rows.front() + rows.back(), 400);  // centred on the line
+}
+
+// The span search must find exactly the pixels that the coverage rule gives one by one.
+Pixels everyCoveredPixel(int x1, int y1, int x2, int y2, int width, const Rect& clip) {
+  Pixels pixels;
+  for (int y = clip.top; y < clip.bottom; ++y) {
+    for (int x = clip.left; x < clip.right; ++x) {
+      if (raster::wideLineCovers(x1, y1, x2, y2, width, x, y)) pixels.insert({x, y});
+    }
+  }
+  return pixels;
+}
+
+TEST(WideLine, SpansMatchThePixelByPixelRuleOnRandomLines) {
+  std::mt19937 random(20151216);
+  std::uniform_int_distribution<int> coordinate(-40, 240);
+  std::uniform_int_distribution<int> widths(2, 40);
+  const Rect clip{0, 0, 200, 160};
+  for (int i = 0; i < 300; ++i) {
+    const int x1 = coordinate(random), y1 = coordinate(random);
+    const int x2 = coordinate(random), y2 = coordinate(random);
+    const int width = i % 10 == 0 ? 2 + i % 4 : widths(random);
+    ASSERT_EQ(rasterise(x1, y1, x2, y2, width, clip), everyCoveredPixel(x1, y1, x2, y2, width, clip))
+        << "(" << x1 << ", " << y1 << ") to (" << x2 << ", " << y2 << "), width " << width;
+  }
+}
+
+TEST(WideLine, SpansMatchThePixelByPixelRuleOnThePictureEdges) {
+  // Edges between the vertex positions of a picture of 8 vertices, at the widths it uses.
+  const int xs[] = {300, 427, 480, 427, 300, 173, 120, 173};
+  const int ys[] = {27, 80, 207, 334, 387, 334, 207, 80};
+  for (int width : {2, 3, 4, 9}) {
+    for (int i = 0; i < 8; ++i) {
+      for (int j = i + 1; j < 8; ++j) {
+        ASSERT_EQ(rasterise(xs[i], ys[i], xs[j], ys[j], width),
+                  everyCoveredPixel(xs[i], ys[i], xs[j], ys[j], width, kCanvas))
+            << i << "-" << j << " width " << width;
+      }
+    }
+  }
 }
 
 TEST(Clip, NothingOutsideTheClipRectangle) {
