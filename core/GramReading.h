@@ -1,5 +1,5 @@
-// Allocation-free tests of Gram matrix entries, and neighbour lists read row by row, shared
-// by the traversal and the shape recognition.
+// Allocation-free tests of Gram matrix entries, and single-solid neighbour lists read row by
+// row, shared by the traversal and the shape recognition.
 #pragma once
 
 #include <vector>
@@ -30,8 +30,6 @@ inline bool magnitudeAtLeast(const BigInteger& e, BigInteger::Blk k) {
 // are never read.
 using Neighbours = std::vector<std::vector<int>>;
 
-// Vertices joined by an edge of any kind, sign and multiplicity.
-Neighbours allNeighbours(const Bigraph& g);
 // Vertices joined by exactly one solid edge (entry -1), the only edges an arm walk follows.
 Neighbours singleSolidNeighbours(const Bigraph& g);
 
