@@ -166,8 +166,8 @@ TEST(NakayamaRuns, KThreeDisplaysAfterThreeSixAndFinal) {
 
 TEST(NakayamaRuns, FifteenInflationsListAsSevenSevenOne) {
   ProgramResult r = runInflations(words("--Nakayama 8 4 0 0 0 2"));
-  const std::string list =
-      r.output.substr(r.output.find("inflations...\n") + std::string("inflations...\n").size());
+  const std::string prompt = "performed inflations...\n";
+  const std::string list = r.output.substr(r.output.rfind(prompt) + prompt.size());
   std::vector<std::string> lines;
   std::size_t start = 0;
   for (std::size_t end; (end = list.find('\n', start)) != std::string::npos; start = end + 1)

@@ -39,7 +39,9 @@ TEST(InflationList, AtMostEightBytesPerInflation) {
   InflationList list(400);
   for (int p = 1; p <= 300000; ++p) {
     list.push({p % 399, 399});
-    if (p >= 16) ASSERT_LE(list.bytesReserved(), 8u * list.size()) << "after " << p;
+    if (p >= 16) {
+      ASSERT_LE(list.bytesReserved(), 8u * list.size()) << "after " << p;
+    }
   }
 }
 

@@ -68,7 +68,11 @@ SmallMatrix inflate(const SmallMatrix& g, Pair p) {
 }
 
 std::string counted(const SmallMatrix& g, int count) {
-  return "\n" + referenceDisplay(g) + "\nInflation no.: " + std::to_string(count);
+  std::string text = "\n";
+  text += referenceDisplay(g);
+  text += "\nInflation no.: ";
+  text += std::to_string(count);
+  return text;
 }
 
 std::string listText(const std::vector<Pair>& done) {
@@ -100,12 +104,9 @@ std::string referenceDisplay(const SmallMatrix& g) {
   std::string text;
   for (const auto& row : g) {
     for (long long v : row) {
-      if (v == 0)
-        text += "   ";
-      else if (v < 0)
-        text += std::to_string(v) + " ";
-      else
-        text += " " + std::to_string(v) + " ";
+      char cell[32];
+      std::snprintf(cell, sizeof cell, v == 0 ? "   " : (v < 0 ? "%lld " : " %lld "), v);
+      text += cell;
     }
     text += "\n";
   }
@@ -113,7 +114,9 @@ std::string referenceDisplay(const SmallMatrix& g) {
 }
 
 std::string referenceRunOutput(SmallMatrix g, int k, int m, int a) {
-  std::string text = "\n" + referenceDisplay(g) + "\n\nPress any key to start automatic inflations...";
+  std::string text = "\n";
+  text += referenceDisplay(g);
+  text += "\n\nPress any key to start automatic inflations...";
   std::vector<Pair> done;
   Pair p{};
   while (choose(g, a, p)) {
