@@ -1,5 +1,5 @@
-// Thin lines by Bresenham's stepping; wide lines row by row, each row's span found by a
-// search on the distance of pixel centres to the segment.
+// Lines of every width row by row, each row's span found by a search on the exact distance
+// of pixel centres to the segment.
 #include "Raster.h"
 
 #include <algorithm>
@@ -9,71 +9,66 @@
 namespace platform::raster {
 namespace {
 
-bool inside(const Rect& clip, int x, int y) {
-  return x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
-}
+// Exact products of coordinate differences: squares of cross products need more than 64 bits.
+__extension__ using Wide = __int128;
 
-void thinLine(int x1, int y1, int x2, int y2, const Rect& clip, const SpanSink& sink) {
-  const long dx = std::labs(long(x2) - x1);
-  const long dy = -std::labs(long(y2) - y1);
-  const int stepX = x1 < x2 ? 1 : -1;
-  const int stepY = y1 < y2 ? 1 : -1;
-  long error = dx + dy;
-  int x = x1;
-  int y = y1;
-  for (;;) {
-    if (inside(clip, x, y)) sink(y, x, x);
-    if (x == x2 && y == y2) return;
-    const long twice = 2 * error;
-    if (twice >= dy) {
-      error += dy;
-      x += stepX;
-    }
-    if (twice <= dx) {
-      error += dx;
-      y += stepY;
-    }
-  }
-}
+// Farther than this from the origin nothing can be seen; end points are held within it so
+// that the exact products below cannot overflow.
+constexpr long kFar = 1L << 20;
 
-// The set of pixels a wide line covers, asked one pixel at a time.
+long held(int v) { return std::clamp<long>(v, -kFar, kFar); }
+
+// The set of pixels a line covers, asked one pixel at a time: pixel centres at integer
+// points strictly within width / 2 of the segment, and those exactly at width / 2 whose
+// inside lies to their right (or, where the border runs level, below them). This is the
+// X protocol's rule for wide lines with round caps, computed exactly in integers.
 class Capsule {
  public:
   Capsule(int x1, int y1, int x2, int y2, int width)
-      : ax_(x1), ay_(y1), bx_(x2), by_(y2),
-        // Even widths move the pixel centres half a pixel, onto the segment's corner grid.
-        offset_(width % 2 == 0 ? 0.5 : 0.0),
-        limit_((width / 2.0) * (width / 2.0) + 1e-9) {}
-
-  double offset() const { return offset_; }
+      : ax_(held(x1)), ay_(held(y1)), bx_(held(x2)), by_(held(y2)),
+        dx_(bx_ - ax_), dy_(by_ - ay_), lengthSquared_(dx_ * dx_ + dy_ * dy_),
+        widthSquared_(long(width) * width) {}
 
   bool covers(long x, long y) const {
-    const double px = double(x) + offset_;
-    const double py = double(y) + offset_;
-    const double dx = bx_ - ax_;
-    const double dy = by_ - ay_;
-    const double lengthSquared = dx * dx + dy * dy;
-    double t = 0.0;
-    if (lengthSquared > 0.0) {
-      t = std::clamp(((px - ax_) * dx + (py - ay_) * dy) / lengthSquared, 0.0, 1.0);
-    }
-    const double cx = ax_ + t * dx - px;
-    const double cy = ay_ + t * dy - py;
-    return cx * cx + cy * cy <= limit_;
+    const Wide px = x - ax_;
+    const Wide py = y - ay_;
+    const Wide dot = px * dx_ + py * dy_;
+    if (lengthSquared_ == 0 || dot <= 0) return nearPoint(px, py);
+    if (dot >= lengthSquared_) return nearPoint(x - bx_, y - by_);
+    // Beside the segment: the distance is |cross| / length.
+    const Wide cross = px * dy_ - py * dx_;
+    const Wide lhs = 4 * cross * cross;
+    const Wide rhs = Wide(widthSquared_) * lengthSquared_;
+    if (lhs != rhs) return lhs < rhs;
+    // On the border: the pixel minus its nearest point of the segment is
+    // (cross / length^2) * (dy, -dx).
+    return onBorderFacingInside(cross * dy_, -cross * dx_);
   }
 
   // The x of the segment's point nearest to row y: inside the row's span whenever the row
   // meets the line at all.
-  double seedX(int y) const {
-    if (ay_ == by_) return ax_;
-    const double t = std::clamp((y + offset_ - ay_) / (by_ - ay_), 0.0, 1.0);
-    return ax_ + t * (bx_ - ax_);
+  double seedX(long y) const {
+    if (dy_ == 0) return double(ax_);
+    const double t = std::clamp(double(y - ay_) / double(dy_), 0.0, 1.0);
+    return double(ax_) + t * double(dx_);
   }
 
  private:
-  double ax_, ay_, bx_, by_;
-  double offset_;
-  double limit_;
+  // Round caps: within width / 2 of an end point, (rx, ry) being the pixel minus that point.
+  bool nearPoint(Wide rx, Wide ry) const {
+    const Wide lhs = 4 * (rx * rx + ry * ry);
+    if (lhs != Wide(widthSquared_)) return lhs < Wide(widthSquared_);
+    return onBorderFacingInside(rx, ry);
+  }
+
+  // (ex, ey) points from the nearest point of the segment to the pixel; the inside lies to
+  // the pixel's right when ex < 0, below it when ex = 0 and ey < 0.
+  static bool onBorderFacingInside(Wide ex, Wide ey) { return ex < 0 || (ex == 0 && ey < 0); }
+
+  long ax_, ay_, bx_, by_;
+  long dx_, dy_;
+  long lengthSquared_;
+  long widthSquared_;
 };
 
 // The last x from `from` towards `beyond` that is still covered; `from` is covered and
@@ -103,7 +98,10 @@ long lastCovered(const Capsule& capsule, int y, long from, long beyond) {
   return from;
 }
 
-void wideLine(int x1, int y1, int x2, int y2, int width, const Rect& clip, const SpanSink& sink) {
+}  // namespace
+
+void line(int x1, int y1, int x2, int y2, int width, const Rect& clip, const SpanSink& sink) {
+  width = std::max(width, 1);
   const Capsule capsule(x1, y1, x2, y2, width);
   // Bounds in long: coordinates and widths near the int range must not overflow.
   const long reach = width / 2 + 2;
@@ -113,7 +111,7 @@ void wideLine(int x1, int y1, int x2, int y2, int width, const Rect& clip, const
   const int bottom = int(std::min<long>(clip.bottom, long(std::max(y1, y2)) + reach + 1));
   for (int y = top; y < bottom; ++y) {
     // A covered pixel near the seed: every centre within one pixel of it is tried.
-    const long seed = long(std::floor(capsule.seedX(y) - capsule.offset()));
+    const long seed = long(std::floor(capsule.seedX(y)));
     long start = seed - 1;
     while (start <= seed + 2 && !capsule.covers(start, y)) ++start;
     if (start > seed + 2) continue;
@@ -123,18 +121,8 @@ void wideLine(int x1, int y1, int x2, int y2, int width, const Rect& clip, const
   }
 }
 
-}  // namespace
-
-bool wideLineCovers(int x1, int y1, int x2, int y2, int width, int x, int y) {
-  return Capsule(x1, y1, x2, y2, width).covers(x, y);
-}
-
-void line(int x1, int y1, int x2, int y2, int width, const Rect& clip, const SpanSink& sink) {
-  if (width <= 1) {
-    thinLine(x1, y1, x2, y2, clip, sink);
-  } else {
-    wideLine(x1, y1, x2, y2, width, clip, sink);
-  }
+bool lineCovers(int x1, int y1, int x2, int y2, int width, int x, int y) {
+  return Capsule(x1, y1, x2, y2, std::max(width, 1)).covers(x, y);
 }
 
 }  // namespace platform::raster

@@ -5,11 +5,15 @@
 #include <X11/Xutil.h>
 
 #include <chrono>
+#include <cstdint>
+#include <cstring>
 #include <thread>
 #include <vector>
 
 namespace xtools {
 namespace {
+
+constexpr std::uint32_t kOne = 1;
 
 // Ignores the errors of windows that vanish while they are looked at.
 int ignoreErrors(Display*, XErrorEvent*) { return 0; }
@@ -29,14 +33,22 @@ std::optional<::Window> search(Display* display, ::Window window, const std::str
   return std::nullopt;
 }
 
-// The byte of one colour channel from a pixel value and the channel's mask.
-unsigned channel(unsigned long pixel, unsigned long mask) {
-  if (mask == 0) return 0;
+// One colour channel of a pixel value: where its bits are and how many there are.
+struct Channel {
   int shift = 0;
-  while (((mask >> shift) & 1u) == 0) ++shift;
-  const unsigned long maxValue = mask >> shift;
-  return unsigned((((pixel & mask) >> shift) * 255 + maxValue / 2) / maxValue);
-}
+  unsigned long maxValue = 0;
+
+  explicit Channel(unsigned long mask) {
+    if (mask == 0) return;
+    while (((mask >> shift) & 1u) == 0) ++shift;
+    maxValue = mask >> shift;
+  }
+
+  std::uint8_t byteOf(unsigned long pixel) const {
+    if (maxValue == 0) return 0;
+    return std::uint8_t((((pixel >> shift) & maxValue) * 255 + maxValue / 2) / maxValue);
+  }
+};
 
 }  // namespace
 
@@ -92,14 +104,27 @@ std::optional<platform::RgbImage> grab(Display* display, ::Window window) {
                             unsigned(attributes.height), AllPlanes, ZPixmap);
   if (image == nullptr) return std::nullopt;
   platform::RgbImage result(attributes.width, attributes.height, platform::kWhite);
-  Visual* visual = attributes.visual;
+  const Channel red(attributes.visual->red_mask);
+  const Channel green(attributes.visual->green_mask);
+  const Channel blue(attributes.visual->blue_mask);
+  // 32-bit pixels in the machine's own byte order are read directly; others through XGetPixel.
+  const bool direct = image->bits_per_pixel == 32 && image->byte_order == LSBFirst &&
+                      std::uint32_t(1) == *reinterpret_cast<const std::uint8_t*>(&kOne);
+  std::uint8_t* out = result.rgb.data();
   for (int y = 0; y < attributes.height; ++y) {
+    const char* row = image->data + std::ptrdiff_t(y) * image->bytes_per_line;
     for (int x = 0; x < attributes.width; ++x) {
-      const unsigned long pixel = XGetPixel(image, x, y);
-      result.set(x, y,
-                 platform::colourOf(std::uint8_t(channel(pixel, visual->red_mask)),
-                                    std::uint8_t(channel(pixel, visual->green_mask)),
-                                    std::uint8_t(channel(pixel, visual->blue_mask))));
+      unsigned long pixel = 0;
+      if (direct) {
+        std::uint32_t value;
+        std::memcpy(&value, row + std::ptrdiff_t(x) * 4, sizeof value);
+        pixel = value;
+      } else {
+        pixel = XGetPixel(image, x, y);
+      }
+      *out++ = red.byteOf(pixel);
+      *out++ = green.byteOf(pixel);
+      *out++ = blue.byteOf(pixel);
     }
   }
   XDestroyImage(image);

@@ -71,7 +71,7 @@ TEST_P(HorizontalLine, CoversItsWidthAndRoundEnds) {
 INSTANTIATE_TEST_SUITE_P(
     Widths, HorizontalLine,
     ::testing::Values(HorizontalCase{1, {50}, {100, 200}, {100, 200}},
-                      HorizontalCase{2, {49, 50}, {99, 200}, {99, 200}},
+                      HorizontalCase{2, {49, 50}, {99, 200}, {100, 200}},
                       HorizontalCase{3, {49, 50, 51}, {99, 201}, {99, 201}},
                       HorizontalCase{9, {46, 47, 48, 49, 50, 51, 52, 53, 54}, {96, 204}, {98, 202}}),
     [](const auto& info) { return "Width" + std::to_string(info.param.width); });
@@ -110,17 +110,53 @@ TEST(WideLine, ZeroLengthIsADisc) {
   EXPECT_FALSE(pixels.count({305, 200}));
 }
 
-TEST(ThinLine, DiagonalHasOnePixelPerStepAndBothEnds) {
-  const Pixels pixels = rasterise(10, 10, 40, 25, 1);
+TEST(ThinLine, DiagonalHasOnePixelPerColumnAndBothEnds) {
+  const Pixels pixels = rasterise(10, 10, 40, 40, 1);
   EXPECT_EQ(pixels.size(), 31u);
-  EXPECT_TRUE(pixels.count({10, 10}));
-  EXPECT_TRUE(pixels.count({40, 25}));
-  for (int x = 10; x <= 40; ++x) EXPECT_EQ(rowsInColumn(pixels, x).size(), 1u) << x;
+  for (int x = 10; x <= 40; ++x) EXPECT_EQ(rowsInColumn(pixels, x), std::vector<int>{x}) << x;
 }
 
-TEST(ThinLine, WidthBelowOneIsThin) {
+TEST(ThinLine, SlantedLineStaysThin) {
+  // Where the line passes halfway between two pixel centres, both lie within half a pixel.
+  const Pixels pixels = rasterise(10, 10, 40, 25, 1);
+  EXPECT_TRUE(pixels.count({10, 10}));
+  EXPECT_TRUE(pixels.count({40, 25}));
+  for (int x = 10; x <= 40; ++x) {
+    const auto rows = rowsInColumn(pixels, x);
+    ASSERT_FALSE(rows.empty()) << x;
+    EXPECT_LE(rows.size(), 2u) << x;
+    EXPECT_LE(std::abs(2 * rows.front() - (x + 10)), 2) << x;
+  }
+}
+
+TEST(ThinLine, WidthBelowOneCountsAsOne) {
   EXPECT_EQ(rasterise(10, 10, 40, 25, 0), rasterise(10, 10, 40, 25, 1));
   EXPECT_EQ(rasterise(10, 10, 40, 25, -4), rasterise(10, 10, 40, 25, 1));
+}
+
+TEST(ThinLine, ZeroLengthIsOnePixel) {
+  EXPECT_EQ(rasterise(300, 200, 300, 200, 1), (Pixels{{300, 200}}));
+}
+
+TEST(WideLine, EvenWidthTiesGoUpAndLeft) {
+  // Width 2 centred on row 50: row 49 is on the border with the inside below it, row 51
+  // on the border with the inside above it; likewise the caps take column 99, not 201.
+  const Pixels pixels = rasterise(100, 50, 200, 50, 2);
+  EXPECT_TRUE(pixels.count({150, 49}));
+  EXPECT_FALSE(pixels.count({150, 51}));
+  EXPECT_TRUE(pixels.count({99, 50}));
+  EXPECT_FALSE(pixels.count({201, 50}));
+  // A 3-4-5 slope puts centres exactly on the border of a width 10 line.
+  EXPECT_TRUE(raster::lineCovers(0, 0, 40, 30, 10, 17, 19));   // 5 away, inside to the right
+  EXPECT_FALSE(raster::lineCovers(0, 0, 40, 30, 10, 23, 11));  // 5 away, inside to the left
+  EXPECT_TRUE(raster::lineCovers(0, 0, 40, 30, 10, 18, 18));   // 3.6 away
+  EXPECT_FALSE(raster::lineCovers(0, 0, 40, 30, 10, 24, 10));  // 6.4 away
+}
+
+TEST(WideLine, FarEndPointsDoNotOverflow) {
+  const Pixels pixels = rasterise(-2000000000, 100, 2000000000, 100, 3);
+  EXPECT_EQ(pixels.size(), 600u * 3u);
+  EXPECT_FALSE(rasterise(300, 200, 300, 200, 2147483647).empty());
 }
 
 TEST(WideLine, SlantedLineKeepsItsWidthAcross) {
@@ -137,7 +173,7 @@ Pixels everyCoveredPixel(int x1, int y1, int x2, int y2, int width, const Rect& 
   Pixels pixels;
   for (int y = clip.top; y < clip.bottom; ++y) {
     for (int x = clip.left; x < clip.right; ++x) {
-      if (raster::wideLineCovers(x1, y1, x2, y2, width, x, y)) pixels.insert({x, y});
+      if (raster::lineCovers(x1, y1, x2, y2, width, x, y)) pixels.insert({x, y});
     }
   }
   return pixels;

@@ -1,18 +1,23 @@
 // x11_window_probe: opens a real window through openX11Window and checks it from a second
 // display connection: size, position, title, drawn pixels, keys, exposures and closing.
 //
-// Usage: x11_window_probe --self-check | --close-first | --serve TITLE
+// Usage: x11_window_probe --self-check | --close-first | --compare-lines | --serve TITLE
 //   --self-check   paints a test picture, checks it (and the keys, with xdotool), exposes two
 //                  areas, checks the coalesced second paint, then closes itself; exit 0 = pass
 //   --close-first  sends the close request before the loop starts; the first paint must still
 //                  come first, then the loop must end with code 0 after exactly one paint
+//   --compare-lines draws lines of many widths and directions on the window and on the
+//                  offscreen canvas and requires the same pixels on both
 //   --serve TITLE  paints the test picture and runs until closed, for outside tools; exits
 //                  with the loop's code
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <random>
 #include <string>
+#include <vector>
 
+#include "Offscreen.h"
 #include "Window.h"
 #include "XTools.h"
 
@@ -215,6 +220,68 @@ int closeFirst() {
   return failures == 0 ? 0 : 1;
 }
 
+struct LineCase {
+  int x1, y1, x2, y2, width;
+};
+
+std::vector<LineCase> comparedLines() {
+  std::vector<LineCase> lines;
+  // Edges between the vertex points of an 8-vertex picture, at the widths edges get.
+  const int xs[] = {300, 427, 480, 427, 300, 173, 120, 173};
+  const int ys[] = {27, 80, 207, 334, 387, 334, 207, 80};
+  for (int width : {1, 2, 3, 4, 9}) {
+    for (int i = 0; i < 8; ++i) {
+      for (int j = i + 1; j < 8; ++j) lines.push_back({xs[i], ys[i], xs[j], ys[j], width});
+    }
+  }
+  // Lines of random ends and widths, some reaching out of the window, and single points.
+  std::mt19937 random(465600);
+  std::uniform_int_distribution<int> x(-50, 650), y(-50, 515), width(1, 40);
+  for (int i = 0; i < 80; ++i) lines.push_back({x(random), y(random), x(random), y(random), width(random)});
+  for (int w : {1, 2, 3, 4, 5, 10, 11}) lines.push_back({300, 200, 300, 200, w});
+  return lines;
+}
+
+int compareLines() {
+  const std::string title = "Probe line comparison";
+  auto window = platform::openX11Window({title});
+  Display* d = XOpenDisplay(nullptr);
+  if (!window || d == nullptr) return 1;
+  const int code = window->run([&](Surface& s, const Rect&) {
+    const auto found = xtools::waitForWindow(d, title, 2000);
+    check(found.has_value(), "window found by its title");
+    if (!found) return;
+    int compared = 0;
+    for (const LineCase& c : comparedLines()) {
+      platform::OffscreenWindow canvas;
+      canvas.line(c.x1, c.y1, c.x2, c.y2, c.width, kBlue);
+      s.fillWhite({0, 0, 600, 465});
+      s.line(c.x1, c.y1, c.x2, c.y2, c.width, kBlue);
+      s.flush();
+      window->keyDown(Key::Escape);  // a round trip: the server has drawn everything before it
+      const auto image = xtools::grab(d, *found);
+      if (!image) {
+        check(false, "grab");
+        break;
+      }
+      int differing = 0;
+      for (std::size_t i = 0; i < image->rgb.size(); ++i) {
+        differing += image->rgb[i] != canvas.image().rgb[i] ? 1 : 0;
+      }
+      char what[160];
+      std::snprintf(what, sizeof what, "same pixels for (%d, %d)-(%d, %d) width %d: %d bytes differ", c.x1,
+                    c.y1, c.x2, c.y2, c.width, differing);
+      check(differing == 0, what);
+      ++compared;
+    }
+    std::printf("compared %d lines\n", compared);
+    xtools::sendClose(d, *found);
+  });
+  check(code == 0, "close ends the loop with code 0");
+  XCloseDisplay(d);
+  return failures == 0 ? 0 : 1;
+}
+
 int serve(const std::string& title) {
   auto window = platform::openX11Window({title});
   if (!window) return 3;
@@ -227,7 +294,9 @@ int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "--self-check" && argc == 2) return selfCheck();
   if (mode == "--close-first" && argc == 2) return closeFirst();
+  if (mode == "--compare-lines" && argc == 2) return compareLines();
   if (mode == "--serve" && argc == 3) return serve(argv[2]);
-  std::fputs("Usage: x11_window_probe --self-check | --close-first | --serve TITLE\n", stderr);
+  std::fputs("Usage: x11_window_probe --self-check | --close-first | --compare-lines | --serve TITLE\n",
+             stderr);
   return 2;
 }

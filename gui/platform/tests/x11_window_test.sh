@@ -9,6 +9,7 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 timeout 30 "$probe" --self-check || fail "probe --self-check"
 timeout 30 "$probe" --close-first || fail "probe --close-first"
+timeout 60 "$probe" --compare-lines >/dev/null || fail "probe --compare-lines"
 
 title="Probe served window"
 workdir="$(mktemp -d)"
