@@ -7,7 +7,7 @@ namespace platform::font {
 
 constexpr int kGlyphWidth = 6;
 constexpr int kGlyphHeight = 13;
-constexpr int kAscent = 10;  // rows above the baseline, the rest are descender rows
+constexpr int kAscent = 11;  // rows above the baseline (as in the X "fixed" font), then 2 below
 
 // Whether the glyph of byte `ch` has its pixel (column, row) set, counted from the top-left
 // corner of the glyph's cell. Bytes outside 32..126 show as a hollow box.

@@ -33,7 +33,8 @@ class Surface {
 enum class Key { Shift, Escape };
 
 // The area to repaint and the surface to paint it on. The area has already been filled
-// white when the window system asked for erasing.
+// white when the window system asked for erasing. As with a window's own paint, drawing is
+// clipped to the area, and the surface is valid only during the call.
 using PaintHandler = std::function<void(Surface&, const Rect&)>;
 
 class Window {
@@ -52,7 +53,8 @@ struct WindowSpec {
   int width = 600, height = 465;  // client area
 };
 
-// The X11 window; nullptr when no display can be opened.
+// The X11 window, already mapped; nullptr when no display can be opened. Writes nothing: the
+// caller says what it does without a window (see Offscreen.h for the canvas to use then).
 std::unique_ptr<Window> openX11Window(const WindowSpec& spec);
 
 }  // namespace platform
