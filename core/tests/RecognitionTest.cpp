@@ -158,7 +158,8 @@ INSTANTIATE_TEST_SUITE_P(
                       StarCase{{2, 3, 2}, 0, 0, {2, 2, 3}},          // wild
                       StarCase{{2, 1, 1, 1}, 0, 0, {1, 1, 1, 2}},    // four arms, six vertices
                       StarCase{{1, 1, 1, 1, 1}, 0, 0, {1, 1, 1, 1, 1}},
-                      StarCase{{3, 1, 2, 1, 5}, 0, 0, {1, 1, 2, 3, 5}}));
+                      StarCase{{3, 1, 2, 1, 5}, 0, 0, {1, 1, 2, 3, 5}}),
+    [](const auto& info) { return shapes::armsName(info.param.arms); });
 
 TEST(StarTest, FourArmsOnFiveVerticesWriteNoArms) {
   auto g = shapes::star({1, 1, 1, 1});

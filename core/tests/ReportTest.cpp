@@ -298,7 +298,8 @@ INSTANTIATE_TEST_SUITE_P(Stars, ExceptionalTexts,
                                            ExceptionalCase{{1, 2, 4}, "Dynkin graph E_8 "},
                                            ExceptionalCase{{2, 2, 2}, "Euclidean graph E~_6 "},
                                            ExceptionalCase{{1, 3, 3}, "Euclidean graph E~_7 "},
-                                           ExceptionalCase{{1, 2, 5}, "Euclidean graph E~_8 "}));
+                                           ExceptionalCase{{1, 2, 5}, "Euclidean graph E~_8 "}),
+                         [](const auto& info) { return shapes::armsName(info.param.arms); });
 
 TEST(ReportTest, ChangesNoField) {
   auto g = bigraphWith(4, kDottedPath);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <numeric>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -83,6 +84,16 @@ inline Edges renumbered(const Edges& edges, const std::vector<int>& perm) {
   Edges out;
   for (const Edge& e : edges) out.push_back({perm[e.u], perm[e.v], e.entry});
   return out;
+}
+
+// A test name for a star, such as Arms_1_2_2.
+inline std::string armsName(const std::vector<int>& arms) {
+  std::string name = "Arms";
+  for (int length : arms) {
+    name += '_';
+    name += std::to_string(length);
+  }
+  return name;
 }
 
 // A fixed pseudo-random renumbering of n vertices.
