@@ -2,8 +2,10 @@
 #include "BigUnsignedInABase.h"
 
 #include <memory>
+#include <vector>
 
 #include "BlockKernels.h"
+#include "RadixConversion.h"
 
 namespace bk = blockkernels;
 
@@ -23,6 +25,11 @@ Chunk chunkFor(unsigned base) {
   }
   return c;
 }
+
+// Up to these sizes the one-block chunk loops are fastest; longer numbers go through the
+// divide-and-conquer conversion.
+const BigUnsigned::Index kShortBlocks = 16;
+const BigUnsignedInABase::Index kShortDigits = 300;
 
 // The number of significant bits of the base, minus one: the largest m with 2^m <= base.
 unsigned floorLog2(unsigned base) { return 31 - __builtin_clz(base); }
@@ -47,6 +54,13 @@ BigUnsignedInABase::BigUnsignedInABase(const BigUnsigned& x, Base base) : base(b
   Index bound = Index((bits + m - 1) / m);
   if (bound > 0) allocate(bound);
   if (x.isZero()) return;
+  if (x.length > kShortBlocks) {
+    std::vector<Digit> digits = radix::digitsOf(x.blocks, x.length, base);
+    Index n = Index(digits.size());
+    for (Index i = 0; i < n; ++i) blocks[i] = digits[n - 1 - i];
+    length = n;
+    return;
+  }
 
   // Repeated division by the largest power of the base in one block; each remainder gives
   // that many digits, the top one only its significant digits.
@@ -76,6 +90,12 @@ BigUnsignedInABase::BigUnsignedInABase(const BigUnsigned& x, Base base) : base(b
 BigUnsignedInABase::operator BigUnsigned() const {
   BigUnsigned result;
   if (length == 0 || base < 2) return result;
+  if (length > kShortDigits) {
+    std::vector<Digit> digits(length);
+    for (Index i = 0; i < length; ++i) digits[i] = blocks[length - 1 - i];
+    std::vector<BigUnsigned::Blk> value = radix::valueOf(digits.data(), length, base);
+    return BigUnsigned(value.data(), BigUnsigned::Index(value.size()));
+  }
   // Horner's scheme, one block-sized power of the base per step.
   Chunk chunk = chunkFor(base);
   Index cap = Index((std::uint64_t(length) * (floorLog2(base) + 1)) / 32 + 2);

@@ -1,17 +1,18 @@
 // Word-level kernels on runs of 32-bit blocks: carry chains, one-block multiply and divide,
-// long multiplication (schoolbook and Karatsuba) and long division (Knuth's Algorithm D).
+// and the entry points of long multiplication and division (carried out on 64-bit limbs).
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
+
+#include "LimbArithmetic.h"
 
 namespace blockkernels {
 
 typedef std::uint32_t Blk;
 typedef std::uint32_t Index;
 typedef std::uint64_t Wide;
-
-// Below this many blocks in the shorter operand, multiplication is schoolbook.
-extern Index karatsubaThreshold;
 
 // Compares two runs of n blocks: -1, 0 or +1.
 inline int compareRuns(const Blk* a, const Blk* b, Index n) {
@@ -21,15 +22,40 @@ inline int compareRuns(const Blk* a, const Blk* b, Index n) {
   return 0;
 }
 
+// Two blocks as one 64-bit word and back.
+inline std::uint64_t loadPair(const Blk* p) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+  } else {
+    return std::uint64_t(p[0]) | (std::uint64_t(p[1]) << 32);
+  }
+}
+inline void storePair(Blk* p, std::uint64_t v) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &v, sizeof v);
+  } else {
+    p[0] = Blk(v);
+    p[1] = Blk(v >> 32);
+  }
+}
+
 // r = a + b over n blocks; returns the carry out. r may be a or b.
 inline Blk addRuns(Blk* r, const Blk* a, const Blk* b, Index n) {
-  Wide carry = 0;
-  for (Index i = 0; i < n; ++i) {
+  unsigned char carry = 0;
+  Index i = 0;
+  for (; i + 2 <= n; i += 2) {
+    limbs::Limb s;
+    carry = limbs::addWithCarry(carry, loadPair(a + i), loadPair(b + i), &s);
+    storePair(r + i, s);
+  }
+  if (i < n) {
     Wide t = Wide(a[i]) + b[i] + carry;
     r[i] = Blk(t);
-    carry = t >> 32;
+    return Blk(t >> 32);
   }
-  return Blk(carry);
+  return carry;
 }
 
 // r = a + c over n blocks, c a single carry block; returns the carry out. r may be a.
@@ -54,13 +80,19 @@ inline Blk addUnequal(Blk* r, const Blk* a, Index an, const Blk* b, Index bn) {
 
 // r = a - b over n blocks; returns the borrow out. r may be a or b.
 inline Blk subRuns(Blk* r, const Blk* a, const Blk* b, Index n) {
-  Wide borrow = 0;
-  for (Index i = 0; i < n; ++i) {
+  unsigned char borrow = 0;
+  Index i = 0;
+  for (; i + 2 <= n; i += 2) {
+    limbs::Limb d;
+    borrow = limbs::subWithBorrow(borrow, loadPair(a + i), loadPair(b + i), &d);
+    storePair(r + i, d);
+  }
+  if (i < n) {
     Wide t = Wide(a[i]) - b[i] - borrow;
     r[i] = Blk(t);
-    borrow = (t >> 32) & 1;
+    return Blk((t >> 32) & 1);
   }
-  return Blk(borrow);
+  return borrow;
 }
 
 // r = a - c over n blocks; returns the borrow out. r may be a.
@@ -94,8 +126,6 @@ Blk divBlock(Blk* q, const Blk* a, Index n, Blk d);
 
 // r = a * b, r of an + bn blocks, not overlapping a or b; an, bn >= 1.
 void multiplyRuns(Blk* r, const Blk* a, Index an, const Blk* b, Index bn);
-// Schoolbook product only (used below the Karatsuba threshold and to measure it).
-void multiplySchoolbook(Blk* r, const Blk* a, Index an, const Blk* b, Index bn);
 
 // Long division of a (an blocks) by b (bn >= 2 blocks, top block non-zero, an >= bn):
 // q gets an - bn + 1 blocks, r gets bn blocks. q and r do not overlap a, b or each other.

@@ -5,6 +5,7 @@
 
 #include "BlockKernels.h"
 #include "GmpReference.h"
+#include "RadixConversion.h"
 
 using testing_support::fromMpz;
 using testing_support::OperandSource;
@@ -186,20 +187,72 @@ TEST_F(Differential, BitOperationsAgreeWithGmp) {
 namespace {
 
 // Karatsuba on small and odd sizes: lower the threshold so that the recursion reaches down
-// to two-block halves, and compare with GMP.
+// to one-limb halves, and compare with GMP.
 TEST(KaratsubaRecursion, LowThresholdsAgreeWithGmp) {
   OperandSource source(4242);
-  const blockkernels::Index saved = blockkernels::karatsubaThreshold;
-  for (blockkernels::Index threshold : {2u, 3u, 5u, 8u}) {
-    blockkernels::karatsubaThreshold = threshold;
-    for (BigUnsigned::Index na = 1; na < 40; na += 3) {
-      for (BigUnsigned::Index nb = 1; nb < 40; nb += 4) {
+  const limbs::Size saved = limbs::karatsubaThreshold;
+  for (limbs::Size threshold : {2u, 3u, 5u, 8u}) {
+    limbs::karatsubaThreshold = threshold;
+    for (BigUnsigned::Index na = 1; na < 60; na += 3) {
+      for (BigUnsigned::Index nb = 1; nb < 60; nb += 4) {
         BigUnsigned a = source.magnitude(na), b = source.magnitude(nb);
         ASSERT_EQ(toMpz(a * b), toMpz(a) * toMpz(b)) << na << "x" << nb << " threshold " << threshold;
       }
     }
   }
-  blockkernels::karatsubaThreshold = saved;
+  limbs::karatsubaThreshold = saved;
+}
+
+// Recursive division on small sizes: with a low threshold the padding, the piecewise
+// driver and both branches of the three-by-two step are reached with short operands.
+TEST(RecursiveDivision, LowThresholdsAgreeWithGmp) {
+  OperandSource source(777);
+  const limbs::Size saved = limbs::recursiveDivisionThreshold;
+  for (limbs::Size threshold : {4u, 5u, 8u}) {
+    limbs::recursiveDivisionThreshold = threshold;
+    for (BigUnsigned::Index nb = 2; nb < 70; nb += 5) {
+      for (BigUnsigned::Index extra : {0u, 1u, 7u, 30u, 90u}) {
+        BigUnsigned a = source.magnitude(nb + extra), b = source.magnitude(nb);
+        BigUnsigned r = a, q;
+        r.divideWithRemainder(b, q);
+        mpz_class ga = toMpz(a), gb = toMpz(b);
+        ASSERT_EQ(toMpz(q), mpz_class(ga / gb)) << nb << " " << extra << " threshold " << threshold;
+        ASSERT_EQ(toMpz(r), mpz_class(ga % gb));
+      }
+    }
+  }
+  limbs::recursiveDivisionThreshold = saved;
+}
+
+}  // namespace
+
+namespace {
+
+// Divide-and-conquer base conversion with a low threshold, in every base and in wide bases
+// beyond the symbol set, both directions, against GMP and against the round trip.
+TEST(RadixRecursion, LowThresholdsAgreeWithGmp) {
+  OperandSource source(31337);
+  const std::size_t saved = radix::basecaseLimbs;
+  for (std::size_t threshold : {1u, 2u, 5u}) {
+    radix::basecaseLimbs = threshold;
+    for (unsigned base = 2; base <= 36; base += 3) {
+      for (BigUnsigned::Index n : {17u, 40u, 101u}) {
+        BigUnsigned x = source.magnitude(n);
+        std::string expected = toMpz(x).get_str(int(base));
+        for (auto& c : expected) c = char(std::toupper(static_cast<unsigned char>(c)));
+        ASSERT_EQ(std::string(BigUnsignedInABase(x, BigUnsignedInABase::Base(base))), expected)
+            << "base " << base << " threshold " << threshold;
+        ASSERT_EQ(BigUnsigned(BigUnsignedInABase(expected, BigUnsignedInABase::Base(base))), x);
+      }
+    }
+    for (unsigned base : {37u, 1000u, 65535u}) {
+      BigUnsigned x = source.magnitude(60);
+      BigUnsignedInABase digits(x, BigUnsignedInABase::Base(base));
+      ASSERT_EQ(BigUnsigned(digits), x) << "base " << base;
+      ASSERT_NE(digits.blocks[digits.length - 1], 0);
+    }
+  }
+  radix::basecaseLimbs = saved;
 }
 
 }  // namespace

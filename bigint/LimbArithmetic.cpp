@@ -1,0 +1,354 @@
+// 64-bit limb arithmetic: schoolbook and Karatsuba products, Knuth's Algorithm D and
+// Burnikel-Ziegler recursive division.
+#include "LimbArithmetic.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace limbs {
+
+// Measured with bench/bigint (productSchoolbook against productKaratsubaOneLevel).
+Size karatsubaThreshold = 24;
+// Measured with bench/bigint on 2n by n divisions.
+Size recursiveDivisionThreshold = 40;
+
+Limb addMul1(Limb* r, const Limb* a, Size n, Limb m) {
+  Limb carry = 0;
+  for (Size i = 0; i < n; ++i) {
+    // a*m + r + carry < 2^128: (2^64-1)^2 + 2(2^64-1) = 2^128 - 1.
+    DLimb t = DLimb(a[i]) * m + r[i] + carry;
+    r[i] = Limb(t);
+    carry = Limb(t >> 64);
+  }
+  return carry;
+}
+
+Limb subMul1(Limb* r, const Limb* a, Size n, Limb m) {
+  Limb carry = 0;
+  for (Size i = 0; i < n; ++i) {
+    DLimb p = DLimb(a[i]) * m + carry;
+    Limb low = Limb(p);
+    Limb t = r[i] - low;
+    carry = Limb(p >> 64) + (t > r[i]);
+    r[i] = t;
+  }
+  return carry;
+}
+
+Limb divRem1(Limb* q, const Limb* a, Size n, Limb d) {
+  if (n == 0) return 0;
+  int s = __builtin_clzll(d);
+  Limb dn = d << s;
+  Limb v = reciprocal(dn);
+  Limb r = 0;
+  if (s == 0) {
+    for (Size i = n; i-- > 0;) q[i] = divide2by1(r, a[i], dn, v, &r);
+    return r;
+  }
+  // The dividend shifted by s bits on the fly; the top s bits start the remainder.
+  r = a[n - 1] >> (64 - s);
+  for (Size i = n; i-- > 0;) {
+    Limb low = (a[i] << s) | (i > 0 ? a[i - 1] >> (64 - s) : 0);
+    q[i] = divide2by1(r, low, dn, v, &r);
+  }
+  return r >> s;
+}
+
+// ---- Products ----
+
+namespace {
+
+void schoolbook(Limb* r, const Limb* a, Size an, const Limb* b, Size bn) {
+  // The longer operand runs in the inner loop.
+  if (an < bn) {
+    std::swap(a, b);
+    std::swap(an, bn);
+  }
+  r[an] = mul1(r, a, an, b[0]);
+  for (Size j = 1; j < bn; ++j) r[an + j] = addMul1(r + j, a, an, b[j]);
+}
+
+// Compares x (xn limbs) with y (yn limbs); either may carry leading zero limbs.
+int compareUnequal(const Limb* x, Size xn, const Limb* y, Size yn) {
+  for (; xn > yn; --xn)
+    if (x[xn - 1] != 0) return 1;
+  for (; yn > xn; --yn)
+    if (y[yn - 1] != 0) return -1;
+  return compareN(x, y, xn);
+}
+
+// r = x - y for x >= y; r gets max(xn, yn) limbs.
+void subtractPadded(Limb* r, const Limb* x, Size xn, const Limb* y, Size yn) {
+  if (xn >= yn) {
+    Limb borrow = subN(r, x, y, yn);
+    sub1(r + yn, x + yn, xn - yn, borrow);
+  } else {
+    subN(r, x, y, xn);  // y's limbs above xn are zero
+    std::memset(r + xn, 0, sizeof(Limb) * (yn - xn));
+  }
+}
+
+// r = |x - y| in max(xn, yn) limbs; returns true when x < y.
+bool absDifference(Limb* r, const Limb* x, Size xn, const Limb* y, Size yn) {
+  if (compareUnequal(x, xn, y, yn) >= 0) {
+    subtractPadded(r, x, xn, y, yn);
+    return false;
+  }
+  subtractPadded(r, y, yn, x, xn);
+  return true;
+}
+
+// Limbs of scratch that Karatsuba needs on n-limb operands, recursion included.
+Size karatsubaScratch(Size n) { return 6 * n + 200; }
+
+void multiplyBalanced(Limb* r, const Limb* a, const Limb* b, Size n, Limb* scratch);
+
+// Karatsuba on two n-limb operands: a = a1 B^h + a0, b = b1 B^h + b0 with h the lower half.
+// a0 b1 + a1 b0 = a0 b0 + a1 b1 + (a0 - a1)(b1 - b0), so three half-size products suffice,
+// and the differences need no carry limb.
+void karatsuba(Limb* r, const Limb* a, const Limb* b, Size n, Limb* scratch) {
+  Size h = n / 2;
+  Size k = n - h;  // high half size, k >= h
+  const Limb *a0 = a, *a1 = a + h, *b0 = b, *b1 = b + h;
+  Limb* da = scratch;        // k limbs
+  Limb* db = da + k;         // k limbs
+  Limb* mid = db + k;        // 2k limbs
+  Limb* rest = mid + 2 * k;  // the recursion, then the middle sum (2k + 1 limbs)
+
+  bool aNeg = absDifference(da, a0, h, a1, k);  // a0 < a1
+  bool bNeg = absDifference(db, b1, k, b0, h);  // b1 < b0
+
+  multiplyBalanced(r, a0, b0, h, rest);           // z0 in r[0, 2h)
+  multiplyBalanced(r + 2 * h, a1, b1, k, rest);   // z2 in r[2h, 2n)
+  multiplyBalanced(mid, da, db, k, rest);         // |a0 - a1| |b1 - b0|
+
+  // t = z0 + z2 +- mid, then r[h ..] += t.
+  Limb* t = rest;
+  std::memcpy(t, r + 2 * h, sizeof(Limb) * 2 * k);
+  Limb carry = addN(t, t, r, 2 * h);
+  t[2 * k] = add1(t + 2 * h, t + 2 * h, 2 * k - 2 * h, carry);
+  if (aNeg == bNeg) {
+    t[2 * k] += addN(t, t, mid, 2 * k);
+  } else {
+    t[2 * k] -= subN(t, t, mid, 2 * k);
+  }
+  Size span = 2 * n - h;  // limbs of r from h upward, at least 2k + 1
+  carry = addN(r + h, r + h, t, 2 * k + 1);
+  add1(r + h + 2 * k + 1, r + h + 2 * k + 1, span - 2 * k - 1, carry);
+}
+
+void multiplyBalanced(Limb* r, const Limb* a, const Limb* b, Size n, Limb* scratch) {
+  if (n < karatsubaThreshold) {
+    schoolbook(r, a, n, b, n);
+  } else {
+    karatsuba(r, a, b, n, scratch);
+  }
+}
+
+}  // namespace
+
+void multiply(Limb* r, const Limb* a, Size an, const Limb* b, Size bn) {
+  if (an < bn) {
+    std::swap(a, b);
+    std::swap(an, bn);
+  }
+  if (bn < karatsubaThreshold) {
+    schoolbook(r, a, an, b, bn);
+    return;
+  }
+  std::vector<Limb> scratch(karatsubaScratch(bn) + 2 * bn);
+  if (an == bn) {
+    multiplyBalanced(r, a, b, bn, scratch.data());
+    return;
+  }
+  // Unbalanced: a in pieces of bn limbs, each piece times b added in at its offset.
+  Limb* piece = scratch.data() + karatsubaScratch(bn);
+  std::memset(r, 0, sizeof(Limb) * (an + bn));
+  for (Size off = 0; off < an; off += bn) {
+    Size pn = std::min(bn, an - off);
+    if (pn == bn) {
+      multiplyBalanced(piece, a + off, b, bn, scratch.data());
+    } else {
+      multiply(piece, b, bn, a + off, pn);
+    }
+    Limb carry = addN(r + off, r + off, piece, pn + bn);
+    add1(r + off + pn + bn, r + off + pn + bn, an - off - pn, carry);
+  }
+}
+
+// ---- Division ----
+
+namespace {
+
+// Knuth's Algorithm D on a normalised divisor v (vn >= 2 limbs, top bit set). u holds un + 1
+// limbs, u[0 .. un], with u[un - vn + 1 .. un] < v. The quotient's un - vn + 1 limbs go to q;
+// the remainder is left in u[0 .. vn).
+void knuthDivide(Limb* q, Limb* u, Size un, const Limb* v, Size vn) {
+  const Limb vTop = v[vn - 1], vNext = v[vn - 2];
+  const Limb inverse = reciprocal(vTop);
+  // D2 [Initialize j]: quotient limbs from the top down.
+  for (Size j = un - vn + 1; j-- > 0;) {
+    // D3 [Calculate q-hat]: from the top two limbs of the current remainder, then corrected
+    // with the divisor's second limb; afterwards q-hat is at most one too large.
+    Limb top = u[j + vn], qhat, rhat;
+    bool rhatOverflow = false;
+    if (top < vTop) {
+      qhat = divide2by1(top, u[j + vn - 1], vTop, inverse, &rhat);
+    } else {
+      // top == vTop: the estimate B - 1, with rhat = (top, u) - (B - 1) vTop.
+      qhat = ~Limb(0);
+      rhat = u[j + vn - 1] + vTop;
+      rhatOverflow = rhat < vTop;
+    }
+    while (!rhatOverflow && DLimb(qhat) * vNext > ((DLimb(rhat) << 64) | u[j + vn - 2])) {
+      --qhat;
+      rhat += vTop;
+      rhatOverflow = rhat < vTop;
+    }
+    // D4 [Multiply and subtract]: u[j .. j+vn] -= q-hat v.
+    Limb borrow = subMul1(u + j, v, vn, qhat);
+    Limb t = u[j + vn] - borrow;
+    bool negative = borrow > u[j + vn];
+    u[j + vn] = t;
+    // D5 [Test remainder]: a borrow out of the top limb means q-hat was one too large.
+    if (negative) {
+      // D6 [Add back]: rare (probability about 2/B); restore the remainder.
+      --qhat;
+      u[j + vn] += addN(u + j, u + j, v, vn);
+    }
+    q[j] = qhat;
+    // D7 [Loop on j].
+  }
+}
+
+void divide2n1n(Limb* q, Limb* r, const Limb* a, const Limb* b, Size n);
+
+// Burnikel-Ziegler, three halves by two: a has 3m limbs (a1 a2 a3 from the top), b has 2m
+// limbs (b1 b2), normalised, and a < b B^m. q gets m limbs, r gets 2m limbs.
+void divide3n2n(Limb* q, Limb* r, const Limb* a, const Limb* b, Size m) {
+  const Limb *a1 = a + 2 * m, *a3 = a, *b1 = b + m, *b2 = b;
+  // rem = R1 B^m + a3 in 2m + 1 limbs, the top limb read as signed below.
+  std::vector<Limb> rem(2 * m + 1);
+  std::memcpy(rem.data(), a3, sizeof(Limb) * m);
+  if (compareN(a1, b1, m) < 0) {
+    // q-hat = (a1 a2) / b1 with remainder R1.
+    divide2n1n(q, rem.data() + m, a + m, b1, m);
+    rem[2 * m] = 0;
+  } else {
+    // a1 = b1: q-hat = B^m - 1 and R1 = (a1 a2) - q-hat b1 = a2 + b1.
+    std::memset(q, 0xFF, sizeof(Limb) * m);
+    rem[2 * m] = addN(rem.data() + m, a + m, b1, m);
+  }
+  // rem -= q-hat b2, then add b back while negative (at most twice).
+  std::vector<Limb> d(2 * m);
+  multiply(d.data(), q, m, b2, m);
+  Limb borrow = subN(rem.data(), rem.data(), d.data(), 2 * m);
+  rem[2 * m] -= borrow;
+  while (static_cast<std::int64_t>(rem[2 * m]) < 0) {
+    sub1(q, q, m, 1);
+    rem[2 * m] += addN(rem.data(), rem.data(), b, 2 * m);
+  }
+  std::memcpy(r, rem.data(), sizeof(Limb) * 2 * m);
+}
+
+// Burnikel-Ziegler, two by one: a has 2n limbs, b has n limbs, normalised, and a < b B^n.
+// q gets n limbs, r gets n limbs.
+void divide2n1n(Limb* q, Limb* r, const Limb* a, const Limb* b, Size n) {
+  if (n % 2 != 0 || n < recursiveDivisionThreshold) {
+    std::vector<Limb> u(a, a + 2 * n);
+    knuthDivide(q, u.data(), 2 * n - 1, b, n);
+    std::memcpy(r, u.data(), sizeof(Limb) * n);
+    return;
+  }
+  Size m = n / 2;
+  // High half of the quotient from the top three quarters of a, then the low half from the
+  // remainder and the last quarter.
+  std::vector<Limb> t(3 * m);
+  divide3n2n(q + m, t.data() + m, a + m, b, m);
+  std::memcpy(t.data(), a, sizeof(Limb) * m);
+  divide3n2n(q, r, t.data(), b, m);
+}
+
+// a << s over n limbs into r (n + 1 limbs, the top one the bits shifted out); s < 64.
+void shiftLeft(Limb* r, const Limb* a, Size n, int s) {
+  if (s == 0) {
+    std::memcpy(r, a, sizeof(Limb) * n);
+    r[n] = 0;
+    return;
+  }
+  r[n] = a[n - 1] >> (64 - s);
+  for (Size i = n - 1; i > 0; --i) r[i] = (a[i] << s) | (a[i - 1] >> (64 - s));
+  r[0] = a[0] << s;
+}
+
+// Recursive division of u (un limbs) by the normalised v (n limbs, n even after padding):
+// u is cut into n-limb pieces from the top, and each two-piece window is divided by
+// divide2n1n, like schoolbook division with n-limb digits.
+void divideByPieces(Limb* q, Limb* u, Size un, const Limb* v, Size n) {
+  Size pieces = (un + n - 1) / n;
+  std::vector<Limb> window(2 * n), rem(n);
+  // The first remainder is the top piece (zero-padded); its quotient digit is zero when
+  // the piece is below v, which holds because u got an extra zero limb on top.
+  Size topStart = (pieces - 1) * n;
+  std::memset(rem.data(), 0, sizeof(Limb) * n);
+  std::memcpy(rem.data(), u + topStart, sizeof(Limb) * (un - topStart));
+  for (Size p = pieces - 1; p-- > 0;) {
+    std::memcpy(window.data(), u + p * n, sizeof(Limb) * n);
+    std::memcpy(window.data() + n, rem.data(), sizeof(Limb) * n);
+    divide2n1n(q + p * n, rem.data(), window.data(), v, n);
+  }
+  std::memcpy(u, rem.data(), sizeof(Limb) * n);
+}
+
+}  // namespace
+
+void divide(Limb* q, Limb* r, const Limb* a, Size an, const Limb* b, Size bn) {
+  if (bn == 1) {
+    r[0] = divRem1(q, a, an, b[0]);
+    return;
+  }
+  // D1 [Normalize]: shift so that the divisor's top bit is set; the dividend gets an extra
+  // limb. For the recursive division the divisor is also padded with zero limbs at the
+  // bottom to an even length with a power-of-two factor, so that the halves stay even.
+  int s = __builtin_clzll(b[bn - 1]);
+  Size qn = an - bn + 1;
+  if (bn < recursiveDivisionThreshold || qn < recursiveDivisionThreshold) {
+    std::vector<Limb> u(an + 1), v(bn + 1);
+    shiftLeft(u.data(), a, an, s);
+    shiftLeft(v.data(), b, bn, s);
+    knuthDivide(q, u.data(), an, v.data(), bn);
+    // D8 [Unnormalize].
+    if (s == 0) {
+      std::memcpy(r, u.data(), sizeof(Limb) * bn);
+    } else {
+      for (Size i = 0; i + 1 < bn; ++i) r[i] = (u[i] >> s) | (u[i + 1] << (64 - s));
+      r[bn - 1] = u[bn - 1] >> s;
+    }
+    return;
+  }
+  // Padded divisor length n = j 2^k >= bn with j below the threshold.
+  Size j = bn, k = 0;
+  while (j >= recursiveDivisionThreshold) {
+    j = (j + 1) / 2;
+    ++k;
+  }
+  Size n = j << k, pad = n - bn;
+  std::vector<Limb> v(n + 1, 0), u(an + pad + 2, 0);
+  shiftLeft(v.data() + pad, b, bn, s);
+  shiftLeft(u.data() + pad, a, an, s);
+  Size un = an + pad + 1;  // one extra limb on top, so the top piece is below v
+  std::vector<Limb> qq(un + n, 0);
+  divideByPieces(qq.data(), u.data(), un, v.data(), n);
+  std::memcpy(q, qq.data(), sizeof(Limb) * qn);
+  // The remainder is u[pad .. pad + bn] shifted back by s bits; its low pad limbs are zero.
+  const Limb* rs = u.data() + pad;
+  if (s == 0) {
+    std::memcpy(r, rs, sizeof(Limb) * bn);
+  } else {
+    for (Size i = 0; i + 1 < bn; ++i) r[i] = (rs[i] >> s) | (rs[i + 1] << (64 - s));
+    r[bn - 1] = rs[bn - 1] >> s;
+  }
+}
+
+}  // namespace limbs

@@ -1,0 +1,151 @@
+// 64-bit limb arithmetic under the block kernels: carry chains, one-limb multiply and divide,
+// Karatsuba products, Knuth's Algorithm D and recursive (Burnikel-Ziegler) division.
+//
+// Blocks are stored as 32-bit words; long products and divisions run on pairs of blocks as
+// 64-bit limbs with 128-bit intermediates, which halves the number of passes and quarters
+// the number of word products.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#if defined(__x86_64__)
+#include <x86intrin.h>
+#endif
+
+namespace limbs {
+
+typedef std::uint64_t Limb;
+typedef unsigned __int128 DLimb;
+typedef std::size_t Size;
+
+// Below this many limbs in the shorter operand, products are schoolbook.
+extern Size karatsubaThreshold;
+// Below this many limbs in the divisor, division is Knuth's Algorithm D alone.
+extern Size recursiveDivisionThreshold;
+
+inline unsigned char addWithCarry(unsigned char c, Limb x, Limb y, Limb* s) {
+#if defined(__x86_64__)
+  unsigned long long out;
+  c = _addcarry_u64(c, x, y, &out);
+  *s = out;
+  return c;
+#else
+  Limb t = x + y;
+  unsigned char c1 = t < x;
+  Limb u = t + c;
+  *s = u;
+  return c1 | (u < t);
+#endif
+}
+
+inline unsigned char subWithBorrow(unsigned char c, Limb x, Limb y, Limb* d) {
+#if defined(__x86_64__)
+  unsigned long long out;
+  c = _subborrow_u64(c, x, y, &out);
+  *d = out;
+  return c;
+#else
+  Limb t = x - y;
+  unsigned char c1 = t > x;
+  Limb u = t - c;
+  *d = u;
+  return c1 | (u > t);
+#endif
+}
+
+// r = a + b over n limbs; returns the carry. r may be a or b.
+inline Limb addN(Limb* r, const Limb* a, const Limb* b, Size n) {
+  unsigned char c = 0;
+  for (Size i = 0; i < n; ++i) c = addWithCarry(c, a[i], b[i], &r[i]);
+  return c;
+}
+
+// r = a - b over n limbs; returns the borrow. r may be a or b.
+inline Limb subN(Limb* r, const Limb* a, const Limb* b, Size n) {
+  unsigned char c = 0;
+  for (Size i = 0; i < n; ++i) c = subWithBorrow(c, a[i], b[i], &r[i]);
+  return c;
+}
+
+// r = a + c over n limbs; returns the carry. r may be a.
+inline Limb add1(Limb* r, const Limb* a, Size n, Limb c) {
+  Size i = 0;
+  for (; i < n && c != 0; ++i) {
+    Limb t = a[i] + c;
+    c = t < c;
+    r[i] = t;
+  }
+  if (r != a)
+    for (; i < n; ++i) r[i] = a[i];
+  return c;
+}
+
+// r = a - c over n limbs; returns the borrow. r may be a.
+inline Limb sub1(Limb* r, const Limb* a, Size n, Limb c) {
+  Size i = 0;
+  for (; i < n && c != 0; ++i) {
+    Limb t = a[i] - c;
+    c = t > a[i];
+    r[i] = t;
+  }
+  if (r != a)
+    for (; i < n; ++i) r[i] = a[i];
+  return c;
+}
+
+inline int compareN(const Limb* a, const Limb* b, Size n) {
+  for (Size i = n; i-- > 0;)
+    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+  return 0;
+}
+
+// r = a * m over n limbs; returns the high limb. r may be a.
+inline Limb mul1(Limb* r, const Limb* a, Size n, Limb m) {
+  Limb carry = 0;
+  for (Size i = 0; i < n; ++i) {
+    DLimb t = DLimb(a[i]) * m + carry;
+    r[i] = Limb(t);
+    carry = Limb(t >> 64);
+  }
+  return carry;
+}
+
+// r += a * m over n limbs; returns the carry limb.
+Limb addMul1(Limb* r, const Limb* a, Size n, Limb m);
+// r -= a * m over n limbs; returns the borrow limb.
+Limb subMul1(Limb* r, const Limb* a, Size n, Limb m);
+
+// The reciprocal floor((2^128 - 1) / d) - 2^64 of a normalised d (top bit set).
+inline Limb reciprocal(Limb d) { return Limb(~DLimb(0) / d); }
+
+// (u1 u0) / d for normalised d with u1 < d, by multiplication with the reciprocal v
+// (Moller and Granlund, "Improved division by invariant integers").
+inline Limb divide2by1(Limb u1, Limb u0, Limb d, Limb v, Limb* r) {
+  DLimb q = DLimb(v) * u1 + ((DLimb(u1) << 64) | u0);
+  Limb q1 = Limb(q >> 64) + 1;
+  Limb q0 = Limb(q);
+  Limb rem = u0 - q1 * d;
+  if (rem > q0) {
+    --q1;
+    rem += d;
+  }
+  if (rem >= d) {
+    ++q1;
+    rem -= d;
+  }
+  *r = rem;
+  return q1;
+}
+
+// q = a / d over n limbs for any d != 0; returns the remainder. q may be a.
+Limb divRem1(Limb* q, const Limb* a, Size n, Limb d);
+
+// r = a * b; r has an + bn limbs and overlaps neither operand; an, bn >= 1.
+void multiply(Limb* r, const Limb* a, Size an, const Limb* b, Size bn);
+
+// a = q b + r with 0 <= r < b, for bn >= 1 limbs with a non-zero top limb and an >= bn.
+// q gets an - bn + 1 limbs, r gets bn limbs; neither overlaps a, b or the other.
+void divide(Limb* q, Limb* r, const Limb* a, Size an, const Limb* b, Size bn);
+
+}  // namespace limbs

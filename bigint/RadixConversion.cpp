@@ -1,0 +1,200 @@
+// Base conversion: one-limb chunks of digits, and divide and conquer on powers
+// base^(d 2^k) for long numbers, so that the cost follows that of division and product.
+#include "RadixConversion.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "LimbArithmetic.h"
+
+namespace radix {
+
+using limbs::Limb;
+using limbs::Size;
+
+// Measured with bench/bigint (decimal text around the threshold).
+std::size_t basecaseLimbs = 24;
+
+namespace {
+
+// The largest power of the base that fits in one limb, and its number of digits.
+struct Chunk {
+  Limb power;
+  unsigned digits;
+};
+
+Chunk chunkFor(unsigned base) {
+  Chunk c{base, 1};
+  while (c.power <= ~Limb(0) / base) {
+    c.power *= base;
+    ++c.digits;
+  }
+  return c;
+}
+
+void trim(std::vector<Limb>& v) {
+  while (!v.empty() && v.back() == 0) v.pop_back();
+}
+
+// powers[k] = chunk^(2^k), made on demand by squaring.
+class PowerTable {
+ public:
+  explicit PowerTable(Limb chunk) { table.push_back({chunk}); }
+  const std::vector<Limb>& at(Size k) {
+    while (table.size() <= k) {
+      const std::vector<Limb>& last = table.back();
+      std::vector<Limb> square(2 * last.size());
+      limbs::multiply(square.data(), last.data(), last.size(), last.data(), last.size());
+      trim(square);
+      table.push_back(std::move(square));
+    }
+    return table[k];
+  }
+
+ private:
+  std::vector<std::vector<Limb>> table;
+};
+
+// The digits of one chunk value r < chunk, least significant last, into out[pos - d .. pos).
+// A template so that the common base 10 divides by a constant.
+template <unsigned kBase>
+void chunkDigits(Limb r, unsigned base, Digit* out, Size& pos, unsigned digits) {
+  const unsigned b = kBase != 0 ? kBase : base;
+  for (unsigned i = 0; i < digits && pos > 0; ++i) {
+    out[--pos] = Digit(r % b);
+    r /= b;
+  }
+}
+
+class DigitWriter {
+ public:
+  DigitWriter(unsigned base) : base(base), chunk(chunkFor(base)), powers(chunk.power) {}
+
+  // Exactly count digits of x (n limbs, x < base^count) into out, most significant first.
+  void write(const Limb* x, Size n, Digit* out, Size count) {
+    while (n > 0 && x[n - 1] == 0) --n;
+    if (n <= basecaseLimbs) {
+      basecase(x, n, out, count);
+      return;
+    }
+    // The largest k with chunk^(2^k) below the count's reach splits the digits in two:
+    // x = q P + r with P = base^(d 2^k); r gives the low d 2^k digits, q the rest.
+    Size k = 0;
+    while ((Size(chunk.digits) << (k + 1)) < count) ++k;
+    const std::vector<Limb>& p = powers.at(k);
+    Size low = Size(chunk.digits) << k;
+    if (n < p.size()) {
+      std::fill(out, out + (count - low), Digit(0));
+      write(x, n, out + (count - low), low);
+      return;
+    }
+    std::vector<Limb> q(n - p.size() + 1), r(p.size());
+    limbs::divide(q.data(), r.data(), x, n, p.data(), p.size());
+    write(q.data(), q.size(), out, count - low);
+    write(r.data(), r.size(), out + (count - low), low);
+  }
+
+ private:
+  unsigned base;
+  Chunk chunk;
+  PowerTable powers;
+
+  void basecase(const Limb* x, Size n, Digit* out, Size count) {
+    std::vector<Limb> w(x, x + n);
+    Size pos = count;
+    while (n > 0 && pos > 0) {
+      Limb r = limbs::divRem1(w.data(), w.data(), n, chunk.power);
+      while (n > 0 && w[n - 1] == 0) --n;
+      if (base == 10) {
+        chunkDigits<10>(r, base, out, pos, chunk.digits);
+      } else {
+        chunkDigits<0>(r, base, out, pos, chunk.digits);
+      }
+    }
+    std::fill(out, out + pos, Digit(0));
+  }
+};
+
+std::vector<Limb> limbsOf(const Blk* x, Size n) {
+  std::vector<Limb> v((n + 1) / 2);
+  for (Size i = 0; i < n; ++i) v[i / 2] |= Limb(x[i]) << (32 * (i % 2));
+  return v;
+}
+
+class ValueReader {
+ public:
+  explicit ValueReader(unsigned base) : base(base), chunk(chunkFor(base)), powers(chunk.power) {}
+
+  // The value of count digits, most significant first, as trimmed limbs.
+  std::vector<Limb> read(const Digit* d, Size count) {
+    if (count <= Size(chunk.digits) * basecaseLimbs) return basecase(d, count);
+    // Low part: the last d 2^k digits for the largest such block below count.
+    Size k = 0;
+    while ((Size(chunk.digits) << (k + 1)) < count) ++k;
+    Size low = Size(chunk.digits) << k;
+    std::vector<Limb> hi = read(d, count - low), lo = read(d + (count - low), low);
+    if (hi.empty()) return lo;
+    const std::vector<Limb>& p = powers.at(k);
+    std::vector<Limb> result(hi.size() + p.size() + 1, 0);
+    limbs::multiply(result.data(), hi.data(), hi.size(), p.data(), p.size());
+    if (!lo.empty()) {
+      Limb carry = limbs::addN(result.data(), result.data(), lo.data(), lo.size());
+      limbs::add1(result.data() + lo.size(), result.data() + lo.size(), result.size() - lo.size(), carry);
+    }
+    trim(result);
+    return result;
+  }
+
+ private:
+  unsigned base;
+  Chunk chunk;
+  PowerTable powers;
+
+  // Horner's scheme, one chunk of digits per step.
+  std::vector<Limb> basecase(const Digit* d, Size count) {
+    std::vector<Limb> v;
+    v.reserve(count / chunk.digits + 2);
+    Size i = 0;
+    while (i < count) {
+      Size take = std::min<Size>(chunk.digits, count - i);
+      Limb power = 1, value = 0;
+      for (Size t = 0; t < take; ++t, ++i) {
+        power *= base;
+        value = value * base + d[i];
+      }
+      Limb carry = limbs::mul1(v.data(), v.data(), v.size(), power);
+      if (carry) v.push_back(carry);
+      carry = limbs::add1(v.data(), v.data(), v.size(), value);
+      if (carry) v.push_back(carry);
+    }
+    trim(v);
+    return v;
+  }
+};
+
+}  // namespace
+
+std::vector<Digit> digitsOf(const Blk* x, std::size_t n, unsigned base) {
+  std::vector<Limb> v = limbsOf(x, n);
+  // Room for every digit: ceil(bits / log2(base)) with a margin for rounding.
+  double bits = 64.0 * double(v.size());
+  Size count = Size(bits / std::log2(double(base))) + 2;
+  std::vector<Digit> digits(count);
+  DigitWriter(base).write(v.data(), v.size(), digits.data(), count);
+  auto first = std::find_if(digits.begin(), digits.end(), [](Digit d) { return d != 0; });
+  digits.erase(digits.begin(), first);
+  return digits;
+}
+
+std::vector<Blk> valueOf(const Digit* digits, std::size_t count, unsigned base) {
+  std::vector<Limb> v = ValueReader(base).read(digits, count);
+  std::vector<Blk> blocks(2 * v.size());
+  for (Size i = 0; i < v.size(); ++i) {
+    blocks[2 * i] = Blk(v[i]);
+    blocks[2 * i + 1] = Blk(v[i] >> 32);
+  }
+  while (!blocks.empty() && blocks.back() == 0) blocks.pop_back();
+  return blocks;
+}
+
+}  // namespace radix
