@@ -64,15 +64,18 @@ std::string treeText(const Bigraph& g) {
 // The shape of a simple graph as recognition left it; none if its fields name no shape.
 std::optional<Shape> simpleShape(const Bigraph& g) {
   if (const char* letter = typeLetter(g.euclideanType)) {
-    return Shape{std::string("Euclidean graph ") + letter + "~_" + std::to_string(g.n - 1LL) + " ",
-                 kPrincipal};
+    const std::string index = std::to_string(g.n - 1LL);
+    return Shape{std::string("Euclidean graph ") + letter + "~_" + index + " ", kPrincipal};
   }
   if (const char* letter = typeLetter(g.dynkinType)) {
-    return Shape{std::string("Dynkin graph ") + letter + "_" + std::to_string(g.n) + " ", kPositive};
+    const std::string index = std::to_string(g.n);
+    return Shape{std::string("Dynkin graph ") + letter + "_" + index + " ", kPositive};
   }
   if (g.star) return Shape{starText(g), kIndefinite};
   if (g.tree) return Shape{treeText(g), kIndefinite};
-  if (g.withCycles) return Shape{"simple connected graph with cycle(s) & non-Euclidean", kIndefinite};
+  if (g.withCycles) {
+    return Shape{"simple connected graph with cycle(s) & non-Euclidean", kIndefinite};
+  }
   return std::nullopt;
 }
 

@@ -13,24 +13,6 @@ namespace gram_reading {
 
 namespace {
 
-// Collects, row by row above the diagonal, the pairs whose entry passes `joins`. Row i is
-// read left to right, and the lower neighbours of a vertex come from earlier rows, so every
-// list ends up in increasing order.
-template <class Joins>
-Neighbours neighboursWhere(const Bigraph& g, Joins joins) {
-  Neighbours lists(static_cast<std::size_t>(std::max(g.n, 0)));
-  for (int i = 0; i < g.n; ++i) {
-    const BigInteger* row = g.gram[i];
-    for (int j = i + 1; j < g.n; ++j) {
-      if (joins(row[j])) {
-        lists[i].push_back(j);
-        lists[j].push_back(i);
-      }
-    }
-  }
-  return lists;
-}
-
 // The first neighbour below c other than p, or -1: the lower scan of an arm walk.
 int firstLowerNeighbour(const std::vector<int>& list, int c, int p) {
   for (int u : list) {
@@ -48,14 +30,15 @@ int firstUpperNeighbour(const std::vector<int>& list, int c, int p) {
   return -1;
 }
 
+std::size_t vertexCount(const Bigraph& g) { return static_cast<std::size_t>(std::max(g.n, 0)); }
+
 // Adjacency of all edges as one bit row per vertex, built in one pass over the rows above the
 // diagonal. A dense bigraph of 2000 vertices needs half a megabyte, and the search below finds
 // the next unmarked neighbour 64 vertices at a time.
 class AdjacencyBits {
  public:
   explicit AdjacencyBits(const Bigraph& g)
-      : words_((static_cast<std::size_t>(g.n) + 63) / 64),
-        bits_(static_cast<std::size_t>(g.n) * words_, 0) {
+      : words_((vertexCount(g) + 63) / 64), bits_(vertexCount(g) * words_, 0) {
     for (int i = 0; i < g.n; ++i) {
       const BigInteger* row = g.gram[i];
       for (int j = i + 1; j < g.n; ++j) {
@@ -109,7 +92,8 @@ void markReachable(const AdjacencyBits& adjacency, int n, int v, std::int16_t* m
   stack.push_back({v, 0});
   while (!stack.empty()) {
     Frame& top = stack.back();
-    const int u = firstCommon(adjacency.row(top.vertex), unmarked.data(), adjacency.words(), top.next);
+    const int u =
+        firstCommon(adjacency.row(top.vertex), unmarked.data(), adjacency.words(), top.next);
     if (u < 0) {
       stack.pop_back();
       continue;
@@ -122,8 +106,20 @@ void markReachable(const AdjacencyBits& adjacency, int n, int v, std::int16_t* m
 
 }  // namespace
 
+// Row i is read left to right, and the lower neighbours of a vertex come from earlier rows,
+// so every list ends up in increasing order.
 Neighbours singleSolidNeighbours(const Bigraph& g) {
-  return neighboursWhere(g, [](const BigInteger& e) { return isMinusOne(e); });
+  Neighbours lists(static_cast<std::size_t>(std::max(g.n, 0)));
+  for (int i = 0; i < g.n; ++i) {
+    const BigInteger* row = g.gram[i];
+    for (int j = i + 1; j < g.n; ++j) {
+      if (isMinusOne(row[j])) {
+        lists[i].push_back(j);
+        lists[j].push_back(i);
+      }
+    }
+  }
+  return lists;
 }
 
 int walkArm(const Neighbours& singleSolid, int from, int start) {

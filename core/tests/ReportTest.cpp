@@ -86,7 +86,10 @@ TEST(ShapeCaseTest, StarTypeListOfAnyLength) {
   std::vector<int> arms;
   std::string list;
   for (int length = 30; length >= 1; --length) arms.push_back(length);
-  for (int length = 1; length <= 30; ++length) list += std::to_string(length) + (length < 30 ? "," : "]");
+  for (int length = 1; length <= 30; ++length) {
+    list += std::to_string(length);
+    list += length < 30 ? "," : "]";
+  }
   auto g = shapes::star(arms);
   const Report r = describe(*g);
   EXPECT_EQ(r.text, "(wild) star graph of type [" + list);
@@ -144,7 +147,8 @@ TEST_P(Unrecognised, WritesItsDefinitenessAndReturnsTheText) {
 }
 
 const std::string kUnknownBare = "not recognized\n -) definiteness: unknown \n";
-const std::string kUnknownNotPositive = "not recognized\n -) definiteness: unknown [not positive]\n";
+const std::string kUnknownNotPositive =
+    "not recognized\n -) definiteness: unknown [not positive]\n";
 const Edges kDottedPath = {{0, 1, -1}, {1, 2, 1}, {2, 3, -1}};
 
 INSTANTIATE_TEST_SUITE_P(
