@@ -38,7 +38,9 @@ TEST_P(LayoutPoints, VerticesAndLabelsOnTheirCircles) {
   const LayoutCase& c = GetParam();
   const Layout layout = computeLayout(c.n);
   EXPECT_EQ(vertexPoints(layout), c.vertices);
-  if (!c.labels.empty()) EXPECT_EQ(labelPoints(layout), c.labels);
+  if (!c.labels.empty()) {
+    EXPECT_EQ(labelPoints(layout), c.labels);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

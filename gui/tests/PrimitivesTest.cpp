@@ -61,11 +61,14 @@ TEST(BigPixel, SizeOneSetsNothing) {
   EXPECT_EQ(colouredPixels(canvas).count, 0);
 }
 
+// The colour reference of a red, green and blue triple: red in the low byte.
+constexpr Colour fromRgb(Colour r, Colour g, Colour b) { return r | (g << 8) | (b << 16); }
+
 TEST(Palette, ColourReferencesAreBlueGreenRed) {
-  EXPECT_EQ(platform::rgb(50, 50, 50), colorVertex);
-  EXPECT_EQ(platform::rgb(100, 100, 100), textcolor);
-  EXPECT_EQ(platform::rgb(254, 83, 0), dotted);
-  EXPECT_EQ(platform::rgb(0, 0, 255), contin);
+  EXPECT_EQ(fromRgb(50, 50, 50), colorVertex);
+  EXPECT_EQ(fromRgb(100, 100, 100), textcolor);
+  EXPECT_EQ(fromRgb(254, 83, 0), dotted);
+  EXPECT_EQ(fromRgb(0, 0, 255), contin);
   EXPECT_EQ(olowekcontin, (Pen{2, contin}));
   EXPECT_EQ(olowekdotted, (Pen{2, dotted}));
   EXPECT_EQ(olowektextcolor, (Pen{1, textcolor}));

@@ -1,0 +1,71 @@
+// Test harness for the inflation run: the front end on given arguments and input, then paints
+// on the offscreen canvas with scripted keys, with the standard output collected.
+#pragma once
+
+#include <cstdio>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "FrontEnd.h"
+#include "InflationRun.h"
+#include "Offscreen.h"
+#include "Recording.h"
+
+namespace velorin::testing {
+
+// A readable stream holding `text`.
+inline std::FILE* inputOf(const std::string& text) {
+  std::FILE* f = std::tmpfile();
+  std::fwrite(text.data(), 1, text.size(), f);
+  std::rewind(f);
+  return f;
+}
+
+// The runtime figure replaced by T, after checking that it has four decimals.
+inline std::string maskRuntime(const std::string& out) {
+  static const std::regex runtime("Runtime: [0-9]+\\.[0-9]{4} sec\\.\n");
+  return std::regex_replace(out, runtime, "Runtime: T sec.\n");
+}
+
+class RunHarness {
+ public:
+  // Runs the front end; the echo it prints is not part of runOutput().
+  explicit RunHarness(const std::vector<std::string>& args, const std::string& input = "") {
+    std::vector<const char*> argv = {"velorin"};
+    for (const auto& a : args) argv.push_back(a.c_str());
+    std::FILE* in = inputOf(input);
+    std::ostringstream echo;
+    frontEnd = readFrontEnd(static_cast<int>(argv.size()), argv.data(), in, echo, state);
+    std::fclose(in);
+    canvas.setKey(platform::Key::Shift, true);
+  }
+
+  // One paint event of the whole window; returns the standard output of this paint.
+  std::string paint() {
+    surface = std::make_unique<RecordingSurface>(canvas);
+    const std::size_t before = out.str().size();
+    canvas.paintAgain(
+        [this](platform::Surface&, const platform::Rect& area) { run.paint(*surface, area); },
+        {0, 0, canvas.width(), canvas.height()});
+    return maskRuntime(out.str().substr(before));
+  }
+
+  // The headers written at (10, 10) during the last paint.
+  std::vector<std::string> headers() const {
+    std::vector<std::string> found;
+    for (const auto& t : surface->texts)
+      if (t.x == 10 && t.y == 10) found.push_back(t.text);
+    return found;
+  }
+
+  RunState state;
+  FrontEndResult frontEnd;
+  platform::OffscreenWindow canvas;
+  std::ostringstream out;
+  InflationRun run{state, canvas, out};
+  std::unique_ptr<RecordingSurface> surface;
+};
+
+}  // namespace velorin::testing
