@@ -57,15 +57,11 @@ void writeEntryCell(const BigInteger& x, Out& out) {
     out.write(start, static_cast<std::size_t>(cell + sizeof cell - start));
     return;
   }
-  std::string text = bigIntegerToString(x);
-  if (negative) {
-    out.write(text);
-    out.put(' ');
-  } else {
-    out.put(' ');
-    out.write(text);
-    out.put(' ');
-  }
+  // Larger entries: the integer layer's own conversion (divide and conquer for long values).
+  const std::string digits = bigUnsignedToString(x.getMagnitude());
+  out.put(negative ? '-' : ' ');
+  out.write(digits);
+  out.put(' ');
 }
 
 void printUpperTriangLiteral(const Bigraph& bigraph, Out& out) {
