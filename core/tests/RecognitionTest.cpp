@@ -1,5 +1,5 @@
 // Tests of shape recognition: one case per outcome, the star arm table, the D~ trees, the
-// counts and flags, renumbered families, and the arm comparator.
+// counts and flags, and the arm comparator.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -290,47 +290,6 @@ TEST(CountsTest, ASecondRecognitionStartsAfresh) {
   EXPECT_EQ(g->solidEdges, BigInteger(3));
   EXPECT_EQ(g->leaves, 2);
 }
-
-// Families under several sizes and fixed renumberings: the shape does not depend on the order
-// in which the vertices are numbered.
-struct Family {
-  const char* name;
-  int minSize;
-  int maxSize;
-  Edges (*edges)(int size, int& n);
-  ShapeFields expected;
-};
-
-Edges pathFamily(int size, int& n) { n = size; return shapes::pathEdges(size); }
-Edges cycleFamily(int size, int& n) { n = size; return shapes::cycleEdges(size); }
-Edges dFamily(int size, int& n) { return shapes::starEdges({1, 1, size - 3}, n); }
-Edges dTildeFamily(int size, int& n) { return shapes::dTildeEdges(size, n); }
-
-class Families : public ::testing::TestWithParam<Family> {};
-
-TEST_P(Families, RecognisedUnderAnyNumbering) {
-  const Family& f = GetParam();
-  for (int size = f.minSize; size <= f.maxSize; ++size) {
-    int n = 0;
-    const Edges edges = f.edges(size, n);
-    const std::vector<std::vector<int>> numberings = {
-        shapes::shuffledVertices(n, 0), shapes::reversedVertices(n),
-        shapes::shuffledVertices(n, 11), shapes::shuffledVertices(n, 2026)};
-    for (const auto& perm : numberings) {
-      auto g = bigraphWith(n, shapes::renumbered(edges, perm));
-      g->recognizeBigraphProperties();
-      EXPECT_EQ(shapeOf(*g), f.expected) << f.name << " of size " << size;
-    }
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Shapes, Families,
-    ::testing::Values(Family{"Paths", 2, 12, pathFamily, dynkin(1)},
-                      Family{"Cycles", 3, 12, cycleFamily, {0, 1, false, false, false}},
-                      Family{"D", 4, 12, dFamily, dynkin(2, true)},
-                      Family{"DTilde", 5, 12, dTildeFamily, euclideanTree(2, false)}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ComparatorTest, GivesTheDifference) {
   const int five = 5, two = 2, minimum = INT_MIN, maximum = INT_MAX;
