@@ -22,9 +22,19 @@ void Out::write(const char* s, std::size_t n) {
 }
 
 void Out::writeNumber(long long v) {
+  // Digits written backwards into a small array: no format parsing per number, since the list
+  // of inflations can hold millions of them.
   char text[24];
-  int length = std::snprintf(text, sizeof text, "%lld", v);
-  write(text, static_cast<std::size_t>(length));
+  char* end = text + sizeof text;
+  char* start = end;
+  unsigned long long magnitude =
+      v < 0 ? 0ull - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+  do {
+    *--start = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (v < 0) *--start = '-';
+  write(start, static_cast<std::size_t>(end - start));
 }
 
 void Out::drain() {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
 #include <string>
 #include <vector>
@@ -101,6 +102,15 @@ TEST(Out, TextLargerThanTheBufferArrivesWhole) {
     expected += piece + "." + std::to_string(-p);
   }
   EXPECT_EQ(captured.text(), expected);
+}
+
+TEST(Out, NumbersAsPercentLldWritesThem) {
+  const long long values[] = {0, 7, -7, 10, -10, 1234567890123LL, LLONG_MAX, LLONG_MIN};
+  for (long long v : values) {
+    CapturedOut captured;
+    captured.out().writeNumber(v);
+    EXPECT_EQ(captured.text(), std::to_string(v));
+  }
 }
 
 TEST(Out, EndLineOnlyWhenNotAtTheStartOfALine) {
