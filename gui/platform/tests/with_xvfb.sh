@@ -33,7 +33,10 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
+: >"$workdir/display"
+# The server has a deadline of its own, so that it cannot outlive this script by long even
+# when the script is killed without a chance to stop it.
+timeout $((timeout_seconds + 30)) Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
   3>"$workdir/display" >"$workdir/xvfb.log" 2>&1 &
 xvfb_pid=$!
 
