@@ -69,6 +69,7 @@ void InflationRun::paint(platform::Surface& surface, const platform::Rect& area)
   waitForShift();
   state_.comienza = Clock::now();
   out_ << (state_.params.printInfls == 1 ? "Zaruzivedo:\n" : "Computation in progress...\n");
+  out_.flush();  // the start of a long run shows at once
   const int counter = runInflations(surface, area);
   if (state_.params.printInfls == 1) out_ << '\n';
   if (!pendingError_.empty()) {

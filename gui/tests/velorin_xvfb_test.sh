@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# velorin in a real window under Xvfb, driven with xdotool: the picture before Shift, a run to
+# its end with the report and the final picture, an endless run stopped by Escape, and the
+# close button. Run it through with_xvfb.sh.
+# Usage: velorin_xvfb_test.sh VELORIN XCLOSE XGRAB PNGPIXEL PNGCOUNT
+set -u
+velorin="$1" xclose="$2" xgrab="$3" pngpixel="$4" pngcount="$5"
+title="Zaruzivedo 0.9   KQ 2015-2016"
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+workdir="$(mktemp -d)"
+pid=""
+cleanup() {
+  xdotool keyup shift keyup Escape 2>/dev/null
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  rm -rf "$workdir"
+}
+trap cleanup EXIT
+
+# Waits up to $2 tenths of a second for the text $1 in velorin's standard output.
+wait_for_output() {
+  for _ in $(seq "$2"); do
+    grep -qF -- "$1" "$workdir/out" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# Waits up to 10 s for velorin to end after its window was closed; sets status.
+wait_for_exit() {
+  status=timeout
+  for _ in $(seq 100); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      status=$?
+      pid=""
+      return
+    fi
+    sleep 0.1
+  done
+}
+
+# --- A(6, 2) to its end -----------------------------------------------------------------
+"$velorin" --Nakayama 6 2 >"$workdir/out" 2>"$workdir/err" </dev/null &
+pid=$!
+"$xgrab" --timeout 10 "$title" "$workdir/before.png" || fail "no picture before Shift"
+info="$(timeout 5 xwininfo -name "$title")" || fail "xwininfo"
+grep -q "Width: 600" <<<"$info" || fail "width 600: $info"
+grep -q "Height: 465" <<<"$info" || fail "height 465: $info"
+[ -s "$workdir/err" ] && fail "standard error with a display: $(cat "$workdir/err")"
+# Nothing runs before Shift.
+sleep 0.3
+grep -q "Zaruzivedo:" "$workdir/out" && fail "the run started before Shift"
+# Vertex squares where the layout puts the six vertices, a point of the solid edge 1-2 and
+# dotted (orange red) edges.
+colours="$("$pngpixel" "$workdir/before.png" 300 27 456 117 456 297 300 387 144 297 144 117 378 72)"
+expected="$(printf '323232\n323232\n323232\n323232\n323232\n323232\n0000FF')"
+[ "$colours" = "$expected" ] || fail "picture before Shift: $colours"
+[ "$("$pngcount" "$workdir/before.png" FE5300)" -gt 0 ] || fail "no dotted edge before Shift"
+[ "$("$pngcount" "$workdir/before.png" 000000 10 10 120 24)" -gt 0 ] || fail "no header text"
+
+xdotool keydown shift
+wait_for_output "Runtime:" 200 || fail "no Runtime line after Shift"
+xdotool keyup shift
+grep -qF -- " -) shape: Dynkin graph A_6 " "$workdir/out" || fail "report: $(cat "$workdir/out")"
+"$xgrab" --timeout 10 "$title" "$workdir/after.png" || fail "no final picture"
+[ "$("$pngcount" "$workdir/after.png" FE5300)" -eq 0 ] || fail "a dotted edge is left in the picture"
+[ "$("$pngcount" "$workdir/after.png" 0000FF)" -gt 0 ] || fail "no solid edge in the picture"
+[ "$("$pngcount" "$workdir/after.png" 000000 10 395 130 409)" -gt 0 ] || fail "no shape text at (10, 395)"
+"$xclose" --timeout 5 "$title" || fail "xclose"
+wait_for_exit
+[ "$status" = 0 ] || fail "A(6, 2): status $status after the close button"
+
+# --- An endless run stopped by Escape ---------------------------------------------------
+"$velorin" --Nakayama 30 4 50 0 0 1 3 0 >"$workdir/out" 2>"$workdir/err" </dev/null &
+pid=$!
+"$xgrab" --timeout 10 "$title" "$workdir/endless.png" || fail "no picture of the endless run"
+xdotool keydown shift
+wait_for_output "Computation in progress..." 100 || fail "the endless run did not start"
+xdotool keyup shift
+sleep 1
+grep -q "Runtime:" "$workdir/out" && fail "the endless run ended by itself"
+xdotool keydown Escape
+wait_for_output "Runtime:" 200 || fail "Escape did not stop the run"
+xdotool keyup Escape
+grep -qE "^[0-9]+ inflations$" "$workdir/out" || fail "no count line: $(cat "$workdir/out")"
+"$xclose" --timeout 5 "$title" || fail "xclose after Escape"
+wait_for_exit
+[ "$status" = 0 ] || fail "endless run: status $status after the close button"
+
+[ $failures -eq 0 ] && echo "velorin under Xvfb: all checks passed"
+[ $failures -eq 0 ]
