@@ -242,6 +242,26 @@ INSTANTIATE_TEST_SUITE_P(
                   kWild + " (awesome)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The report reads only the fields, so a vertex count whose pair count M = n(n-1)/2 needs more
+// than 32 bits can be tried without a matrix of that size.
+TEST(EdgeGradesTest, PairCountBeyondThirtyTwoBits) {
+  const long long n = 70000;
+  const BigInteger pairs(n * (n - 1) / 2);  // 2449965000
+  Bigraph g(0);
+  g.n = static_cast<int>(n);
+  g.loopFree = true;
+  g.multipleEdges = true;
+  g.wildEdges = true;
+  std::ostringstream out;
+  g.solidEdges = pairs;
+  EXPECT_EQ(g.describeProperties(0, 1, out), kWild);
+  g.solidEdges = pairs + BigInteger(1);
+  EXPECT_EQ(g.describeProperties(0, 1, out), kWild + " (nice)");
+  g.solidEdges = pairs * pairs * pairs + BigInteger(1);
+  EXPECT_EQ(g.describeProperties(0, 1, out), kWild + " (awesome)");
+  g.n = 0;  // the record holds no rows
+}
+
 // Shape texts of families for several sizes.
 struct TextFamily {
   const char* name;
