@@ -3,6 +3,8 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -64,7 +66,9 @@ inline BigInteger powerOfTwoPlus(int bits, int add) {
 }
 
 inline std::string toString(Coeffs c) {
-  return "(" + std::to_string(c.i) + ", " + std::to_string(c.j) + ")";
+  std::ostringstream text;
+  text << '(' << c.i << ", " << c.j << ')';
+  return text.str();
 }
 
 }  // namespace gramtest
