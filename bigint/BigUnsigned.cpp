@@ -141,6 +141,19 @@ void BigUnsigned::multiplyGeneral(const BigUnsigned& a, const BigUnsigned& b) {
     return;
   }
   Index n = a.length + b.length;
+  if (a.length <= 2 && b.length <= 2) {
+    // Both fit in 64 bits: one 128-bit product, read before the array is touched.
+    limbs::DLimb p = limbs::DLimb(a.getBlock(0) | (std::uint64_t(a.getBlock(1)) << 32)) *
+                     (b.getBlock(0) | (std::uint64_t(b.getBlock(1)) << 32));
+    if (this == &a || this == &b) {
+      allocateAndCopy(n);
+    } else {
+      allocate(n);
+    }
+    for (Index i = 0; i < n; ++i) blocks[i] = Blk(p >> (32 * i));
+    length = blocks[n - 1] ? n : n - 1;
+    return;
+  }
   if (this == &a || this == &b) {
     // The product cannot be formed over its own operand: build it apart, then take it over.
     BigUnsigned product;

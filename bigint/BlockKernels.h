@@ -45,6 +45,17 @@ inline void storePair(Blk* p, std::uint64_t v) {
 inline Blk addRuns(Blk* r, const Blk* a, const Blk* b, Index n) {
   unsigned char carry = 0;
   Index i = 0;
+  for (; i + 8 <= n; i += 8) {
+    limbs::Limb s0, s1, s2, s3;
+    carry = limbs::addWithCarry(carry, loadPair(a + i), loadPair(b + i), &s0);
+    carry = limbs::addWithCarry(carry, loadPair(a + i + 2), loadPair(b + i + 2), &s1);
+    carry = limbs::addWithCarry(carry, loadPair(a + i + 4), loadPair(b + i + 4), &s2);
+    carry = limbs::addWithCarry(carry, loadPair(a + i + 6), loadPair(b + i + 6), &s3);
+    storePair(r + i, s0);
+    storePair(r + i + 2, s1);
+    storePair(r + i + 4, s2);
+    storePair(r + i + 6, s3);
+  }
   for (; i + 2 <= n; i += 2) {
     limbs::Limb s;
     carry = limbs::addWithCarry(carry, loadPair(a + i), loadPair(b + i), &s);
@@ -82,6 +93,17 @@ inline Blk addUnequal(Blk* r, const Blk* a, Index an, const Blk* b, Index bn) {
 inline Blk subRuns(Blk* r, const Blk* a, const Blk* b, Index n) {
   unsigned char borrow = 0;
   Index i = 0;
+  for (; i + 8 <= n; i += 8) {
+    limbs::Limb d0, d1, d2, d3;
+    borrow = limbs::subWithBorrow(borrow, loadPair(a + i), loadPair(b + i), &d0);
+    borrow = limbs::subWithBorrow(borrow, loadPair(a + i + 2), loadPair(b + i + 2), &d1);
+    borrow = limbs::subWithBorrow(borrow, loadPair(a + i + 4), loadPair(b + i + 4), &d2);
+    borrow = limbs::subWithBorrow(borrow, loadPair(a + i + 6), loadPair(b + i + 6), &d3);
+    storePair(r + i, d0);
+    storePair(r + i + 2, d1);
+    storePair(r + i + 4, d2);
+    storePair(r + i + 6, d3);
+  }
   for (; i + 2 <= n; i += 2) {
     limbs::Limb d;
     borrow = limbs::subWithBorrow(borrow, loadPair(a + i), loadPair(b + i), &d);

@@ -9,9 +9,41 @@
 namespace limbs {
 
 // Measured with bench/bigint (productSchoolbook against productKaratsubaOneLevel).
-Size karatsubaThreshold = 24;
+Size karatsubaThreshold = 44;
 // Measured with bench/bigint on 2n by n divisions.
-Size recursiveDivisionThreshold = 40;
+Size recursiveDivisionThreshold = 64;
+
+#if defined(__x86_64__)
+
+// The word product and the carry chains written out for x86-64: one mulq and two add/adc
+// pairs per limb, with the carry kept in a register.
+Limb addMul1(Limb* r, const Limb* a, Size n, Limb m) {
+  Limb carry = 0;
+  for (Size i = 0; i < n; ++i) {
+    Limb lo, hi;
+    __asm__("mulq %3" : "=a"(lo), "=d"(hi) : "a"(a[i]), "rm"(m) : "cc");
+    __asm__("addq %2, %0\n\tadcq $0, %1" : "+r"(lo), "+r"(hi) : "r"(carry) : "cc");
+    __asm__("addq %2, %0\n\tadcq $0, %1" : "+r"(lo), "+r"(hi) : "rm"(r[i]) : "cc");
+    r[i] = lo;
+    carry = hi;
+  }
+  return carry;
+}
+
+Limb subMul1(Limb* r, const Limb* a, Size n, Limb m) {
+  Limb carry = 0;
+  for (Size i = 0; i < n; ++i) {
+    Limb lo, hi, t = r[i];
+    __asm__("mulq %3" : "=a"(lo), "=d"(hi) : "a"(a[i]), "rm"(m) : "cc");
+    __asm__("addq %2, %0\n\tadcq $0, %1" : "+r"(lo), "+r"(hi) : "r"(carry) : "cc");
+    __asm__("subq %2, %0\n\tadcq $0, %1" : "+r"(t), "+r"(hi) : "r"(lo) : "cc");
+    r[i] = t;
+    carry = hi;
+  }
+  return carry;
+}
+
+#else
 
 Limb addMul1(Limb* r, const Limb* a, Size n, Limb m) {
   Limb carry = 0;
@@ -35,6 +67,8 @@ Limb subMul1(Limb* r, const Limb* a, Size n, Limb m) {
   }
   return carry;
 }
+
+#endif
 
 Limb divRem1(Limb* q, const Limb* a, Size n, Limb d) {
   if (n == 0) return 0;
@@ -282,18 +316,36 @@ void shiftLeft(Limb* r, const Limb* a, Size n, int s) {
   r[0] = a[0] << s;
 }
 
-// Recursive division of u (un limbs) by the normalised v (n limbs, n even after padding):
-// u is cut into n-limb pieces from the top, and each two-piece window is divided by
-// divide2n1n, like schoolbook division with n-limb digits.
+// Recursive division of u (un limbs) by the normalised v (n limbs, n = j 2^k): u is cut into
+// n-limb pieces from the bottom, and each window of the running remainder and the next
+// piece is divided by divide2n1n, like schoolbook division with n-limb digits. The top
+// partial piece, when short, is divided with the top full piece by Algorithm D (cheap: its
+// quotient is as short as the partial piece). q gets un + 1 limbs of room (un - n + 1 hold
+// the quotient); the remainder goes to u[0 .. n).
 void divideByPieces(Limb* q, Limb* u, Size un, const Limb* v, Size n) {
-  Size pieces = (un + n - 1) / n;
-  std::vector<Limb> window(2 * n), rem(n);
-  // The first remainder is the top piece (zero-padded); its quotient digit is zero when
-  // the piece is below v, which holds because u got an extra zero limb on top.
-  Size topStart = (pieces - 1) * n;
-  std::memset(rem.data(), 0, sizeof(Limb) * n);
-  std::memcpy(rem.data(), u + topStart, sizeof(Limb) * (un - topStart));
-  for (Size p = pieces - 1; p-- > 0;) {
+  Size full = un / n, rest = un % n;
+  std::vector<Limb> window(2 * n + 1), rem(n);
+  Size top = (full - 1) * n;  // offset of the top full piece
+  if (rest == 0) {
+    // The top piece is below 2v: its quotient digit is 0 or 1.
+    std::memcpy(rem.data(), u + top, sizeof(Limb) * n);
+    bool atLeast = compareN(rem.data(), v, n) >= 0;
+    if (atLeast) subN(rem.data(), rem.data(), v, n);
+    q[top] = atLeast ? 1 : 0;
+  } else if (rest < recursiveDivisionThreshold) {
+    // (rest + n limbs) / n limbs, with an extra zero limb on top for Algorithm D.
+    std::memcpy(window.data(), u + top, sizeof(Limb) * (n + rest));
+    window[n + rest] = 0;
+    knuthDivide(q + top, window.data(), n + rest, v, n);
+    std::memcpy(rem.data(), window.data(), sizeof(Limb) * n);
+  } else {
+    // A long partial piece is below v: it starts the remainder, and the top full piece
+    // goes through divide2n1n like the others.
+    std::memset(rem.data(), 0, sizeof(Limb) * n);
+    std::memcpy(rem.data(), u + top + n, sizeof(Limb) * rest);
+    top += n;
+  }
+  for (Size p = top / n; p-- > 0;) {
     std::memcpy(window.data(), u + p * n, sizeof(Limb) * n);
     std::memcpy(window.data() + n, rem.data(), sizeof(Limb) * n);
     divide2n1n(q + p * n, rem.data(), window.data(), v, n);
@@ -334,11 +386,11 @@ void divide(Limb* q, Limb* r, const Limb* a, Size an, const Limb* b, Size bn) {
     ++k;
   }
   Size n = j << k, pad = n - bn;
-  std::vector<Limb> v(n + 1, 0), u(an + pad + 2, 0);
+  std::vector<Limb> v(n + 1, 0), u(an + pad + 1, 0);
   shiftLeft(v.data() + pad, b, bn, s);
   shiftLeft(u.data() + pad, a, an, s);
-  Size un = an + pad + 1;  // one extra limb on top, so the top piece is below v
-  std::vector<Limb> qq(un + n, 0);
+  Size un = an + pad + (u[an + pad] != 0 ? 1 : 0);
+  std::vector<Limb> qq(un + 1, 0);
   divideByPieces(qq.data(), u.data(), un, v.data(), n);
   std::memcpy(q, qq.data(), sizeof(Limb) * qn);
   // The remainder is u[pad .. pad + bn] shifted back by s bits; its low pad limbs are zero.

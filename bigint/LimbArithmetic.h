@@ -57,14 +57,28 @@ inline unsigned char subWithBorrow(unsigned char c, Limb x, Limb y, Limb* d) {
 // r = a + b over n limbs; returns the carry. r may be a or b.
 inline Limb addN(Limb* r, const Limb* a, const Limb* b, Size n) {
   unsigned char c = 0;
-  for (Size i = 0; i < n; ++i) c = addWithCarry(c, a[i], b[i], &r[i]);
+  Size i = 0;
+  for (; i + 4 <= n; i += 4) {
+    c = addWithCarry(c, a[i], b[i], &r[i]);
+    c = addWithCarry(c, a[i + 1], b[i + 1], &r[i + 1]);
+    c = addWithCarry(c, a[i + 2], b[i + 2], &r[i + 2]);
+    c = addWithCarry(c, a[i + 3], b[i + 3], &r[i + 3]);
+  }
+  for (; i < n; ++i) c = addWithCarry(c, a[i], b[i], &r[i]);
   return c;
 }
 
 // r = a - b over n limbs; returns the borrow. r may be a or b.
 inline Limb subN(Limb* r, const Limb* a, const Limb* b, Size n) {
   unsigned char c = 0;
-  for (Size i = 0; i < n; ++i) c = subWithBorrow(c, a[i], b[i], &r[i]);
+  Size i = 0;
+  for (; i + 4 <= n; i += 4) {
+    c = subWithBorrow(c, a[i], b[i], &r[i]);
+    c = subWithBorrow(c, a[i + 1], b[i + 1], &r[i + 1]);
+    c = subWithBorrow(c, a[i + 2], b[i + 2], &r[i + 2]);
+    c = subWithBorrow(c, a[i + 3], b[i + 3], &r[i + 3]);
+  }
+  for (; i < n; ++i) c = subWithBorrow(c, a[i], b[i], &r[i]);
   return c;
 }
 

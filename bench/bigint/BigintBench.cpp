@@ -181,6 +181,10 @@ void thresholdSizes(benchmark::internal::Benchmark* b) {
   for (int n = 8; n <= 96; n += 8) b->Arg(n);
 }
 
+void divisionThresholdSizes(benchmark::internal::Benchmark* b) {
+  for (int n : {32, 64, 96, 128, 192, 256, 384, 512, 768}) b->Arg(n);
+}
+
 BENCHMARK(addOurs)->Apply(sizes);
 BENCHMARK(addGmp)->Apply(sizes);
 BENCHMARK(multiplyOurs)->Apply(sizes);
@@ -191,8 +195,8 @@ BENCHMARK(decimalOurs)->Apply(sizes);
 BENCHMARK(decimalGmp)->Apply(sizes);
 BENCHMARK(limbsSchoolbook)->Apply(thresholdSizes);
 BENCHMARK(limbsKaratsubaOnce)->Apply(thresholdSizes);
-BENCHMARK(limbsKnuth)->Apply(thresholdSizes);
-BENCHMARK(limbsRecursiveOnce)->Apply(thresholdSizes);
+BENCHMARK(limbsKnuth)->Apply(divisionThresholdSizes);
+BENCHMARK(limbsRecursiveOnce)->Apply(divisionThresholdSizes);
 
 // Console output as usual, and the medians kept for the ratio table.
 class RatioReporter : public benchmark::ConsoleReporter {
