@@ -169,9 +169,9 @@ Bool isExposeOf(Display*, XEvent* event, XPointer window) {
 
 class X11Window final : public Window {
  public:
-  X11Window(Display* display, const WindowSpec& spec)
+  X11Window(Display* display, const WindowSpec& wanted)
       : display_(display), screen_(DefaultScreen(display)), pixels_(display, screen_) {
-    createWindow(spec);
+    createWindow(wanted);
     createGraphics();
     findKeys();
     XMapWindow(display_, window_);
@@ -219,24 +219,24 @@ class X11Window final : public Window {
   }
 
  private:
-  void createWindow(const WindowSpec& spec) {
-    const unsigned width = unsigned(std::max(1, spec.width));
-    const unsigned height = unsigned(std::max(1, spec.height));
-    window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen_), spec.x, spec.y, width,
+  void createWindow(const WindowSpec& wanted) {
+    const unsigned width = unsigned(std::max(1, wanted.width));
+    const unsigned height = unsigned(std::max(1, wanted.height));
+    window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen_), wanted.x, wanted.y, width,
                                   height, 0, BlackPixel(display_, screen_),
                                   pixels_.pixel(0xFFFFFF));
     // The position and size are the program's own, which window managers are to respect.
     XSizeHints* hints = XAllocSizeHints();
     if (hints != nullptr) {
       hints->flags = USPosition | USSize | PPosition | PSize;
-      hints->x = spec.x;
-      hints->y = spec.y;
+      hints->x = wanted.x;
+      hints->y = wanted.y;
       hints->width = int(width);
       hints->height = int(height);
       XSetWMNormalHints(display_, window_, hints);
       XFree(hints);
     }
-    setTitle(spec.title);
+    setTitle(wanted.title);
     wmDeleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
     wmProtocols_ = XInternAtom(display_, "WM_PROTOCOLS", False);
     XSetWMProtocols(display_, window_, &wmDeleteWindow_, 1);
@@ -317,10 +317,10 @@ class X11Window final : public Window {
 
 }  // namespace
 
-std::unique_ptr<Window> openX11Window(const WindowSpec& spec) {
+std::unique_ptr<Window> openX11Window(const WindowSpec& wanted) {
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) return nullptr;
-  return std::make_unique<X11Window>(display, spec);
+  return std::make_unique<X11Window>(display, wanted);
 }
 
 }  // namespace platform
