@@ -6,11 +6,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -85,7 +85,30 @@ ProgramResult runInflations(const std::vector<std::string>& args, const std::str
   return result;
 }
 
+// Replaces each "Runtime: " followed by digits, a point, four digits and " sec." by X.
 std::string withoutRuntime(const std::string& output) {
-  static const std::regex runtime("Runtime: [0-9]+\\.[0-9]{4} sec\\.");
-  return std::regex_replace(output, runtime, "Runtime: X sec.");
+  const std::string head = "Runtime: ";
+  std::string result;
+  std::size_t from = 0;
+  for (std::size_t at; (at = output.find(head, from)) != std::string::npos;) {
+    std::size_t p = at + head.size();
+    std::size_t digitsStart = p;
+    while (p < output.size() && std::isdigit(static_cast<unsigned char>(output[p]))) ++p;
+    bool wellFormed = p > digitsStart && p < output.size() && output[p] == '.';
+    std::size_t fraction = p + 1;
+    for (std::size_t d = 0; wellFormed && d < 4; ++d)
+      wellFormed = fraction + d < output.size() &&
+                   std::isdigit(static_cast<unsigned char>(output[fraction + d]));
+    wellFormed = wellFormed && output.compare(fraction + 4, 5, " sec.") == 0;
+    result.append(output, from, at - from);
+    if (wellFormed) {
+      result += "Runtime: X sec.";
+      from = fraction + 9;
+    } else {
+      result += head;
+      from = at + head.size();
+    }
+  }
+  result.append(output, from, std::string::npos);
+  return result;
 }
