@@ -190,11 +190,9 @@ void BigUnsigned::divideWithRemainder(const BigUnsigned& b, BigUnsigned& q) {
   }
   Index qn = n - b.length + 1;
   q.allocate(qn);
-  std::unique_ptr<Blk[]> rem(new Blk[b.length]);
-  bk::divideRuns(q.blocks, rem.get(), blocks, n, b.blocks, b.length);
+  bk::divideRuns(q.blocks, blocks, blocks, n, b.blocks, b.length);  // remainder in place
   q.length = qn;
   q.trimLeadingZeros();
-  copyElements(blocks, rem.get(), b.length);
   length = b.length;
   trimLeadingZeros();
 }

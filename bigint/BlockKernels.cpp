@@ -52,22 +52,7 @@ Blk divBlock(Blk* q, const Blk* a, Index n, Blk d) {
 
 namespace {
 
-// Runs of blocks as runs of 64-bit limbs (low block first) and back; a small stack buffer
-// serves short operands so that they need no allocation.
-class LimbBuffer {
- public:
-  explicit LimbBuffer(std::size_t n) : data_(n <= kStack ? stack_ : (heap_ = new limbs::Limb[n])) {}
-  ~LimbBuffer() { delete[] heap_; }
-  LimbBuffer(const LimbBuffer&) = delete;
-  LimbBuffer& operator=(const LimbBuffer&) = delete;
-  limbs::Limb* get() { return data_; }
-
- private:
-  static constexpr std::size_t kStack = 96;
-  limbs::Limb stack_[kStack];
-  limbs::Limb* heap_ = nullptr;
-  limbs::Limb* data_;
-};
+using LimbBuffer = limbs::ScratchLimbs;
 
 inline limbs::Size limbCount(Index blocks) { return (limbs::Size(blocks) + 1) / 2; }
 

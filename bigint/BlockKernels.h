@@ -43,6 +43,14 @@ inline void storePair(Blk* p, std::uint64_t v) {
 
 // r = a + b over n blocks; returns the carry out. r may be a or b.
 inline Blk addRuns(Blk* r, const Blk* a, const Blk* b, Index n) {
+#if defined(__x86_64__)
+  // Pairs of blocks are the little-endian 64-bit words of the carry chain.
+  Blk carry = limbs::addWords(r, a, b, n / 2);
+  if (n % 2 == 0) return carry;
+  Wide t = Wide(a[n - 1]) + b[n - 1] + carry;
+  r[n - 1] = Blk(t);
+  return Blk(t >> 32);
+#else
   unsigned char carry = 0;
   Index i = 0;
   for (; i + 8 <= n; i += 8) {
@@ -67,6 +75,7 @@ inline Blk addRuns(Blk* r, const Blk* a, const Blk* b, Index n) {
     return Blk(t >> 32);
   }
   return carry;
+#endif
 }
 
 // r = a + c over n blocks, c a single carry block; returns the carry out. r may be a.
@@ -91,6 +100,13 @@ inline Blk addUnequal(Blk* r, const Blk* a, Index an, const Blk* b, Index bn) {
 
 // r = a - b over n blocks; returns the borrow out. r may be a or b.
 inline Blk subRuns(Blk* r, const Blk* a, const Blk* b, Index n) {
+#if defined(__x86_64__)
+  Blk borrow = limbs::subWords(r, a, b, n / 2);
+  if (n % 2 == 0) return borrow;
+  Wide t = Wide(a[n - 1]) - b[n - 1] - borrow;
+  r[n - 1] = Blk(t);
+  return Blk((t >> 32) & 1);
+#else
   unsigned char borrow = 0;
   Index i = 0;
   for (; i + 8 <= n; i += 8) {
@@ -115,6 +131,7 @@ inline Blk subRuns(Blk* r, const Blk* a, const Blk* b, Index n) {
     return Blk((t >> 32) & 1);
   }
   return borrow;
+#endif
 }
 
 // r = a - c over n blocks; returns the borrow out. r may be a.
@@ -150,7 +167,8 @@ Blk divBlock(Blk* q, const Blk* a, Index n, Blk d);
 void multiplyRuns(Blk* r, const Blk* a, Index an, const Blk* b, Index bn);
 
 // Long division of a (an blocks) by b (bn >= 2 blocks, top block non-zero, an >= bn):
-// q gets an - bn + 1 blocks, r gets bn blocks. q and r do not overlap a, b or each other.
+// q gets an - bn + 1 blocks, r gets bn blocks. q overlaps nothing; r may be a (the operands
+// are read before anything is written).
 void divideRuns(Blk* q, Blk* r, const Blk* a, Index an, const Blk* b, Index bn);
 
 }  // namespace blockkernels

@@ -72,6 +72,20 @@ Limb subMul1(Limb* r, const Limb* a, Size n, Limb m) {
 
 Limb divRem1(Limb* q, const Limb* a, Size n, Limb d) {
   if (n == 0) return 0;
+  if (n <= 2) {
+    // Too short to repay the reciprocal: the processor divides directly.
+    Limb r = 0;
+    for (Size i = n; i-- > 0;) {
+      Limb x = a[i];  // q may be a
+      if (r == 0 && x < d) {
+        q[i] = 0;
+        r = x;
+      } else {
+        q[i] = divide2by1Hardware(r, x, d, &r);
+      }
+    }
+    return r;
+  }
   int s = __builtin_clzll(d);
   Limb dn = d << s;
   Limb v = reciprocal(dn);
@@ -366,13 +380,14 @@ void divide(Limb* q, Limb* r, const Limb* a, Size an, const Limb* b, Size bn) {
   int s = __builtin_clzll(b[bn - 1]);
   Size qn = an - bn + 1;
   if (bn < recursiveDivisionThreshold || qn < recursiveDivisionThreshold) {
-    std::vector<Limb> u(an + 1), v(bn + 1);
-    shiftLeft(u.data(), a, an, s);
-    shiftLeft(v.data(), b, bn, s);
-    knuthDivide(q, u.data(), an, v.data(), bn);
+    ScratchLimbs scratch(an + bn + 2);
+    Limb *u = scratch.get(), *v = u + an + 1;
+    shiftLeft(u, a, an, s);
+    shiftLeft(v, b, bn, s);
+    knuthDivide(q, u, an, v, bn);
     // D8 [Unnormalize].
     if (s == 0) {
-      std::memcpy(r, u.data(), sizeof(Limb) * bn);
+      std::memcpy(r, u, sizeof(Limb) * bn);
     } else {
       for (Size i = 0; i + 1 < bn; ++i) r[i] = (u[i] >> s) | (u[i + 1] << (64 - s));
       r[bn - 1] = u[bn - 1] >> s;

@@ -54,6 +54,55 @@ inline unsigned char subWithBorrow(unsigned char c, Limb x, Limb y, Limb* d) {
 #endif
 }
 
+#if defined(__x86_64__)
+
+// The add-with-carry and subtract-with-borrow chains over n 64-bit words in memory, as one
+// loop whose carry stays in the flags (inc/dec, lea and mov leave the carry flag alone).
+// The words may be any little-endian pairs of blocks; r may be a or b.
+#define LIMBS_CARRY_CHAIN(op)                                                                 \
+  unsigned char carry;                                                                        \
+  std::size_t quads = n / 4, rest = n % 4;                                                    \
+  __asm__ volatile(                                                                           \
+      "clc\n\t"                                                                               \
+      "jrcxz 2f\n"                                                                            \
+      "1:\n\t"                                                                               \
+      "movq (%[a]), %%r8\n\t" op " (%[b]), %%r8\n\t movq %%r8, (%[r])\n\t"                   \
+      "movq 8(%[a]), %%r9\n\t" op " 8(%[b]), %%r9\n\t movq %%r9, 8(%[r])\n\t"                \
+      "movq 16(%[a]), %%r8\n\t" op " 16(%[b]), %%r8\n\t movq %%r8, 16(%[r])\n\t"             \
+      "movq 24(%[a]), %%r9\n\t" op " 24(%[b]), %%r9\n\t movq %%r9, 24(%[r])\n\t"             \
+      "leaq 32(%[a]), %[a]\n\t leaq 32(%[b]), %[b]\n\t leaq 32(%[r]), %[r]\n\t"              \
+      "decq %%rcx\n\t"                                                                        \
+      "jnz 1b\n"                                                                              \
+      "2:\n\t"                                                                               \
+      "movq %[rest], %%rcx\n\t"                                                               \
+      "jrcxz 4f\n"                                                                            \
+      "3:\n\t"                                                                               \
+      "movq (%[a]), %%r8\n\t" op " (%[b]), %%r8\n\t movq %%r8, (%[r])\n\t"                   \
+      "leaq 8(%[a]), %[a]\n\t leaq 8(%[b]), %[b]\n\t leaq 8(%[r]), %[r]\n\t"                 \
+      "decq %%rcx\n\t"                                                                        \
+      "jnz 3b\n"                                                                              \
+      "4:\n\t"                                                                               \
+      "setc %[c]\n\t"                                                                         \
+      : [a] "+r"(a), [b] "+r"(b), [r] "+r"(r), "+c"(quads), [c] "=q"(carry)                   \
+      : [rest] "r"(rest)                                                                      \
+      : "r8", "r9", "cc", "memory");                                                          \
+  return carry;
+
+inline unsigned char addWords(void* r, const void* a, const void* b, std::size_t n) {
+  LIMBS_CARRY_CHAIN("adcq")
+}
+inline unsigned char subWords(void* r, const void* a, const void* b, std::size_t n) {
+  LIMBS_CARRY_CHAIN("sbbq")
+}
+#undef LIMBS_CARRY_CHAIN
+
+// r = a + b over n limbs; returns the carry. r may be a or b.
+inline Limb addN(Limb* r, const Limb* a, const Limb* b, Size n) { return addWords(r, a, b, n); }
+// r = a - b over n limbs; returns the borrow. r may be a or b.
+inline Limb subN(Limb* r, const Limb* a, const Limb* b, Size n) { return subWords(r, a, b, n); }
+
+#else
+
 // r = a + b over n limbs; returns the carry. r may be a or b.
 inline Limb addN(Limb* r, const Limb* a, const Limb* b, Size n) {
   unsigned char c = 0;
@@ -81,6 +130,8 @@ inline Limb subN(Limb* r, const Limb* a, const Limb* b, Size n) {
   for (; i < n; ++i) c = subWithBorrow(c, a[i], b[i], &r[i]);
   return c;
 }
+
+#endif
 
 // r = a + c over n limbs; returns the carry. r may be a.
 inline Limb add1(Limb* r, const Limb* a, Size n, Limb c) {
@@ -130,8 +181,26 @@ Limb addMul1(Limb* r, const Limb* a, Size n, Limb m);
 // r -= a * m over n limbs; returns the borrow limb.
 Limb subMul1(Limb* r, const Limb* a, Size n, Limb m);
 
-// The reciprocal floor((2^128 - 1) / d) - 2^64 of a normalised d (top bit set).
-inline Limb reciprocal(Limb d) { return Limb(~DLimb(0) / d); }
+// (u1 u0) / d by the processor's division, for u1 < d (so the quotient fits one limb).
+inline Limb divide2by1Hardware(Limb u1, Limb u0, Limb d, Limb* r) {
+#if defined(__x86_64__)
+  Limb q, rem;
+  __asm__("divq %4" : "=a"(q), "=d"(rem) : "a"(u0), "d"(u1), "rm"(d) : "cc");
+  *r = rem;
+  return q;
+#else
+  DLimb n = (DLimb(u1) << 64) | u0;
+  *r = Limb(n % d);
+  return Limb(n / d);
+#endif
+}
+
+// The reciprocal floor((2^128 - 1) / d) - 2^64 of a normalised d (top bit set), which is
+// ((2^64 - 1 - d) 2^64 + 2^64 - 1) / d: one hardware division.
+inline Limb reciprocal(Limb d) {
+  Limb r;
+  return divide2by1Hardware(~d, ~Limb(0), d, &r);
+}
 
 // (u1 u0) / d for normalised d with u1 < d, by multiplication with the reciprocal v
 // (Moller and Granlund, "Improved division by invariant integers").
@@ -154,6 +223,22 @@ inline Limb divide2by1(Limb u1, Limb u0, Limb d, Limb v, Limb* r) {
 
 // q = a / d over n limbs for any d != 0; returns the remainder. q may be a.
 Limb divRem1(Limb* q, const Limb* a, Size n, Limb d);
+
+// Scratch limbs: on the stack for short runs, so that short operations need no allocation.
+class ScratchLimbs {
+ public:
+  explicit ScratchLimbs(Size n) : data_(n <= kStack ? stack_ : (heap_ = new Limb[n])) {}
+  ~ScratchLimbs() { delete[] heap_; }
+  ScratchLimbs(const ScratchLimbs&) = delete;
+  ScratchLimbs& operator=(const ScratchLimbs&) = delete;
+  Limb* get() { return data_; }
+
+ private:
+  static constexpr Size kStack = 160;
+  Limb stack_[kStack];
+  Limb* heap_ = nullptr;
+  Limb* data_;
+};
 
 // r = a * b; r has an + bn limbs and overlaps neither operand; an, bn >= 1.
 void multiply(Limb* r, const Limb* a, Size an, const Limb* b, Size bn);
