@@ -97,6 +97,9 @@ struct BadInput {
   std::string output;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const BadInput& c, std::ostream* os) { *os << c.name; }
+
 class DialogueRefusals : public testing::TestWithParam<BadInput> {};
 
 TEST_P(DialogueRefusals, ClearMessageAndStatusOne) {

@@ -110,6 +110,9 @@ struct RunCase {
   int n, r, k, m, a;      // what the program must have made of them
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
+
 class NakayamaRuns : public testing::TestWithParam<RunCase> {};
 
 TEST_P(NakayamaRuns, WholeOutputMatchesTheModel) {

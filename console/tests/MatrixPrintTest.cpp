@@ -61,6 +61,9 @@ struct PrintCase {
   std::string nonzero, upperLiteral, complete;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const PrintCase& c, std::ostream* os) { *os << c.name; }
+
 class MatrixPrints : public testing::TestWithParam<PrintCase> {};
 
 TEST_P(MatrixPrints, EachBlankRule) {

@@ -1,0 +1,88 @@
+// Tests of the run loop and sequence driven directly, with a terminal that never waits.
+#include "Run.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "OutputCapture.h"
+
+namespace {
+
+std::unique_ptr<Bigraph> bigraphOf(int n, const std::vector<int>& entries) {
+  BigInteger** m = allocateSqZeroMat(n);
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j) m[i][j] = BigInteger(entries[static_cast<std::size_t>(i * n + j)]);
+  auto bigraph = std::make_unique<Bigraph>(n, m);
+  deleteSqMat(n, m);
+  return bigraph;
+}
+
+int occurrences(const std::string& text, const std::string& piece) {
+  int count = 0;
+  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
+    ++count;
+  return count;
+}
+
+TEST(RunLoop, PlainTerminalClearsWithALineBreakAndNeverWaits) {
+  CapturedOut captured;
+  const Terminal terminal = Terminal::plain();
+  EXPECT_FALSE(terminal.interactive());
+  terminal.clearScreen(captured.out());
+  terminal.waitForKey(captured.out());
+  EXPECT_EQ(captured.text(), "\n");
+}
+
+TEST(RunLoop, RecordsEveryInflationAndStopsAtTheBound) {
+  CapturedOut captured;
+  const Terminal terminal = Terminal::plain();
+  Console console{captured.out(), terminal};
+  auto bigraph = bigraphOf(4, {1, -1, 1, -1, 0, 1, -1, 1, 0, 0, 1, -1, 0, 0, 0, 1});
+  RunResult all = inflations(*bigraph, 0, 0, 0, 0, console);
+  ASSERT_EQ(all.performed.size(), 2u);
+  EXPECT_EQ(all.performed.at(0).i, 0);
+  EXPECT_EQ(all.performed.at(0).j, 2);
+  EXPECT_EQ(all.performed.at(1).i, 1);
+  EXPECT_EQ(all.performed.at(1).j, 3);
+  EXPECT_FALSE(all.integerError);
+  EXPECT_EQ(occurrences(captured.text(), "Inflation no.: "), 1);  // the final display only
+
+  auto again = bigraphOf(4, {1, -1, 1, -1, 0, 1, -1, 1, 0, 0, 1, -1, 0, 0, 0, 1});
+  RunResult one = inflations(*again, 1, 1, 0, 0, console);
+  EXPECT_EQ(one.performed.size(), 1u);
+}
+
+TEST(RunLoop, IntegerErrorEndsTheRunAndKeepsTheList) {
+  CapturedOut captured;
+  const Terminal terminal = Terminal::plain();
+  Console console{captured.out(), terminal};
+  auto bigraph = bigraphOf(4, {1, 1, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+  RunResult result = inflations(*bigraph, 0, 0, 0, 0, console);
+  ASSERT_TRUE(result.integerError);
+  EXPECT_EQ(*result.integerError, "BigInteger::operator /: division by zero");
+  EXPECT_EQ(result.performed.size(), 1u);
+  const std::string text = captured.text();
+  const std::string end = "Inflation no.: 1\nError: BigInteger::operator /: division by zero\n";
+  ASSERT_GE(text.size(), end.size());
+  EXPECT_EQ(text.substr(text.size() - end.size()), end);
+}
+
+TEST(RunSequence, ExitStatusOfEachEnd) {
+  const Terminal terminal = Terminal::plain();
+  {
+    CapturedOut captured;
+    Console console{captured.out(), terminal};
+    EXPECT_EQ(runSequence(bigraphOf(2, {1, 1, 0, 1}), RunParameters{}, console), 0);
+    EXPECT_NE(captured.text().find("[1, 2]"), std::string::npos);
+  }
+  {
+    CapturedOut captured;
+    Console console{captured.out(), terminal};
+    auto zeroDiagonal = bigraphOf(3, {0, 1, 0, 0, 1, 0, 0, 0, 1});
+    EXPECT_EQ(runSequence(std::move(zeroDiagonal), RunParameters{}, console), 3);
+  }
+}
+
+}  // namespace
