@@ -73,8 +73,7 @@ std::unique_ptr<Bigraph> adopt(int n, BigInteger** matrix) {
     return bigraph;
   } catch (const std::bad_alloc&) {
     deleteSqMat(n, matrix);
-    throw InputError("A matrix of " + std::to_string(n) + " x " + std::to_string(n) +
-                     " entries does not fit in memory.");
+    throw matrixTooLarge(n);
   }
 }
 
@@ -135,8 +134,7 @@ std::unique_ptr<Bigraph> buildNakayama(int n, int r) {
   try {
     matrix = NakayamaBigraph(n, r);
   } catch (const std::bad_alloc&) {
-    throw InputError("A matrix of " + std::to_string(n) + " x " + std::to_string(n) +
-                     " entries does not fit in memory.");
+    throw matrixTooLarge(n);
   }
   return adopt(n, matrix);
 }

@@ -56,11 +56,6 @@ std::uint64_t physicalMemoryBytes() {
   return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
 }
 
-std::string tooLargeMessage(int n) {
-  return "A matrix of " + std::to_string(n) + " x " + std::to_string(n) +
-         " entries does not fit in memory.";
-}
-
 }  // namespace
 
 int argumentNumber(const char* s) {
@@ -78,6 +73,11 @@ bool nakayamaArgumentsComplete(int argc, const char* const argv[], NakayamaPosit
   return true;
 }
 
+InputError matrixTooLarge(int n) {
+  return InputError("A matrix of " + std::to_string(n) + " x " + std::to_string(n) +
+                    " entries does not fit in memory.");
+}
+
 void checkVertexCount(int n) {
   if (n < 0)
     throw InputError("The number of vertices must not be negative, but it is " +
@@ -91,7 +91,7 @@ void checkMatrixFits(int n) {
   const std::uint64_t rows = static_cast<std::uint64_t>(n) * sizeof(BigInteger*);
   // The input matrix and the Bigraph's copy exist together for a moment.
   const std::uint64_t needed = 2 * (entries * perEntry + rows);
-  if (needed > physicalMemoryBytes()) throw InputError(tooLargeMessage(n));
+  if (needed > physicalMemoryBytes()) throw matrixTooLarge(n);
 }
 
 BigInteger** allocateInputMatrix(int n) {
@@ -99,7 +99,7 @@ BigInteger** allocateInputMatrix(int n) {
   try {
     return allocateSqZeroMat(n);
   } catch (const std::bad_alloc&) {
-    throw InputError(tooLargeMessage(n));
+    throw matrixTooLarge(n);
   }
 }
 

@@ -47,6 +47,10 @@ void checkVertexCount(int n);
 // checkVertexCount.
 void checkMatrixFits(int n);
 
+// The refusal of a matrix too large for memory, for callers that allocate one themselves
+// (NakayamaBigraph, the Bigraph copy) and catch std::bad_alloc.
+InputError matrixTooLarge(int n);
+
 // checkMatrixFits(n), then allocateSqZeroMat(n); an allocation failure becomes an InputError.
 // The caller owns the result and releases it with deleteSqMat(n, m).
 BigInteger** allocateInputMatrix(int n);
