@@ -34,10 +34,31 @@ class InputMatrix {
   BigInteger** m_ = nullptr;
 };
 
-// Writes a prompt and makes it visible before the read that follows.
-void prompt(std::ostream& out, const char* text) {
-  out << text;
-  out.flush();
+// The output of the front end, which knows whether a prompt left its line open, so that an
+// error message still starts on a line of its own.
+class PromptOutput {
+ public:
+  explicit PromptOutput(std::ostream& out) : out_(out) {}
+  // Writes text and makes it visible before the read that follows.
+  void prompt(const std::string& text) {
+    if (text.empty()) return;
+    out_ << text;
+    out_.flush();
+    midLine_ = text.back() != '\n';
+  }
+  void endLine() {
+    if (midLine_) out_ << '\n';
+    midLine_ = false;
+  }
+
+ private:
+  std::ostream& out_;
+  bool midLine_ = false;
+};
+
+std::string tooLargeMessage(int n) {
+  return "A matrix of " + std::to_string(n) + " x " + std::to_string(n) +
+         " entries does not fit in memory.";
 }
 
 bool isNakayama(const char* arg) { return std::strcmp(arg, "--Nakayama") == 0; }
@@ -48,7 +69,7 @@ BigInteger** nakayamaMatrix(int n, int r) {
   try {
     return NakayamaBigraph(n, r);
   } catch (const std::bad_alloc&) {
-    throw InputError("The matrix of " + std::to_string(n) + " vertices does not fit in memory.");
+    throw InputError(tooLargeMessage(n));
   }
 }
 
@@ -64,26 +85,26 @@ void readNakayamaParameters(int argc, const char* const argv[], RunParameters& p
   if (argc > 9) params.printInfls = argumentNumber(argv[9]);
 }
 
-void readDialogueParameters(DialogueReader& reader, std::ostream& out, RunParameters& params) {
-  prompt(out,
-         "Display bigraph every k inflations (k <= 0 means: display only final effect):\nk = ");
+void readDialogueParameters(DialogueReader& reader, PromptOutput& out, RunParameters& params) {
+  out.prompt(
+      "Display bigraph every k inflations (k <= 0 means: display only final effect):\nk = ");
   params.every = reader.readInt("k");
-  prompt(out,
-         "Execute max. m inflations\n (m = 0: execute until no dotted edges; -1: execute max. "
-         "UIDFpos(n)=O(n^2) inflations; -2: as -1 & display UIDFpos(n)):\nm = ");
+  out.prompt(
+      "Execute max. m inflations\n (m = 0: execute until no dotted edges; -1: execute max. "
+      "UIDFpos(n)=O(n^2) inflations; -2: as -1 & display UIDFpos(n)):\nm = ");
   params.maxsteps = reader.readInt("m");
   if (params.every > 0) {
-    prompt(out, "Wait s miliseconds after each display:\ns = ");
+    out.prompt("Wait s miliseconds after each display:\ns = ");
     params.wait = reader.readInt("s");
-    prompt(out, "Display multiple edges thick (1 = yes, 0 = no): ");
+    out.prompt("Display multiple edges thick (1 = yes, 0 = no): ");
     params.thickLines = reader.readInt("w");
   }
-  prompt(out,
-         "Variant of the algorithm:\n 0 = first dotted,\n 1 = first highest dotted,\n 2 = last "
-         "dotted,\n 3 = last highest dotted,\n 4 = first or last, randomly,\n 5 = random dotted "
-         "(see \"--help\" for details).\n");
+  out.prompt(
+      "Variant of the algorithm:\n 0 = first dotted,\n 1 = first highest dotted,\n 2 = last "
+      "dotted,\n 3 = last highest dotted,\n 4 = first or last, randomly,\n 5 = random dotted "
+      "(see \"--help\" for details).\n");
   params.findDottedEdgeAlgorithm = reader.readInt("a");
-  prompt(out, "Print inflations on std output (1 = yes, 0 = no): ");
+  out.prompt("Print inflations on std output (1 = yes, 0 = no): ");
   params.printInfls = reader.readInt("p");
 }
 
@@ -92,19 +113,18 @@ void adoptMatrix(RunState& state, const InputMatrix& input) {
   try {
     state.bigraph = std::make_unique<Bigraph>(input.n(), input.get());
   } catch (const std::bad_alloc&) {
-    throw InputError("The matrix of " + std::to_string(input.n()) +
-                     " vertices does not fit in memory.");
+    throw InputError(tooLargeMessage(input.n()));
   }
 }
 
 // The dialogue: vertex count, matrix, parameters.
-void readDialogue(std::FILE* in, std::ostream& out, RunParameters& params, InputMatrix& input) {
+void readDialogue(std::FILE* in, PromptOutput& out, RunParameters& params, InputMatrix& input) {
   DialogueReader reader(in);
-  out << "(Hint:  run \"velorin --help\" to see documentation)\n";
-  prompt(out, "Number of vertices: ");
+  out.prompt("(Hint:  run \"velorin --help\" to see documentation)\n");
+  out.prompt("Number of vertices: ");
   const int n = reader.readInt("the number of vertices");
   input.reset(n, allocateInputMatrix(n));
-  prompt(out, "Upper triangular Gram matrix:\n");
+  out.prompt("Upper triangular Gram matrix:\n");
   reader.readMatrix(n, input.get());
   readDialogueParameters(reader, out, params);
   // The rest of the last input line is not left behind for whatever reads after us.
@@ -112,14 +132,14 @@ void readDialogue(std::FILE* in, std::ostream& out, RunParameters& params, Input
 }
 
 // Reads the bigraph and the parameters; false after bad arguments (already reported).
-bool readInput(int argc, const char* const argv[], std::FILE* in, std::ostream& out,
+bool readInput(int argc, const char* const argv[], std::FILE* in, PromptOutput& out,
                RunParameters& params, InputMatrix& input) {
   if (argc <= 1) {
     readDialogue(in, out, params, input);
     return true;
   }
   if (!isNakayama(argv[1]) || !nakayamaArgumentsComplete(argc, argv)) {
-    out << kBadArguments;
+    out.prompt(kBadArguments);
     return false;
   }
   const int n = argumentNumber(argv[2]);
@@ -203,8 +223,9 @@ FrontEndResult readFrontEnd(int argc, const char* const argv[], std::FILE* in, s
   }
   RunParameters params;
   InputMatrix input;
+  PromptOutput prompts(out);
   try {
-    if (!readInput(argc, argv, in, out, params, input)) {
+    if (!readInput(argc, argv, in, prompts, params, input)) {
       out.flush();
       return {false, 1};
     }
@@ -214,6 +235,7 @@ FrontEndResult readFrontEnd(int argc, const char* const argv[], std::FILE* in, s
     applyBound(params, input.n());
     adoptMatrix(state, input);
   } catch (const InputError& error) {
+    prompts.endLine();
     out << "Error: " << error.what() << '\n';
     out.flush();
     return {false, 1};

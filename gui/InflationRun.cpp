@@ -18,9 +18,10 @@ constexpr int kShiftPollMs = 50;
 }  // namespace
 
 std::string refusalMessage(const InflationRefused& refused) {
-  const char* format = refused.kind == InflationRefused::Kind::ContinuousEdge
-                           ? "Error: attempt to inflate on an continuous edge %d %d!\n"
-                           : "Error: attempt to inflate on a non-connected pair of vertices %d %d!\n";
+  const bool solid = refused.kind == InflationRefused::Kind::ContinuousEdge;
+  const char* format =
+      solid ? "Error: attempt to inflate on an continuous edge %d %d!\n"
+            : "Error: attempt to inflate on a non-connected pair of vertices %d %d!\n";
   char text[128];
   std::snprintf(text, sizeof text, format, refused.lo, refused.hi);
   return text;
@@ -33,7 +34,9 @@ std::string inflationHeader(int counter, const RunParameters& params) {
 }
 
 std::string formatPair(int counter, const Coeffs& pair) {
-  const char* format = counter == 1 ? "[%d, %d]" : counter % 7 == 1 ? ",\n[%d, %d]" : ", [%d, %d]";
+  const char* format = counter == 1       ? "[%d, %d]"
+                       : counter % 7 == 1 ? ",\n[%d, %d]"
+                                          : ", [%d, %d]";
   char text[48];
   std::snprintf(text, sizeof text, format, pair.i + 1, pair.j + 1);
   return text;

@@ -15,8 +15,9 @@ namespace velorin {
 int runOnWindow(platform::Window& window, RunState& state, std::ostream& out) {
   InflationRun run(state, window, out);
   try {
-    const int status = window.run(
-        [&run](platform::Surface& surface, const platform::Rect& area) { run.paint(surface, area); });
+    const int status = window.run([&run](platform::Surface& surface, const platform::Rect& area) {
+      run.paint(surface, area);
+    });
     return status != 0 ? status : run.exitStatus();
   } catch (const ProgramExit& exit) {
     return exit.status;

@@ -239,6 +239,9 @@ TEST_P(BadInput, ErrorLineAndStatusOne) {
   const std::string line = "Error: " + c.error + "\n";
   ASSERT_GE(o.out.size(), line.size()) << o.out;
   EXPECT_EQ(o.out.substr(o.out.size() - line.size()), line) << o.out;
+  // On a line of its own, also after a prompt that left its line open.
+  const std::size_t start = o.out.size() - line.size();
+  EXPECT_TRUE(start == 0 || o.out[start - 1] == '\n') << o.out;
   EXPECT_EQ(o.out.find("Your data:"), std::string::npos);
   EXPECT_EQ(state.bigraph, nullptr);
 }
@@ -252,7 +255,9 @@ INSTANTIATE_TEST_SUITE_P(
                      "-2\n",
                      "The number of vertices must not be negative, but it is -2."},
         BadInputCase{{}, "2\n1 0\n0", "Input ended where entry (2, 2) was expected."},
-        BadInputCase{{}, "2\n1 0\n0 1.5\n", "Expected an integer for entry (2, 2), but read \"1.5\"."},
+        BadInputCase{{},
+                     "2\n1 0\n0 1.5\n",
+                     "Expected an integer for entry (2, 2), but read \"1.5\"."},
         BadInputCase{{}, "1\n1\nk\n", "Expected an integer for k, but read \"k\"."},
         BadInputCase{{}, "1\n1\n1\n0\n", "Input ended where s was expected."},
         BadInputCase{{}, "1\n1\n1\n0\n0\n1\n2\n", "Input ended where p was expected."},
@@ -265,7 +270,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadInputCase{{"--Nakayama", "2000000", "2"},
                      "",
                      "A matrix of 2000000 x 2000000 entries does not fit in memory."},
-        BadInputCase{{}, "2000000\n", "A matrix of 2000000 x 2000000 entries does not fit in memory."}));
+        BadInputCase{{},
+                     "2000000\n",
+                     "A matrix of 2000000 x 2000000 entries does not fit in memory."}));
 
 TEST(Normalisation, ThicknessAndPrintBecomeZeroOrOneAndUnknownVariantsTwo) {
   struct Case {

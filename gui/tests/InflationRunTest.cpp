@@ -35,7 +35,8 @@ struct Reference {
   std::string shape;
 };
 
-Reference referenceRun(const std::vector<std::string>& args, int steps, const std::string& input = "") {
+Reference referenceRun(const std::vector<std::string>& args, int steps,
+                       const std::string& input = "") {
   RunHarness h(args, input);
   Reference ref;
   Bigraph& b = *h.state.bigraph;

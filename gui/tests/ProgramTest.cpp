@@ -38,8 +38,8 @@ ProgramRun runVelorin(const std::string& args, const std::string& input = "") {
   const std::string command = "env -u DISPLAY timeout 60 " + quote(VELORIN_PATH) + " " + args +
                               " <" + base + "/in >" + base + "/out 2>" + base + "/err";
   const int raw = std::system(command.c_str());
-  ProgramRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testing::maskRuntime(readFile(base + "/out")),
-                 readFile(base + "/err")};
+  ProgramRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1,
+                 testing::maskRuntime(readFile(base + "/out")), readFile(base + "/err")};
   std::system(("rm -rf " + base).c_str());
   return run;
 }

@@ -64,9 +64,11 @@ wait_for_output "Runtime:" 200 || fail "no Runtime line after Shift"
 xdotool keyup shift
 grep -qF -- " -) shape: Dynkin graph A_6 " "$workdir/out" || fail "report: $(cat "$workdir/out")"
 "$xgrab" --timeout 10 "$title" "$workdir/after.png" || fail "no final picture"
-[ "$("$pngcount" "$workdir/after.png" FE5300)" -eq 0 ] || fail "a dotted edge is left in the picture"
-[ "$("$pngcount" "$workdir/after.png" 0000FF)" -gt 0 ] || fail "no solid edge in the picture"
-[ "$("$pngcount" "$workdir/after.png" 000000 10 395 130 409)" -gt 0 ] || fail "no shape text at (10, 395)"
+count() { "$pngcount" "$workdir/after.png" "$@"; }
+[ "$(count FE5300)" -eq 0 ] || fail "a dotted edge is left in the picture"
+[ "$(count 0000FF)" -gt 0 ] || fail "no solid edge in the picture"
+[ "$(count 000000 10 395 130 409)" -gt 0 ] || fail "no shape text at (10, 395)"
+[ "$(count 000000 10 375 130 389)" -gt 0 ] || fail "no \"Shape recognition: \" at (10, 375)"
 "$xclose" --timeout 5 "$title" || fail "xclose"
 wait_for_exit
 [ "$status" = 0 ] || fail "A(6, 2): status $status after the close button"
