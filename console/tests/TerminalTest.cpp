@@ -122,4 +122,26 @@ TEST(Terminal, EscapeSequenceKeyCountsAsOneKey) {
   EXPECT_TRUE(session.waitFor("<mode"));
 }
 
+TEST(Terminal, DialogueTypedAtTheTerminalShowsEachPromptBeforeReading) {
+  if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+  TmuxSession session(programThenModeReport(""));
+  const std::pair<const char*, const char*> steps[] = {
+      {"Number of vertices:", "2"}, {"Upper triangular Gram matrix:", "'1 1'"},
+      {"Upper triangular Gram matrix:", "'0 1'"}, {"k =", "0"}, {"m =", "0"},
+      {"(see \"--help\" for details).", "3"}};
+  for (const auto& [prompt, answer] : steps) {
+    ASSERT_TRUE(session.waitFor(prompt)) << prompt;
+    session.sendKeys(std::string(answer) + " Enter");
+  }
+  ASSERT_TRUE(session.waitFor("Press any key to start automatic inflations..."));
+  session.sendKeys("a");
+  ASSERT_TRUE(session.waitFor("Press any key to display the list of performed inflations..."));
+  session.sendKeys("b");
+  ASSERT_TRUE(session.waitFor("<mode"));
+  const std::string end = session.screen();
+  EXPECT_NE(end.find("\n[1, 2]\n"), std::string::npos) << end;
+  EXPECT_NE(end.find("status=0"), std::string::npos) << end;
+  EXPECT_NE(end.find("icanon echo <mode"), std::string::npos) << end;
+}
+
 }  // namespace
