@@ -114,6 +114,7 @@ class Bigraph {
   void clearLowerTriangle();
   void computeQuotient(int i, int lo, int hi);
   void recomputeEntriesOf(int i, int j);
+  void newValueOf(BigInteger& out, const BigInteger& withJ, const BigInteger& withI);
   Coeffs firstDottedInRow(int row) const;
   Coeffs lastDottedInRow(int row) const;
   Coeffs highestDotted(bool backwards) const;

@@ -29,6 +29,19 @@ void Bigraph::computeQuotient(int i, int lo, int hi) {
   remainder_.divideWithRemainder(divisor, q_);
 }
 
+// out = withJ - withI * q, out being neither operand. Small operands go through the integer
+// layer's one-block product; longer ones have the product formed in out and withJ subtracted
+// there, which saves copying withJ and a temporary product.
+void Bigraph::newValueOf(BigInteger& out, const BigInteger& withJ, const BigInteger& withI) {
+  if (withI.magnitude.length == 1 && q_.magnitude.length == 1 && withJ.magnitude.length <= 2) {
+    out = withJ;
+    out.subtractProduct(withI, q_);
+    return;
+  }
+  out.multiply(withI, q_);
+  out.subtract(withJ, out);
+}
+
 // E'(x, j) = E(x, j) - E(x, i) * q for every other vertex x. The new values are built in the
 // scratch row first and swapped in only when all of them exist, so a failure (out of memory)
 // leaves the matrix as it was. Entries with E(x, i) = 0 keep their value and are skipped; E(x, i)
@@ -40,8 +53,7 @@ void Bigraph::recomputeEntriesOf(int i, int j) {
     if (x == i || x == j) continue;
     const BigInteger& withI = edgeEntry(x, i);
     if (withI.sign == 0) continue;
-    scratch_[x] = edgeEntry(x, j);
-    scratch_[x].subtractProduct(withI, q_);
+    newValueOf(scratch_[x], edgeEntry(x, j), withI);
   }
   for (int x = 0; x < n; ++x) {
     if (x == i || x == j || edgeEntry(x, i).sign == 0) continue;
