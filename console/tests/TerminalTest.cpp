@@ -140,6 +140,9 @@ TEST(Terminal, DialogueTypedAtTheTerminalShowsEachPromptBeforeReading) {
   ASSERT_TRUE(session.waitFor("<mode"));
   const std::string end = session.screen();
   EXPECT_NE(end.find("\n[1, 2]\n"), std::string::npos) << end;
+  // Had the Enter after the last answer ended the first wait, "b" would arrive after the
+  // program and be echoed.
+  EXPECT_EQ(end.find('b'), std::string::npos) << end;
   EXPECT_NE(end.find("status=0"), std::string::npos) << end;
   EXPECT_NE(end.find("icanon echo <mode"), std::string::npos) << end;
 }
