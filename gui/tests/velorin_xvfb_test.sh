@@ -26,6 +26,20 @@ wait_for_output() {
   return 1
 }
 
+# Grabs the window into $1 once it is mapped and viewable (up to 10 s); a grab that races the
+# mapping fails with BadMatch, so it is tried again a few times.
+grab() {
+  for _ in $(seq 100); do
+    timeout 2 xwininfo -name "$title" 2>/dev/null | grep -q "Map State: IsViewable" && break
+    sleep 0.1
+  done
+  for _ in 1 2 3; do
+    "$xgrab" --timeout 10 "$title" "$1" 2>/dev/null && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
 # Waits up to 10 s for velorin to end after its window was closed; sets status.
 wait_for_exit() {
   status=timeout
@@ -43,7 +57,7 @@ wait_for_exit() {
 # --- A(6, 2) to its end -----------------------------------------------------------------
 "$velorin" --Nakayama 6 2 >"$workdir/out" 2>"$workdir/err" </dev/null &
 pid=$!
-"$xgrab" --timeout 10 "$title" "$workdir/before.png" || fail "no picture before Shift"
+grab "$workdir/before.png" || fail "no picture before Shift"
 info="$(timeout 5 xwininfo -name "$title")" || fail "xwininfo"
 grep -q "Width: 600" <<<"$info" || fail "width 600: $info"
 grep -q "Height: 465" <<<"$info" || fail "height 465: $info"
@@ -63,7 +77,7 @@ xdotool keydown shift
 wait_for_output "Runtime:" 200 || fail "no Runtime line after Shift"
 xdotool keyup shift
 grep -qF -- " -) shape: Dynkin graph A_6 " "$workdir/out" || fail "report: $(cat "$workdir/out")"
-"$xgrab" --timeout 10 "$title" "$workdir/after.png" || fail "no final picture"
+grab "$workdir/after.png" || fail "no final picture"
 count() { "$pngcount" "$workdir/after.png" "$@"; }
 [ "$(count FE5300)" -eq 0 ] || fail "a dotted edge is left in the picture"
 [ "$(count 0000FF)" -gt 0 ] || fail "no solid edge in the picture"
@@ -76,7 +90,7 @@ wait_for_exit
 # --- An endless run stopped by Escape ---------------------------------------------------
 "$velorin" --Nakayama 30 4 50 0 0 1 3 0 >"$workdir/out" 2>"$workdir/err" </dev/null &
 pid=$!
-"$xgrab" --timeout 10 "$title" "$workdir/endless.png" || fail "no picture of the endless run"
+grab "$workdir/endless.png" || fail "no picture of the endless run"
 xdotool keydown shift
 wait_for_output "Computation in progress..." 100 || fail "the endless run did not start"
 xdotool keyup shift
