@@ -212,8 +212,7 @@ BigInteger& BigInteger::operator%=(const BigInteger& x) {
 
 // ---- this -= a * b ----
 
-void BigInteger::subtractProduct(const BigInteger& a, const BigInteger& b) {
-  if (a.sign == zero || b.sign == zero) return;
+void BigInteger::subtractProductGeneral(const BigInteger& a, const BigInteger& b) {
   Sign productSign = a.sign == b.sign ? positive : negative;
   if (a.magnitude.length == 1 && b.magnitude.length == 1 && magnitude.length <= 2) {
     std::uint64_t p = std::uint64_t(a.magnitude.blocks[0]) * b.magnitude.blocks[0];

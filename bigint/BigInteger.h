@@ -127,7 +127,16 @@ class BigInteger {
   // Helpers for allocation-free loops (the inflation step):
   // this = this - a * b, correct when any of the three are the same object; no allocation
   // when this object's capacity is large enough.
-  void subtractProduct(const BigInteger& a, const BigInteger& b);
+  void subtractProduct(const BigInteger& a, const BigInteger& b) {
+    if (a.sign == zero || b.sign == zero) return;
+    if (a.magnitude.length == 1 && b.magnitude.length == 1 && magnitude.length <= 1 &&
+        magnitude.capacity >= 3) {
+      subtractSmallProduct(std::uint64_t(a.magnitude.blocks[0]) * b.magnitude.blocks[0],
+                           a.sign == b.sign ? positive : negative);
+    } else {
+      subtractProductGeneral(a, b);
+    }
+  }
   // this = -this.
   void negateInPlace() { sign = Sign(-sign); }
   // Exchanges the two values (and their arrays).
@@ -164,6 +173,31 @@ class BigInteger {
   template <class X> X convertToUnsignedPrimitive() const;
   template <class X, class UX> X convertToSignedPrimitive() const;
   void addMagnitudes(const BigInteger& a, const BigInteger& b, Sign bSign);
+  void subtractProductGeneral(const BigInteger& a, const BigInteger& b);
+  // this -= productSign * p, for |this| below 2^32 and room for three blocks.
+  void subtractSmallProduct(std::uint64_t p, Sign productSign) {
+    std::uint64_t t = magnitude.length ? magnitude.blocks[0] : 0;
+    std::uint64_t m;
+    bool carry = false;
+    if (sign == zero) {
+      m = p;
+      sign = Sign(-productSign);
+    } else if (sign != productSign) {
+      m = t + p;  // |this| grows
+      carry = m < p;
+    } else if (t >= p) {
+      m = t - p;
+      if (m == 0) sign = zero;
+    } else {
+      m = p - t;
+      sign = Sign(-sign);
+    }
+    Blk* out = magnitude.blocks;
+    out[0] = Blk(m);
+    out[1] = Blk(m >> 32);
+    out[2] = 1;
+    magnitude.length = carry ? 3 : (out[1] ? 2 : (out[0] ? 1 : 0));
+  }
   void divideOneBlocks(const BigInteger& b, BigInteger& q);
   void subtractBlockMultiple(const BigUnsigned& x, Blk m, Sign productSign);
 };

@@ -107,12 +107,8 @@ Limb divRem1(Limb* q, const Limb* a, Size n, Limb d) {
 
 namespace {
 
+// an >= bn: the longer operand runs in the inner loop.
 void schoolbook(Limb* r, const Limb* a, Size an, const Limb* b, Size bn) {
-  // The longer operand runs in the inner loop.
-  if (an < bn) {
-    std::swap(a, b);
-    std::swap(an, bn);
-  }
   r[an] = mul1(r, a, an, b[0]);
   for (Size j = 1; j < bn; ++j) r[an + j] = addMul1(r + j, a, an, b[j]);
 }

@@ -145,3 +145,27 @@ TEST(Operators, CompoundAssignments) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(UnsignedArithmetic, ZeroOperandsAndOperators) {
+  BigUnsigned x(12345u), zero;
+  EXPECT_EQ(x + zero, x);
+  EXPECT_EQ(zero + x, x);
+  EXPECT_EQ((BigUnsigned(1) << 70) + zero, BigUnsigned(1) << 70);
+  EXPECT_EQ(zero + (BigUnsigned(1) << 70), BigUnsigned(1) << 70);
+  EXPECT_EQ((BigUnsigned(1) << 70) * zero, zero);
+  EXPECT_EQ(((BigUnsigned(1) << 70) * zero).length, 0u);
+  EXPECT_EQ((BigUnsigned(1) << 70) - zero, BigUnsigned(1) << 70);
+  EXPECT_EQ((BigUnsigned(1) << 70) / BigUnsigned(1u << 6), BigUnsigned(1) << 64);
+  EXPECT_EQ(((BigUnsigned(1) << 70) + BigUnsigned(5)) % (BigUnsigned(1) << 64), BigUnsigned(5));
+  EXPECT_EQ(BigUnsigned(4000000000u).toUnsignedInt(), 4000000000u);
+  try {
+    (void)(x / zero);
+    FAIL() << "no error";
+  } catch (const char* m) {
+    EXPECT_STREQ(m, "BigUnsigned::operator /: division by zero");
+  }
+}
+
+}  // namespace

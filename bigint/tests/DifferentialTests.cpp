@@ -256,3 +256,56 @@ TEST(RadixRecursion, LowThresholdsAgreeWithGmp) {
 }
 
 }  // namespace
+
+namespace {
+
+// Quotients made of all-ones limbs: the recursive division then meets a remainder whose top
+// half equals the divisor's top half, where the quotient estimate is B^m - 1.
+TEST(RecursiveDivision, AllOnesQuotients) {
+  OperandSource source(2718);
+  const limbs::Size saved = limbs::recursiveDivisionThreshold;
+  for (limbs::Size threshold : {4u, 6u, 64u}) {
+    limbs::recursiveDivisionThreshold = threshold;
+    for (BigUnsigned::Index nb : {8u, 16u, 24u, 33u, 64u, 150u}) {
+      for (int ones : {1, 2, 3, 5, 8, 16, 40, 130}) {
+        BigUnsigned b = source.magnitude(nb);
+        b.setBit(32 * nb - 1, true);
+        BigUnsigned q0 = (BigUnsigned(1) << (64 * ones)) - BigUnsigned(1);
+        BigUnsigned product = b * q0;
+        for (int variant = 0; variant < 3; ++variant) {
+          BigUnsigned a = variant == 0 ? product : variant == 1 ? product - BigUnsigned(1) : product + b - BigUnsigned(1);
+          BigUnsigned r = a, q;
+          r.divideWithRemainder(b, q);
+          mpz_class ga = toMpz(a), gb = toMpz(b);
+          ASSERT_EQ(toMpz(q), mpz_class(ga / gb)) << nb << " " << ones << " " << variant;
+          ASSERT_EQ(toMpz(r), mpz_class(ga % gb));
+        }
+      }
+    }
+  }
+  limbs::recursiveDivisionThreshold = saved;
+}
+
+// Powers of ten and of two and their neighbours: digit runs of zeros and nines.
+TEST(DecimalText, PowersAndNeighbours) {
+  const std::size_t saved = radix::basecaseLimbs;
+  for (std::size_t threshold : {2u, 24u}) {
+    radix::basecaseLimbs = threshold;
+    for (unsigned k : {1u, 9u, 10u, 19u, 20u, 38u, 100u, 500u, 1234u, 5000u}) {
+      mpz_class ten, two;
+      mpz_ui_pow_ui(ten.get_mpz_t(), 10, k);
+      mpz_ui_pow_ui(two.get_mpz_t(), 2, k);
+      mpz_class small;  // a value far below the split powers, but longer than the basecase
+      mpz_ui_pow_ui(small.get_mpz_t(), 10, k / 4);
+      for (const mpz_class& g : {mpz_class(ten - 1), ten, mpz_class(ten + 1), mpz_class(two - 1), two,
+                                 mpz_class(two + 1), mpz_class(ten * ten + 7), mpz_class(ten + 7 * small)}) {
+        BigUnsigned x = testing_support::magnitudeFromMpz(g);
+        ASSERT_EQ(bigUnsignedToString(x), g.get_str(10)) << k;
+        ASSERT_EQ(stringToBigUnsigned(g.get_str(10)), x);
+      }
+    }
+  }
+  radix::basecaseLimbs = saved;
+}
+
+}  // namespace

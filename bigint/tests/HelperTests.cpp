@@ -15,11 +15,15 @@ TEST(SubtractProduct, SmallValuesEverySignCombination) {
   for (long t : values)
     for (long a : values)
       for (long b : values) {
-        BigInteger x(t);
-        x.subtractProduct(BigInteger(a), BigInteger(b));
         mpz_class expected = mpz_class(t) - mpz_class(a) * mpz_class(b);
-        ASSERT_EQ(toMpz(x), expected) << t << " - " << a << " * " << b;
-        ASSERT_TRUE(wellFormed(x));
+        // Exact capacity (the general path) and room to spare (the inline one-block path).
+        for (BigUnsigned::Index room : {0u, 3u}) {
+          BigInteger x(t);
+          x.magnitude.allocateAndCopy(room);
+          x.subtractProduct(BigInteger(a), BigInteger(b));
+          ASSERT_EQ(toMpz(x), expected) << t << " - " << a << " * " << b << " room " << room;
+          ASSERT_TRUE(wellFormed(x));
+        }
       }
 }
 
@@ -42,6 +46,7 @@ TEST(SubtractProduct, CorrectUnderEveryAliasing) {
       BigInteger x = source.integer(n), a = source.integer(1 + source.below(3));
       mpz_class gx = toMpz(x), ga = toMpz(a);
       BigInteger y = x;
+      y.magnitude.allocateAndCopy(3 + trial % 2);
       y.subtractProduct(y, a);  // y - y a
       ASSERT_EQ(toMpz(y), gx - gx * ga);
       y = x;
