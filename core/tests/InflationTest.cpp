@@ -80,6 +80,41 @@ TEST(InflationStep, WideEntries) {
   EXPECT_TRUE(b->gram[0][2] == gramtest::powerOfTwoPlus(40, 0));
 }
 
+// E'(1, 2) = E(1, 2) - E(0, 2) * q on three vertices, for one-, two- and three-block values of
+// either sign and quotients of either sign, against the plain expression.
+TEST(InflationStep, EverySizeAndSignOfTheOperands) {
+  const BigInteger small(7), two = gramtest::powerOfTwoPlus(40, 3),
+                   wide = gramtest::powerOfTwoPlus(70, 5);
+  std::vector<BigInteger> values(1);  // zero first
+  for (const BigInteger* v : {&small, &two, &wide}) {
+    values.push_back(*v);
+    values.push_back(BigInteger(0) - *v);
+  }
+  for (int diagonal : {1, -1, 3, -3}) {
+    for (const BigInteger* pairValue : {&small, &wide}) {
+      const BigInteger& pair = *pairValue;
+      for (const BigInteger& withJ : values) {
+        for (const BigInteger& withI : values) {
+          auto b = makeBigraph({{diagonal, 0, 0}, {0, 1, 0}, {0, 0, 1}});
+          b->gram[0][1] = pair;
+          b->gram[0][2] = withI;
+          b->gram[1][2] = withJ;
+          b->refreshEdgeCounts();
+          b->inflation({0, 1});
+          const BigInteger expected = withJ - withI * (pair / BigInteger(diagonal));
+          ASSERT_TRUE(b->gram[1][2] == expected)
+              << "diagonal " << diagonal << ", pair " << pair << ", E(1, 2) " << withJ
+              << ", E(0, 2) " << withI << ": got " << b->gram[1][2];
+          const Coeffs lastDotted = expected.sign > 0 ? Coeffs{1, 2}
+                                    : withI.sign > 0  ? Coeffs{0, 2}
+                                                      : Coeffs{kNoEdge, kNoEdge};
+          EXPECT_EQ(b->findDottedEdgeBackwards(), lastDotted);
+        }
+      }
+    }
+  }
+}
+
 struct RefusalCase {
   const char* name;
   Coeffs pair;
