@@ -6,6 +6,10 @@
 
 namespace {
 
+// Capacity given to short entries: a one-block product subtracted from a two-block value needs at
+// most three blocks, and four cost no more memory than one in the allocator's smallest chunk.
+constexpr BigInteger::Index kSmallEntryBlocks = 4;
+
 bool isOne(const BigInteger& v) {
   return v.sign > 0 && v.magnitude.length == 1 && v.magnitude.blocks[0] == 1;
 }
@@ -34,6 +38,9 @@ void Bigraph::computeQuotient(int i, int lo, int hi) {
 // there, which saves copying withJ and a temporary product.
 void Bigraph::newValueOf(BigInteger& out, const BigInteger& withJ, const BigInteger& withI) {
   if (withI.magnitude.length == 1 && q_.magnitude.length == 1 && withJ.magnitude.length <= 2) {
+    // Room for any such result, so that the integer layer takes its inline path; arrays move
+    // between the matrix and the scratch row, so each one is grown at most once.
+    if (out.magnitude.capacity < kSmallEntryBlocks) out.magnitude.allocate(kSmallEntryBlocks);
     out = withJ;
     out.subtractProduct(withI, q_);
     return;
