@@ -83,6 +83,19 @@ count() { "$pngcount" "$workdir/after.png" "$@"; }
 [ "$(count 0000FF)" -gt 0 ] || fail "no solid edge in the picture"
 [ "$(count 000000 10 395 130 409)" -gt 0 ] || fail "no shape text at (10, 395)"
 [ "$(count 000000 10 375 130 389)" -gt 0 ] || fail "no \"Shape recognition: \" at (10, 375)"
+# Unmapped and mapped again, the window is painted anew: it waits for Shift once more and
+# then finds no dotted edge left.
+window="$(timeout 5 xdotool search --name "^$title\$" | head -1)"
+xdotool windowunmap --sync "$window" windowmap --sync "$window"
+sleep 0.3
+[ "$(grep -c "Runtime:" "$workdir/out")" -eq 1 ] || fail "the second paint ran without Shift"
+xdotool keydown shift
+for _ in $(seq 100); do
+  [ "$(grep -c "Runtime:" "$workdir/out")" -ge 2 ] && break
+  sleep 0.1
+done
+xdotool keyup shift
+grep -qx "0 inflations" "$workdir/out" || fail "second paint: $(cat "$workdir/out")"
 "$xclose" --timeout 5 "$title" || fail "xclose"
 wait_for_exit
 [ "$status" = 0 ] || fail "A(6, 2): status $status after the close button"
