@@ -141,16 +141,23 @@ void BigUnsigned::multiplyGeneral(const BigUnsigned& a, const BigUnsigned& b) {
     return;
   }
   Index n = a.length + b.length;
-  if (a.length <= 2 && b.length <= 2) {
-    // Both fit in 64 bits: one 128-bit product, read before the array is touched.
-    limbs::DLimb p = limbs::DLimb(a.getBlock(0) | (std::uint64_t(a.getBlock(1)) << 32)) *
-                     (b.getBlock(0) | (std::uint64_t(b.getBlock(1)) << 32));
+  if (a.length <= 4 && b.length <= 4) {
+    // Both fit in 128 bits: four limb products in straight-line code, all read before the
+    // array is touched (the destination may be an operand).
+    typedef limbs::Limb L;
+    typedef limbs::DLimb D;
+    L a0 = a.getBlock(0) | (L(a.getBlock(1)) << 32), a1 = a.getBlock(2) | (L(a.getBlock(3)) << 32);
+    L b0 = b.getBlock(0) | (L(b.getBlock(1)) << 32), b1 = b.getBlock(2) | (L(b.getBlock(3)) << 32);
+    D p00 = D(a0) * b0, p01 = D(a0) * b1, p10 = D(a1) * b0, p11 = D(a1) * b1;
+    D mid = (p00 >> 64) + L(p01) + L(p10);
+    D high = (mid >> 64) + (p01 >> 64) + (p10 >> 64) + L(p11);
+    L product[4] = {L(p00), L(mid), L(high), L(high >> 64) + L(p11 >> 64)};
     if (this == &a || this == &b) {
       allocateAndCopy(n);
     } else {
       allocate(n);
     }
-    for (Index i = 0; i < n; ++i) blocks[i] = Blk(p >> (32 * i));
+    for (Index i = 0; i < n; ++i) blocks[i] = Blk(product[i / 2] >> (32 * (i % 2)));
     length = blocks[n - 1] ? n : n - 1;
     return;
   }

@@ -107,6 +107,40 @@ Limb divRem1(Limb* q, const Limb* a, Size n, Limb d) {
 
 namespace {
 
+// Products of at most four by four limbs, column by column into a three-limb accumulator,
+// with the loops unrolled for each pair of sizes.
+template <Size AN, Size BN>
+void multiplyFixed(Limb* r, const Limb* a, const Limb* b) {
+  Limb c0 = 0, c1 = 0, c2 = 0;
+#pragma GCC unroll 8
+  for (Size k = 0; k + 1 < AN + BN; ++k) {
+#pragma GCC unroll 4
+    for (Size i = 0; i < AN; ++i) {
+      if (k < i || k - i >= BN) continue;
+      DLimb p = DLimb(a[i]) * b[k - i];
+      Limb s0, s1;
+      unsigned char c = addWithCarry(0, c0, Limb(p), &s0);
+      c = addWithCarry(c, c1, Limb(p >> 64), &s1);
+      c0 = s0;
+      c1 = s1;
+      c2 += c;
+    }
+    r[k] = c0;
+    c0 = c1;
+    c1 = c2;
+    c2 = 0;
+  }
+  r[AN + BN - 1] = c0;
+}
+
+typedef void (*FixedProduct)(Limb*, const Limb*, const Limb*);
+
+#define LIMBS_FIXED_ROW(A) \
+  { multiplyFixed<A, 1>, multiplyFixed<A, 2>, multiplyFixed<A, 3>, multiplyFixed<A, 4> }
+const FixedProduct kFixedProducts[4][4] = {LIMBS_FIXED_ROW(1), LIMBS_FIXED_ROW(2), LIMBS_FIXED_ROW(3),
+                                           LIMBS_FIXED_ROW(4)};
+#undef LIMBS_FIXED_ROW
+
 // an >= bn: the longer operand runs in the inner loop.
 void schoolbook(Limb* r, const Limb* a, Size an, const Limb* b, Size bn) {
   r[an] = mul1(r, a, an, b[0]);
@@ -196,6 +230,10 @@ void multiply(Limb* r, const Limb* a, Size an, const Limb* b, Size bn) {
   if (an < bn) {
     std::swap(a, b);
     std::swap(an, bn);
+  }
+  if (an <= 4) {
+    kFixedProducts[an - 1][bn - 1](r, a, b);
+    return;
   }
   if (bn < karatsubaThreshold) {
     schoolbook(r, a, an, b, bn);
