@@ -52,9 +52,12 @@ Bigraph::~Bigraph() {
   delete[] visited;
 }
 
+// The record is left empty rather than holding a released matrix, so that every member (and
+// the destructor) sees a consistent record: no rows, no vertices, no edge to choose.
 void Bigraph::deleteGram() {
   if (gramOwned_) deleteSqMat(n, gram);
   gram = nullptr;
+  n = 0;
   gramOwned_ = false;
   refreshEdgeCounts();
 }

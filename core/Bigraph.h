@@ -66,7 +66,7 @@ class Bigraph {
   Bigraph(const Bigraph&) = delete;
   Bigraph& operator=(const Bigraph&) = delete;
 
-  // Releases the matrix; gram becomes null, n stays, no edge is left to choose.
+  // Releases the matrix and leaves the empty record of Bigraph(): gram null, n 0.
   void deleteGram();
 
   // Dotted-edge choice: each returns the chosen pair or (-7, -7).
