@@ -100,8 +100,14 @@ std::optional<::Window> waitForWindow(Display* display, const std::string& title
 std::optional<platform::RgbImage> grab(Display* display, ::Window window) {
   XWindowAttributes attributes;
   if (XGetWindowAttributes(display, window, &attributes) == 0) return std::nullopt;
+  // A window that is not mapped yet (or no longer) has no contents to read: XGetImage would
+  // fail with BadMatch, so callers get nothing and may try again.
+  if (attributes.map_state != IsViewable) return std::nullopt;
+  XErrorHandler previous = XSetErrorHandler(ignoreErrors);
   XImage* image = XGetImage(display, window, 0, 0, unsigned(attributes.width),
                             unsigned(attributes.height), AllPlanes, ZPixmap);
+  XSync(display, False);
+  XSetErrorHandler(previous);
   if (image == nullptr) return std::nullopt;
   platform::RgbImage result(attributes.width, attributes.height, platform::kWhite);
   const Channel red(attributes.visual->red_mask);
