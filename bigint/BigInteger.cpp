@@ -96,7 +96,7 @@ void BigInteger::addMagnitudes(const BigInteger& a, const BigInteger& b, Sign bS
   }
 }
 
-void BigInteger::add(const BigInteger& a, const BigInteger& b) {
+void BigInteger::addGeneral(const BigInteger& a, const BigInteger& b) {
   if (a.sign == zero) {
     operator=(b);
   } else if (b.sign == zero) {
@@ -106,7 +106,7 @@ void BigInteger::add(const BigInteger& a, const BigInteger& b) {
   }
 }
 
-void BigInteger::subtract(const BigInteger& a, const BigInteger& b) {
+void BigInteger::subtractGeneral(const BigInteger& a, const BigInteger& b) {
   if (a.sign == zero) {
     negate(b);
   } else if (b.sign == zero) {

@@ -112,8 +112,20 @@ class BigInteger {
   bool operator>(const BigInteger& x) const { return compareTo(x) == greater; }
 
   // this = a + b, a - b, a * b, -a.
-  void add(const BigInteger& a, const BigInteger& b);
-  void subtract(const BigInteger& a, const BigInteger& b);
+  void add(const BigInteger& a, const BigInteger& b) {
+    if (a.magnitude.length <= 2 && b.magnitude.length <= 2) {
+      addSmall(a.magnitude.lowUint64(), a.sign, b.magnitude.lowUint64(), b.sign);
+    } else {
+      addGeneral(a, b);
+    }
+  }
+  void subtract(const BigInteger& a, const BigInteger& b) {
+    if (a.magnitude.length <= 2 && b.magnitude.length <= 2) {
+      addSmall(a.magnitude.lowUint64(), a.sign, b.magnitude.lowUint64(), Sign(-b.sign));
+    } else {
+      subtractGeneral(a, b);
+    }
+  }
   void multiply(const BigInteger& a, const BigInteger& b);
   void negate(const BigInteger& a) {
     if (this != &a) magnitude = a.magnitude;
@@ -173,6 +185,31 @@ class BigInteger {
   template <class X> X convertToUnsignedPrimitive() const;
   template <class X, class UX> X convertToSignedPrimitive() const;
   void addMagnitudes(const BigInteger& a, const BigInteger& b, Sign bSign);
+  void addGeneral(const BigInteger& a, const BigInteger& b);
+  void subtractGeneral(const BigInteger& a, const BigInteger& b);
+  // this = xs x + ys y for magnitudes below 2^64 (read before anything is written).
+  void addSmall(std::uint64_t x, Sign xs, std::uint64_t y, Sign ys) {
+    if (xs == zero) {
+      sign = ys;
+      magnitude.setFromUint64(y);
+    } else if (ys == zero) {
+      sign = xs;
+      magnitude.setFromUint64(x);
+    } else if (xs == ys) {
+      std::uint64_t s = x + y;
+      sign = xs;
+      magnitude.setFromUint64(s, s < x);
+    } else if (x > y) {
+      sign = xs;
+      magnitude.setFromUint64(x - y);
+    } else if (x < y) {
+      sign = ys;
+      magnitude.setFromUint64(y - x);
+    } else {
+      sign = zero;
+      magnitude.length = 0;
+    }
+  }
   void subtractProductGeneral(const BigInteger& a, const BigInteger& b);
   // this -= productSign * p, for |this| below 2^32 and room for three blocks.
   void subtractSmallProduct(std::uint64_t p, Sign productSign) {

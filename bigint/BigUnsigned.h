@@ -130,6 +130,22 @@ class BigUnsigned : public NumberlikeArray<std::uint32_t> {
   void operator--();
   void operator--(int) { operator--(); }
 
+  // The value of a number of at most two blocks as a 64-bit number.
+  std::uint64_t lowUint64() const {
+    return length == 0 ? 0 : length == 1 ? blocks[0] : (std::uint64_t(blocks[1]) << 32) | blocks[0];
+  }
+  // Sets the value to v + carry 2^64, reusing the array when it is large enough.
+  void setFromUint64(std::uint64_t v, bool carry) {
+    if (!carry) {
+      setFromUint64(v);
+      return;
+    }
+    allocate(3);
+    blocks[0] = Blk(v);
+    blocks[1] = Blk(v >> 32);
+    blocks[2] = 1;
+    length = 3;
+  }
   // Sets the value from a 64-bit number, reusing the array when it is large enough.
   void setFromUint64(std::uint64_t v) {
     if (v == 0) {

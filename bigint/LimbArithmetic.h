@@ -23,6 +23,9 @@ typedef std::size_t Size;
 extern Size karatsubaThreshold;
 // Below this many limbs in the divisor, division is Knuth's Algorithm D alone.
 extern Size recursiveDivisionThreshold;
+// Whether the multiply-accumulate loops use mulx/adcx/adox (set at start-up from the
+// processor; tests switch it off to run the other loops).
+extern bool useMulxAdx;
 
 inline unsigned char addWithCarry(unsigned char c, Limb x, Limb y, Limb* s) {
 #if defined(__x86_64__)
@@ -83,7 +86,7 @@ inline unsigned char subWithBorrow(unsigned char c, Limb x, Limb y, Limb* d) {
       "jnz 3b\n"                                                                              \
       "4:\n\t"                                                                               \
       "setc %[c]\n\t"                                                                         \
-      : [a] "+r"(a), [b] "+r"(b), [r] "+r"(r), "+c"(quads), [c] "=q"(carry)                   \
+      : [a] "+&r"(a), [b] "+&r"(b), [r] "+&r"(r), "+&c"(quads), [c] "=&q"(carry)                   \
       : [rest] "r"(rest)                                                                      \
       : "r8", "r9", "cc", "memory");                                                          \
   return carry;

@@ -309,3 +309,26 @@ TEST(DecimalText, PowersAndNeighbours) {
 }
 
 }  // namespace
+
+namespace {
+
+// The multiply-accumulate loops without mulx/adcx/adox, as on processors that lack them.
+TEST(PortableLoops, ProductsAndDivisionsAgreeWithGmp) {
+  OperandSource source(1618);
+  const bool saved = limbs::useMulxAdx;
+  limbs::useMulxAdx = false;
+  for (BigUnsigned::Index na : {3u, 9u, 40u, 100u, 333u}) {
+    for (BigUnsigned::Index nb : {3u, 8u, 41u, 160u}) {
+      BigUnsigned a = source.magnitude(na + nb), b = source.magnitude(nb);
+      mpz_class ga = toMpz(a), gb = toMpz(b);
+      ASSERT_EQ(toMpz(a * b), ga * gb);
+      BigUnsigned r = a, q;
+      r.divideWithRemainder(b, q);
+      ASSERT_EQ(toMpz(q), mpz_class(ga / gb));
+      ASSERT_EQ(toMpz(r), mpz_class(ga % gb));
+    }
+  }
+  limbs::useMulxAdx = saved;
+}
+
+}  // namespace
