@@ -2,7 +2,6 @@
 #include "BigUnsigned.h"
 
 #include <climits>
-#include <memory>
 #include <utility>
 
 #include "BlockKernels.h"
@@ -187,7 +186,7 @@ void BigUnsigned::divideWithRemainder(const BigUnsigned& b, BigUnsigned& q) {
     return;
   }
   Index n = length;
-  if (b.length == 1) {
+  if (b.length == 1 && n <= 4) {
     q.allocate(n);
     Blk rem = bk::divBlock(q.blocks, blocks, n, b.blocks[0]);
     q.length = n;

@@ -2,9 +2,7 @@
 // products and divisions to 64-bit limbs.
 #include "BlockKernels.h"
 
-#include <algorithm>
-#include <cstring>
-#include <memory>
+#include <utility>
 
 namespace blockkernels {
 

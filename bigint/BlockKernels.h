@@ -166,7 +166,7 @@ Blk divBlock(Blk* q, const Blk* a, Index n, Blk d);
 // r = a * b, r of an + bn blocks, not overlapping a or b; an, bn >= 1.
 void multiplyRuns(Blk* r, const Blk* a, Index an, const Blk* b, Index bn);
 
-// Long division of a (an blocks) by b (bn >= 2 blocks, top block non-zero, an >= bn):
+// Long division of a (an blocks) by b (bn >= 1 blocks, top block non-zero, an >= bn):
 // q gets an - bn + 1 blocks, r gets bn blocks. q overlaps nothing; r may be a (the operands
 // are read before anything is written).
 void divideRuns(Blk* q, Blk* r, const Blk* a, Index an, const Blk* b, Index bn);
