@@ -9,6 +9,9 @@ namespace bk = blockkernels;
 
 namespace {
 
+// Up to this many blocks in the shorter factor, subtractProduct works row by row in place.
+const BigInteger::Index kProductRowLimit = 48;
+
 const char* const kTooBig = "BigInteger::to<Primitive>: Value is too big to fit in the requested type";
 const char* const kNegativeToUnsigned =
     "BigInteger::to<Primitive>: Cannot convert a negative integer to an unsigned type";
@@ -216,80 +219,56 @@ void BigInteger::subtractProductGeneral(const BigInteger& a, const BigInteger& b
   Sign productSign = a.sign == b.sign ? positive : negative;
   if (a.magnitude.length == 1 && b.magnitude.length == 1 && magnitude.length <= 2) {
     std::uint64_t p = std::uint64_t(a.magnitude.blocks[0]) * b.magnitude.blocks[0];
-    std::uint64_t t = magnitude.length == 0 ? 0
-                      : magnitude.length == 1
-                          ? magnitude.blocks[0]
-                          : (std::uint64_t(magnitude.blocks[1]) << 32) | magnitude.blocks[0];
-    if (sign == zero) {
-      magnitude.setFromUint64(p);
-      sign = Sign(-productSign);
-    } else if (sign != productSign) {
-      // |this| grows: this and -a*b have the same sign.
-      std::uint64_t s = t + p;
-      if (s < t) {
-        magnitude.allocate(3);
-        magnitude.blocks[0] = Blk(s);
-        magnitude.blocks[1] = Blk(s >> 32);
-        magnitude.blocks[2] = 1;
-        magnitude.length = 3;
-      } else {
-        magnitude.setFromUint64(s);
-      }
-    } else if (t >= p) {
-      magnitude.setFromUint64(t - p);
-      if (t == p) sign = zero;
-    } else {
-      magnitude.setFromUint64(p - t);
-      sign = Sign(-sign);
-    }
+    addSmall(magnitude.lowUint64(), sign, p, Sign(-productSign));
     return;
   }
-  const BigInteger* small = a.magnitude.length == 1 ? &a : (b.magnitude.length == 1 ? &b : nullptr);
-  if (small != nullptr && this != &a && this != &b) {
-    const BigInteger& big = small == &a ? b : a;
-    subtractBlockMultiple(big.magnitude, small->magnitude.blocks[0], productSign);
+  const BigUnsigned& x = a.magnitude.length >= b.magnitude.length ? a.magnitude : b.magnitude;
+  const BigUnsigned& y = a.magnitude.length >= b.magnitude.length ? b.magnitude : a.magnitude;
+  if (this != &a && this != &b && y.length <= kProductRowLimit) {
+    subtractRows(x, y, productSign);
     return;
   }
+  // The destination is an operand, or both operands are long: a separate product.
   BigInteger product;
   product.multiply(a, b);
   subtract(*this, product);
 }
 
-// this -= productSign * x * m, in this object's array (grown only when too small).
-void BigInteger::subtractBlockMultiple(const BigUnsigned& x, Blk m, Sign productSign) {
+// this -= productSign * x * y, one row x * y[j] at a time in this object's array (grown
+// only when too small). When the magnitudes subtract, the running value is kept modulo
+// B^n; a borrow out of the top block means the result changed sign, and the two's
+// complement is taken at the end.
+void BigInteger::subtractRows(const BigUnsigned& x, const BigUnsigned& y, Sign productSign) {
   Index xn = x.length;
-  if (sign == zero || sign != productSign) {
-    // Magnitudes add: |this| += x * m.
-    Sign resultSign = sign == zero ? Sign(-productSign) : sign;
-    Index n = (magnitude.length > xn ? magnitude.length : xn) + 1;
-    magnitude.allocateAndCopy(n);
-    for (Index i = magnitude.length; i < n; ++i) magnitude.blocks[i] = 0;
-    Blk carry = bk::addMulBlock(magnitude.blocks, x.blocks, xn, m);
-    carry = bk::addCarry(magnitude.blocks + xn, magnitude.blocks + xn, n - xn, carry);
-    magnitude.length = n;
-    magnitude.trimLeadingZeros();
-    sign = resultSign;
-    return;
-  }
-  // Magnitudes subtract: |this| - x * m, which may change sign.
-  Index n = (magnitude.length > xn ? magnitude.length : xn) + 1;
+  Index n = (magnitude.length > xn + y.length ? magnitude.length : xn + y.length) + 1;
+  bool grow = sign == zero || sign != productSign;
+  Sign resultSign = sign == zero ? Sign(-productSign) : sign;
   magnitude.allocateAndCopy(n);
   for (Index i = magnitude.length; i < n; ++i) magnitude.blocks[i] = 0;
-  Blk borrow = bk::subMulBlock(magnitude.blocks, x.blocks, xn, m);
-  borrow = bk::subBorrow(magnitude.blocks + xn, magnitude.blocks + xn, n - xn, borrow);
-  magnitude.length = n;
-  if (borrow) {
-    // Two's complement went negative: negate the n blocks and flip the sign.
+  Blk* r = magnitude.blocks;
+  bool wrapped = false;
+  for (Index j = 0; j < y.length; ++j) {
+    Blk m = y.blocks[j];
+    if (grow) {
+      Blk carry = bk::addMulBlock(r + j, x.blocks, xn, m);
+      bk::addCarry(r + j + xn, r + j + xn, n - j - xn, carry);
+    } else {
+      Blk borrow = bk::subMulBlock(r + j, x.blocks, xn, m);
+      wrapped |= bk::subBorrow(r + j + xn, r + j + xn, n - j - xn, borrow) != 0;
+    }
+  }
+  if (wrapped) {
     Blk carry = 1;
     for (Index i = 0; i < n; ++i) {
-      std::uint64_t t = std::uint64_t(Blk(~magnitude.blocks[i])) + carry;
-      magnitude.blocks[i] = Blk(t);
+      std::uint64_t t = std::uint64_t(Blk(~r[i])) + carry;
+      r[i] = Blk(t);
       carry = Blk(t >> 32);
     }
-    sign = Sign(-sign);
+    resultSign = Sign(-resultSign);
   }
+  magnitude.length = n;
   magnitude.trimLeadingZeros();
-  if (magnitude.isZero()) sign = zero;
+  sign = magnitude.isZero() ? zero : resultSign;
 }
 
 // ---- Increment and decrement ----

@@ -236,7 +236,7 @@ class BigInteger {
     magnitude.length = carry ? 3 : (out[1] ? 2 : (out[0] ? 1 : 0));
   }
   void divideOneBlocks(const BigInteger& b, BigInteger& q);
-  void subtractBlockMultiple(const BigUnsigned& x, Blk m, Sign productSign);
+  void subtractRows(const BigUnsigned& x, const BigUnsigned& y, Sign productSign);
 };
 
 inline void swap(BigInteger& a, BigInteger& b) noexcept { a.swap(b); }
