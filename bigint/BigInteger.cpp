@@ -2,6 +2,7 @@
 #include "BigInteger.h"
 
 #include <climits>
+#include <memory>
 
 #include "BlockKernels.h"
 
@@ -9,8 +10,8 @@ namespace bk = blockkernels;
 
 namespace {
 
-// Up to this many blocks in the shorter factor, subtractProduct works row by row in place.
-const BigInteger::Index kProductRowLimit = 48;
+// Products up to this many blocks are formed on the stack by subtractProduct.
+const BigInteger::Index kStackProductBlocks = 256;
 
 const char* const kTooBig = "BigInteger::to<Primitive>: Value is too big to fit in the requested type";
 const char* const kNegativeToUnsigned =
@@ -224,18 +225,62 @@ void BigInteger::subtractProductGeneral(const BigInteger& a, const BigInteger& b
   }
   const BigUnsigned& x = a.magnitude.length >= b.magnitude.length ? a.magnitude : b.magnitude;
   const BigUnsigned& y = a.magnitude.length >= b.magnitude.length ? b.magnitude : a.magnitude;
-  if (this != &a && this != &b && y.length <= kProductRowLimit) {
+  if (y.length == 1 && this != &a && this != &b) {
     subtractRows(x, y, productSign);
     return;
   }
-  // The destination is an operand, or both operands are long: a separate product.
-  BigInteger product;
-  product.multiply(a, b);
-  subtract(*this, product);
+  // The product goes to scratch (on the stack unless long), then into this object's array;
+  // the operands are read before this object changes, so any of them may be this object.
+  Index pn = x.length + y.length;
+  Blk stackBlocks[kStackProductBlocks];
+  std::unique_ptr<Blk[]> heapBlocks(pn > kStackProductBlocks ? new Blk[pn] : nullptr);
+  Blk* p = heapBlocks ? heapBlocks.get() : stackBlocks;
+  bk::multiplyRuns(p, x.blocks, x.length, y.blocks, y.length);
+  if (p[pn - 1] == 0) --pn;
+  addRun(p, pn, Sign(-productSign));
+}
+
+// this += s * P for the run P of pn blocks (normal form, non-zero), in this object's array.
+void BigInteger::addRun(const Blk* p, Index pn, Sign s) {
+  Index n = magnitude.length;
+  if (sign == zero) {
+    magnitude.allocate(pn);
+    for (Index i = 0; i < pn; ++i) magnitude.blocks[i] = p[i];
+    magnitude.length = pn;
+    sign = s;
+    return;
+  }
+  if (sign == s) {
+    Index m = (n > pn ? n : pn) + 1;
+    magnitude.allocateAndCopy(m);
+    Blk* r = magnitude.blocks;
+    for (Index i = n; i < m; ++i) r[i] = 0;
+    Blk carry = bk::addRuns(r, r, p, pn);
+    bk::addCarry(r + pn, r + pn, m - pn, carry);
+    magnitude.length = m;
+    magnitude.trimLeadingZeros();
+    return;
+  }
+  // Opposite signs: the larger magnitude decides the sign.
+  int order = n != pn ? (n < pn ? -1 : 1) : bk::compareRuns(magnitude.blocks, p, n);
+  if (order == 0) {
+    magnitude.length = 0;
+    sign = zero;
+    return;
+  }
+  if (order > 0) {
+    bk::subUnequal(magnitude.blocks, magnitude.blocks, n, p, pn);
+  } else {
+    magnitude.allocateAndCopy(pn);
+    bk::subUnequal(magnitude.blocks, p, pn, magnitude.blocks, n);  // P - |this|, in place
+    magnitude.length = pn;
+    sign = s;
+  }
+  magnitude.trimLeadingZeros();
 }
 
 // this -= productSign * x * y, one row x * y[j] at a time in this object's array (grown
-// only when too small). When the magnitudes subtract, the running value is kept modulo
+// only when too small); used for a one-block y, where it is a single pass. When the magnitudes subtract, the running value is kept modulo
 // B^n; a borrow out of the top block means the result changed sign, and the two's
 // complement is taken at the end.
 void BigInteger::subtractRows(const BigUnsigned& x, const BigUnsigned& y, Sign productSign) {

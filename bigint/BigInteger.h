@@ -138,7 +138,7 @@ class BigInteger {
 
   // Helpers for allocation-free loops (the inflation step):
   // this = this - a * b, correct when any of the three are the same object; no allocation
-  // when this object's capacity is large enough.
+  // when this object's capacity is large enough (and the product has at most 256 blocks).
   void subtractProduct(const BigInteger& a, const BigInteger& b) {
     if (a.sign == zero || b.sign == zero) return;
     if (a.magnitude.length == 1 && b.magnitude.length == 1 && magnitude.length <= 1 &&
@@ -237,6 +237,7 @@ class BigInteger {
   }
   void divideOneBlocks(const BigInteger& b, BigInteger& q);
   void subtractRows(const BigUnsigned& x, const BigUnsigned& y, Sign productSign);
+  void addRun(const Blk* p, Index pn, Sign s);
 };
 
 inline void swap(BigInteger& a, BigInteger& b) noexcept { a.swap(b); }

@@ -2,6 +2,8 @@
 // products and divisions to 64-bit limbs.
 #include "BlockKernels.h"
 
+#include <bit>
+#include <cstring>
 #include <utility>
 
 namespace blockkernels {
@@ -54,15 +56,28 @@ using LimbBuffer = limbs::ScratchLimbs;
 
 inline limbs::Size limbCount(Index blocks) { return (limbs::Size(blocks) + 1) / 2; }
 
+// Long runs of pairs are copied whole where pairs of blocks are the bytes of a limb; short
+// ones element by element (a library call would cost more than the copy).
+constexpr Index kLongCopy = 32;
+constexpr bool kPairsAreLimbs = std::endian::native == std::endian::little;
+
 void toLimbs(limbs::Limb* to, const Blk* from, Index n) {
   Index pairs = n / 2;
-  for (Index i = 0; i < pairs; ++i) to[i] = loadPair(from + 2 * i);
+  if (kPairsAreLimbs && pairs >= kLongCopy) {
+    std::memcpy(to, from, sizeof(limbs::Limb) * pairs);
+  } else {
+    for (Index i = 0; i < pairs; ++i) to[i] = loadPair(from + 2 * i);
+  }
   if (n % 2) to[pairs] = from[n - 1];
 }
 
 void fromLimbs(Blk* to, const limbs::Limb* from, Index n) {
   Index pairs = n / 2;
-  for (Index i = 0; i < pairs; ++i) storePair(to + 2 * i, from[i]);
+  if (kPairsAreLimbs && pairs >= kLongCopy) {
+    std::memcpy(to, from, sizeof(limbs::Limb) * pairs);
+  } else {
+    for (Index i = 0; i < pairs; ++i) storePair(to + 2 * i, from[i]);
+  }
   if (n % 2) to[n - 1] = Blk(from[pairs]);
 }
 
