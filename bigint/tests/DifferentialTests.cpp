@@ -9,6 +9,7 @@
 
 using testing_support::fromMpz;
 using testing_support::OperandSource;
+using testing_support::ScopedSetting;
 using testing_support::toMpz;
 using testing_support::wellFormed;
 
@@ -43,7 +44,7 @@ class Differential : public ::testing::Test {
 };
 
 TEST_F(Differential, AddSubtractMultiplyAgreeWithGmp) {
-  forOperandPairs(2, [](const BigInteger& a, const BigInteger& b) {
+  forOperandPairs(5, [](const BigInteger& a, const BigInteger& b) {
     mpz_class ga = toMpz(a), gb = toMpz(b);
     BigInteger sum = a + b, diff = a - b, prod = a * b;
     ASSERT_TRUE(wellFormed(sum) && wellFormed(diff) && wellFormed(prod));
@@ -54,7 +55,7 @@ TEST_F(Differential, AddSubtractMultiplyAgreeWithGmp) {
 }
 
 TEST_F(Differential, FloorDivisionAgreesWithGmp) {
-  forOperandPairs(2, [](const BigInteger& a, const BigInteger& b) {
+  forOperandPairs(5, [](const BigInteger& a, const BigInteger& b) {
     mpz_class ga = toMpz(a), gb = toMpz(b), gq, gr;
     mpz_fdiv_qr(gq.get_mpz_t(), gr.get_mpz_t(), ga.get_mpz_t(), gb.get_mpz_t());
     BigInteger r = a, q;
@@ -190,9 +191,8 @@ namespace {
 // to one-limb halves, and compare with GMP.
 TEST(KaratsubaRecursion, LowThresholdsAgreeWithGmp) {
   OperandSource source(4242);
-  const limbs::Size saved = limbs::karatsubaThreshold;
   for (limbs::Size threshold : {2u, 3u, 5u, 8u}) {
-    limbs::karatsubaThreshold = threshold;
+    ScopedSetting<limbs::Size> setting(limbs::karatsubaThreshold, threshold);
     for (BigUnsigned::Index na = 1; na < 60; na += 3) {
       for (BigUnsigned::Index nb = 1; nb < 60; nb += 4) {
         BigUnsigned a = source.magnitude(na), b = source.magnitude(nb);
@@ -200,16 +200,14 @@ TEST(KaratsubaRecursion, LowThresholdsAgreeWithGmp) {
       }
     }
   }
-  limbs::karatsubaThreshold = saved;
 }
 
 // Recursive division on small sizes: with a low threshold the padding, the piecewise
 // driver and both branches of the three-by-two step are reached with short operands.
 TEST(RecursiveDivision, LowThresholdsAgreeWithGmp) {
   OperandSource source(777);
-  const limbs::Size saved = limbs::recursiveDivisionThreshold;
   for (limbs::Size threshold : {4u, 5u, 8u}) {
-    limbs::recursiveDivisionThreshold = threshold;
+    ScopedSetting<limbs::Size> setting(limbs::recursiveDivisionThreshold, threshold);
     for (BigUnsigned::Index nb = 2; nb < 70; nb += 5) {
       for (BigUnsigned::Index extra : {0u, 1u, 7u, 30u, 90u}) {
         BigUnsigned a = source.magnitude(nb + extra), b = source.magnitude(nb);
@@ -221,7 +219,6 @@ TEST(RecursiveDivision, LowThresholdsAgreeWithGmp) {
       }
     }
   }
-  limbs::recursiveDivisionThreshold = saved;
 }
 
 }  // namespace
@@ -232,9 +229,8 @@ namespace {
 // beyond the symbol set, both directions, against GMP and against the round trip.
 TEST(RadixRecursion, LowThresholdsAgreeWithGmp) {
   OperandSource source(31337);
-  const std::size_t saved = radix::basecaseLimbs;
   for (std::size_t threshold : {1u, 2u, 5u}) {
-    radix::basecaseLimbs = threshold;
+    ScopedSetting<std::size_t> setting(radix::basecaseLimbs, threshold);
     for (unsigned base = 2; base <= 36; base += 3) {
       for (BigUnsigned::Index n : {17u, 40u, 101u}) {
         BigUnsigned x = source.magnitude(n);
@@ -252,7 +248,6 @@ TEST(RadixRecursion, LowThresholdsAgreeWithGmp) {
       ASSERT_NE(digits.blocks[digits.length - 1], 0);
     }
   }
-  radix::basecaseLimbs = saved;
 }
 
 }  // namespace
@@ -263,9 +258,8 @@ namespace {
 // half equals the divisor's top half, where the quotient estimate is B^m - 1.
 TEST(RecursiveDivision, AllOnesQuotients) {
   OperandSource source(2718);
-  const limbs::Size saved = limbs::recursiveDivisionThreshold;
   for (limbs::Size threshold : {4u, 6u, 64u}) {
-    limbs::recursiveDivisionThreshold = threshold;
+    ScopedSetting<limbs::Size> setting(limbs::recursiveDivisionThreshold, threshold);
     for (BigUnsigned::Index nb : {8u, 16u, 24u, 33u, 64u, 150u}) {
       for (int ones : {1, 2, 3, 5, 8, 16, 40, 130}) {
         BigUnsigned b = source.magnitude(nb);
@@ -283,14 +277,12 @@ TEST(RecursiveDivision, AllOnesQuotients) {
       }
     }
   }
-  limbs::recursiveDivisionThreshold = saved;
 }
 
 // Powers of ten and of two and their neighbours: digit runs of zeros and nines.
 TEST(DecimalText, PowersAndNeighbours) {
-  const std::size_t saved = radix::basecaseLimbs;
   for (std::size_t threshold : {2u, 24u}) {
-    radix::basecaseLimbs = threshold;
+    ScopedSetting<std::size_t> setting(radix::basecaseLimbs, threshold);
     for (unsigned k : {1u, 9u, 10u, 19u, 20u, 38u, 100u, 500u, 1234u, 5000u}) {
       mpz_class ten, two;
       mpz_ui_pow_ui(ten.get_mpz_t(), 10, k);
@@ -305,7 +297,6 @@ TEST(DecimalText, PowersAndNeighbours) {
       }
     }
   }
-  radix::basecaseLimbs = saved;
 }
 
 }  // namespace
@@ -315,8 +306,7 @@ namespace {
 // The multiply-accumulate loops without mulx/adcx/adox, as on processors that lack them.
 TEST(PortableLoops, ProductsAndDivisionsAgreeWithGmp) {
   OperandSource source(1618);
-  const bool saved = limbs::useMulxAdx;
-  limbs::useMulxAdx = false;
+  ScopedSetting<bool> setting(limbs::useMulxAdx, false);
   for (BigUnsigned::Index na : {3u, 9u, 40u, 100u, 333u}) {
     for (BigUnsigned::Index nb : {3u, 8u, 41u, 160u}) {
       BigUnsigned a = source.magnitude(na + nb), b = source.magnitude(nb);
@@ -328,7 +318,6 @@ TEST(PortableLoops, ProductsAndDivisionsAgreeWithGmp) {
       ASSERT_EQ(toMpz(r), mpz_class(ga % gb));
     }
   }
-  limbs::useMulxAdx = saved;
 }
 
 }  // namespace

@@ -37,6 +37,21 @@ inline BigInteger fromMpz(const mpz_class& v) {
   return BigInteger(magnitudeFromMpz(abs(v)), s < 0 ? BigInteger::negative : BigInteger::positive);
 }
 
+// Sets a tuning variable for the scope of a test and restores it afterwards, also when an
+// assertion ends the test early.
+template <class T>
+class ScopedSetting {
+ public:
+  ScopedSetting(T& variable, T value) : variable(variable), saved(variable) { variable = value; }
+  ~ScopedSetting() { variable = saved; }
+  ScopedSetting(const ScopedSetting&) = delete;
+  ScopedSetting& operator=(const ScopedSetting&) = delete;
+
+ private:
+  T& variable;
+  T saved;
+};
+
 // True when x is in normal form and its sign agrees with its magnitude.
 inline bool wellFormed(const BigUnsigned& x) {
   return x.length <= x.capacity && (x.length == 0 || x.blocks[x.length - 1] != 0);
