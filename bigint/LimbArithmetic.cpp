@@ -20,9 +20,9 @@ bool useMulxAdx = detectMulxAdx();
 bool useMulxAdx = false;
 #endif
 
-// Measured with bench/bigint (productSchoolbook against productKaratsubaOneLevel).
-Size karatsubaThreshold = 44;
-// Measured with bench/bigint on 2n by n divisions.
+// Measured with bench/bigint (limbsSchoolbook against limbsKaratsubaOnce).
+Size karatsubaThreshold = 60;
+// Measured with bench/bigint (limbsKnuth against limbsRecursiveOnce, 2n by n limbs).
 Size recursiveDivisionThreshold = 64;
 
 #if defined(__x86_64__)
