@@ -109,7 +109,7 @@ TEST_F(Differential, DivisionNearQuotientEstimateLimits) {
 }
 
 TEST_F(Differential, LargeOperandsAgreeWithGmp) {
-  const BigUnsigned::Index sizes[] = {500, 1024, 3000, 7000};
+  const BigUnsigned::Index sizes[] = {500, 1024, 3000, 7000, 20000};
   for (auto na : sizes) {
     for (auto nb : sizes) {
       BigInteger a = source.integer(na), b = source.integer(nb);
@@ -126,7 +126,7 @@ TEST_F(Differential, LargeOperandsAgreeWithGmp) {
 }
 
 TEST_F(Differential, DecimalTextAgreesWithGmp) {
-  const BigUnsigned::Index sizes[] = {1, 2, 3, 10, 33, 100, 400, 1500, 5000};
+  const BigUnsigned::Index sizes[] = {1, 2, 3, 10, 33, 100, 400, 1500, 5000, 30000};
   for (auto n : sizes) {
     for (int t = 0; t < 4; ++t) {
       BigInteger x = source.integer(n);
