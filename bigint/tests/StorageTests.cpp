@@ -68,7 +68,7 @@ TEST(Storage, MovesLeaveTheSourceZero) {
   BigInteger a(-99);
   BigInteger b(std::move(a));
   EXPECT_EQ(b, BigInteger(-99));
-  EXPECT_EQ(a.sign, BigInteger::zero);  // NOLINT: moved-from state is specified here
+  EXPECT_EQ(a.sign, BigInteger::zero);  // a moved-from value is zero
   EXPECT_EQ(a.magnitude.length, 0u);
   BigInteger c;
   c = std::move(b);
