@@ -25,9 +25,9 @@ int runOnWindow(platform::Window& window, RunState& state, std::ostream& out) {
 }
 
 int runWindowed(RunState& state, std::ostream& out, std::ostream& err) {
-  platform::WindowSpec spec;
-  spec.title = kWindowTitle;
-  if (auto window = platform::openX11Window(spec)) return runOnWindow(*window, state, out);
+  platform::WindowSpec wanted;
+  wanted.title = kWindowTitle;
+  if (auto window = platform::openX11Window(wanted)) return runOnWindow(*window, state, out);
   err << "velorin: no display could be opened; running without a window.\n";
   err.flush();
   platform::OffscreenWindow offscreen;

@@ -55,6 +55,6 @@ struct WindowSpec {
 
 // The X11 window, already mapped; nullptr when no display can be opened. Writes nothing: the
 // caller says what it does without a window (see Offscreen.h for the canvas to use then).
-std::unique_ptr<Window> openX11Window(const WindowSpec& spec);
+std::unique_ptr<Window> openX11Window(const WindowSpec& wanted);
 
 }  // namespace platform
