@@ -6,6 +6,7 @@
 #include <string>
 
 #include "BigIntegerUtils.h"
+#include "ThrownMessage.h"
 
 namespace {
 
@@ -13,17 +14,6 @@ const char* const kUnsignedTooBig = "BigUnsigned::to<Primitive>: Value is too bi
 const char* const kUnsignedReadsNegative = "BigUnsigned::to(Primitive): Value is too big to fit in the requested type";
 const char* const kSignedTooBig = "BigInteger::to<Primitive>: Value is too big to fit in the requested type";
 const char* const kNegativeToUnsigned = "BigInteger::to<Primitive>: Cannot convert a negative integer to an unsigned type";
-
-// Runs f and returns the message it throws, or "" when it throws nothing.
-template <class F>
-std::string thrownBy(F f) {
-  try {
-    f();
-  } catch (const char* message) {
-    return message;
-  }
-  return "";
-}
 
 TEST(Construction, FromIntIncludingTheMostNegative) {
   BigInteger m(INT_MIN);

@@ -5,18 +5,9 @@
 #include <string>
 
 #include "BigIntegerUtils.h"
+#include "ThrownMessage.h"
 
 namespace {
-
-template <class F>
-std::string thrownBy(F f) {
-  try {
-    f();
-  } catch (const char* message) {
-    return message;
-  }
-  return "";
-}
 
 const char* const kNegativeResult = "BigUnsigned::subtract: Negative result in unsigned calculation";
 

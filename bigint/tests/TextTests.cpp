@@ -7,18 +7,9 @@
 #include <string>
 
 #include "BigIntegerUtils.h"
+#include "ThrownMessage.h"
 
 namespace {
-
-template <class F>
-std::string thrownBy(F f) {
-  try {
-    f();
-  } catch (const char* message) {
-    return message;
-  }
-  return "";
-}
 
 const char* const kDigitTooLarge =
     "BigUnsignedInABase::BigUnsignedInABase(const Digit *, Index, Base): A digit is too large for the specified base";
