@@ -1,0 +1,76 @@
+// Exact invariants of a bigraph's symmetric Gram matrix S = G + G^T: signature, definiteness,
+// determinant, Smith form, kernel basis, a negative witness, the Dynkin type, and the check of
+// an inflation certificate. Exact integer linear algebra throughout, never floating point.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "BigIntegerUtils.h"
+
+class Bigraph;
+
+// A dense integer matrix, row-major: rows[i][j]. Square wherever a Gram matrix is meant.
+using IntMatrix = std::vector<std::vector<BigInteger>>;
+using IntVector = std::vector<BigInteger>;
+
+// The upper-triangular Gram matrix G of `g`: its diagonal and the entries above it, zeros below
+// (whatever the record holds there).
+IntMatrix upperGramOf(const Bigraph& g);
+// S = G + G^T for an upper-triangular G (entries below G's diagonal are ignored).
+IntMatrix symmetricGram(const IntMatrix& upper);
+
+// Numbers of positive, zero and negative eigenvalues of S.
+struct Signature {
+  int positive = 0;
+  int zero = 0;
+  int negative = 0;
+};
+
+enum class Definiteness { Positive, NonNegative, Indefinite, NonPositive, Negative };
+// "positive", "non-negative", "indefinite", "non-positive", "negative".
+const char* definitenessName(Definiteness d);
+// From the signature: positive (z = m = 0, the empty form included), non-negative (m = 0 < z),
+// indefinite (p > 0 and m > 0), non-positive (p = 0 < z), negative (p = z = 0, n > 0).
+Definiteness definitenessOf(const Signature& s);
+
+struct Invariants {
+  int vertices = 0;
+  int components = 0;         // connected components of the bigraph (edges: nonzero G(i,j))
+  bool loopFree = false;      // every diagonal entry is 1
+  Signature signature;
+  Definiteness definiteness = Definiteness::Positive;
+  int corank = 0;             // signature.zero
+  BigInteger det;             // det S (1 for n = 0)
+  BigInteger smithProduct;    // d: product of the nonzero invariant factors of S
+  // "E8", "A1+A1+D4" (components in ascending order), or none: loops, or a component that is
+  // not non-negative.
+  std::optional<std::string> dynkinType;
+  std::vector<IntVector> kernel;    // primitive integer basis of {x : S x = 0}, corank vectors
+  std::optional<IntVector> witness; // x with x^T S x < 0, whenever signature.negative > 0
+};
+
+// Every invariant above for the upper-triangular Gram matrix `upper` (n x n, n >= 0).
+Invariants computeInvariants(const IntMatrix& upper);
+
+// The Dynkin type X_k read off rank k and d (A_k: d = k + 1; D_k, k >= 4: d = 4; E_6, E_7, E_8:
+// d = 3, 2, 1), as "A5", "D4", "E8"; none when no connected Dynkin diagram has them.
+std::optional<std::string> dynkinTypeFor(int rank, const BigInteger& d);
+
+// How a certificate was checked: every entry of B^T S B against S', or S' v against
+// B^T (S (B v)) for random integer vectors v (large n).
+enum class VerificationMode { Exact, RandomVectors };
+struct Verification {
+  bool holds = false;
+  VerificationMode mode = VerificationMode::Exact;
+  int vectors = 0;  // random vectors used (0 when exact)
+};
+// "exact" or "random vectors (N)".
+std::string verificationName(const Verification& v);
+
+// Checks B^T S B = S' independently of the run that produced B: in full for n <= 300, above
+// that with at least 20 random integer vectors drawn from `seed`.
+Verification verifyCertificate(const IntMatrix& S, const IntMatrix& B, const IntMatrix& Sprime,
+                               std::uint64_t seed = 1);
