@@ -11,8 +11,9 @@ void fillDistance(BigInteger** g, int n, int d, int value) {
 
 }  // namespace
 
-// Above the diagonal the entry depends only on the distance d: -1 for d = 1 and, when r < n,
-// 1 for d + 1 = 1 (mod r) and -1 for d + 1 = 2 (mod r); r <= 1 gives the identity.
+// For r >= 2 an entry above the diagonal depends only on the distance d = column - row:
+// d mod r = 1 gives a solid edge (-1), d mod r = 0 a dotted edge (1), anything else no edge.
+// r <= 1 gives the identity, and r >= n only the path of distance 1.
 BigInteger** NakayamaBigraph(int n, int r) {
   BigInteger** g = allocateSqZeroMat(n);
   const BigInteger one(1);
