@@ -107,7 +107,4 @@ void checkMatrixFits(int n, std::uint64_t roomBytes) {
   if (matrixBytes(n) > roomBytes) throw matrixTooLarge(n);
 }
 
-void checkMatrixFits(int n) {
-  checkVertexCount(n);
-  checkMatrixFits(n, memoryRoomNow());
-}
+void checkMatrixFits(int n) { checkMatrixFits(n, memoryRoomNow()); }

@@ -1,8 +1,6 @@
 // Quoting of raw input bytes for messages.
 #include "QuotedText.h"
 
-#include <cstdint>
-
 namespace {
 
 // The length of the valid UTF-8 character at the start of `s`, or 0 when its first byte does
