@@ -5,13 +5,6 @@
 
 #include "AtoiRule.h"
 
-namespace {
-
-// s is read only when k is above 0; it must still stand in its place when a later one follows.
-bool readsS(int kValue) { return kValue > 0; }
-
-}  // namespace
-
 std::optional<NakayamaArguments> NakayamaArguments::read(int argc, const char* const argv[],
                                                          int lastPosition) {
   namespace pos = nakayama_position;
@@ -25,7 +18,9 @@ std::optional<NakayamaArguments> NakayamaArguments::read(int argc, const char* c
   if (argc <= pos::k) return result;         // no run parameters given
   if (argc <= pos::m) return std::nullopt;   // k without m
   if (!take(pos::k) || !take(pos::m)) return std::nullopt;
-  if (readsS(*result.numbers_[pos::k]) && (argc <= pos::s || !take(pos::s))) return std::nullopt;
+  // s is read only when k is above 0; otherwise its place is skipped, whatever stands there.
+  const bool readsS = *result.numbers_[pos::k] > 0;
+  if (readsS && (argc <= pos::s || !take(pos::s))) return std::nullopt;
   const int last = std::min(lastPosition, pos::last);
   for (int position = pos::s + 1; position <= last && position < argc; ++position)
     if (!take(position)) return std::nullopt;
