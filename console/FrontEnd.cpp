@@ -4,6 +4,9 @@
 #include <cstring>
 #include <new>
 
+#include "MemoryFit.h"
+#include "NakayamaArguments.h"
+
 namespace {
 
 constexpr int kExitBadInput = 1;
@@ -32,30 +35,19 @@ constexpr const char* kHelpLines[] = {
     "                                                    Enjoy!",
 };
 
-constexpr char kBadArguments[] =
-    "Bad arguments, run \"inflations --help\" to see documentation.\n";
-
-// Positions on the "--Nakayama" command line.
-constexpr int kPositionN = 2;
-constexpr int kPositionR = 3;
-constexpr int kPositionK = 4;
-constexpr int kPositionM = 5;
-constexpr int kPositionS = 6;
-constexpr int kPositionA = 7;
-
 Command nakayamaCommand(int argc, const char* const argv[]) {
+  namespace pos = nakayama_position;
   Command command;
-  if (!nakayamaArgumentsComplete(argc, argv, {kPositionK, kPositionM, kPositionS})) return command;
+  const auto arguments = NakayamaArguments::read(argc, argv, pos::consoleA);
+  if (!arguments) return command;
   command.kind = Command::Kind::Nakayama;
-  command.n = argumentNumber(argv[kPositionN]);
-  command.r = argumentNumber(argv[kPositionR]);
+  command.n = arguments->n();
+  command.r = arguments->r();
   RunParameters& p = command.parameters;
-  if (argc > kPositionK) {
-    p.k = argumentNumber(argv[kPositionK]);
-    p.m = argumentNumber(argv[kPositionM]);
-    if (p.k > 0) p.s = argumentNumber(argv[kPositionS]);
-  }
-  if (argc > kPositionA) p.a = argumentNumber(argv[kPositionA]);
+  p.k = arguments->numberOr(pos::k, p.k);
+  p.m = arguments->numberOr(pos::m, p.m);
+  p.s = arguments->numberOr(pos::s, p.s);
+  p.a = arguments->numberOr(pos::consoleA, p.a);
   return command;
 }
 
@@ -105,10 +97,10 @@ void printHelp(Out& out) {
 std::unique_ptr<Bigraph> readDialogue(DialogueReader& reader, Out& out, RunParameters& p) {
   prompt(out, "(Hint: run \"inflations --help\" to see documentation)\nNumber of vertices: ");
   const int n = reader.readInt("the number of vertices");
-  BigInteger** matrix = allocateInputMatrix(n);
+  checkMatrixFits(n);
+  prompt(out, "Upper triangular Gram matrix:\n");
+  BigInteger** matrix = reader.readMatrix(n);
   try {
-    prompt(out, "Upper triangular Gram matrix:\n");
-    reader.readMatrix(n, matrix);
     prompt(out, "Display bigraph every k inflations (k <= 0 means: display only final effect):\nk = ");
     p.k = reader.readInt("k");
     prompt(out, "Execute max. m inflations (m <= 0 means: execute until no dotted edges):\nm = ");
@@ -146,7 +138,7 @@ int runInflationsProgram(int argc, const char* const argv[], std::FILE* in, Cons
       printHelp(console.out);
       return 0;
     case Command::Kind::BadArguments:
-      console.out.write(kBadArguments);
+      console.out.write(kBadArgumentsLine);
       return kExitBadInput;
     case Command::Kind::Dialogue:
     case Command::Kind::Nakayama:

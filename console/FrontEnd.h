@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "Bigraph.h"
-#include "DialogueInput.h"
+#include "DialogueReader.h"
 #include "Output.h"
 #include "Run.h"
 
@@ -20,7 +20,8 @@ struct Command {
 
 // Reads the command line: no argument, "--help" alone, or "--Nakayama n r [k m [s [a]]]" with
 // its fixed positions (k 4, m 5, s 6 read only when k > 0, a 7) and the atoi rule for numbers.
-// Fewer arguments than the positions read is a bad command line.
+// Fewer arguments than the positions read, or a number read outside the int range, is a bad
+// command line.
 Command parseCommandLine(int argc, const char* const argv[]);
 
 void printHelp(Out& out);

@@ -3,6 +3,7 @@
 #include "terminal.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -34,20 +35,43 @@ void onTerminatingSignal(int sig) {
 
 void onStop(int sig);
 
+// SA_RESTART: a Ctrl-Z while the dialogue reads the terminal must not end that read early,
+// which the stream would take for the end of the input.
 void installStopHandler() {
   struct sigaction action {};
   action.sa_handler = onStop;
+  action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
   sigaction(SIGTSTP, &action, nullptr);
 }
 
-// Ctrl-Z during a wait: give the shell its terminal back, stop, and resume the wait afterwards.
+void setStopToDefault() {
+  struct sigaction action {};
+  action.sa_handler = SIG_DFL;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTSTP, &action, nullptr);
+}
+
+void setStopBlocked(bool blocked) {
+  sigset_t stop;
+  sigemptyset(&stop);
+  sigaddset(&stop, SIGTSTP);
+  sigprocmask(blocked ? SIG_BLOCK : SIG_UNBLOCK, &stop, nullptr);
+}
+
+// Ctrl-Z: give the shell its terminal back in the mode it had, stop as any job does, and once
+// continued (SIGCONT) set the mode of the wait again and take Ctrl-Z again. SIGTSTP is blocked
+// while this handler runs, so it is unblocked for the raise to stop the process right here;
+// left blocked, it would stay pending and reach the re-installed handler as soon as this one
+// returned, again and again, without ever stopping.
 void onStop(int) {
-  int savedErrno = errno;
-  bool wasRaw = gRawActive;
+  const int savedErrno = errno;
+  const bool wasRaw = gRawActive;
   restoreMode();
-  std::signal(SIGTSTP, SIG_DFL);
-  std::raise(SIGTSTP);  // stops here until SIGCONT
+  setStopToDefault();
+  setStopBlocked(false);
+  raise(SIGTSTP);  // stops here until SIGCONT
+  setStopBlocked(true);
   installStopHandler();
   if (wasRaw) tcsetattr(gTtyFd, TCSANOW, &gRawMode);
   errno = savedErrno;

@@ -24,7 +24,9 @@ class Terminal {
   void clearScreen(Out& out) const;
   // Flushes the output, then, on a terminal, reads one key press without echo and without
   // waiting for Enter. The terminal's mode is restored afterwards, and also when a signal
-  // (SIGINT, SIGTERM, SIGHUP) ends the program during the wait.
+  // (SIGINT, SIGTERM, SIGHUP) ends the program during the wait. Ctrl-Z (SIGTSTP), during a
+  // wait or at any other time, stops the program with the terminal's mode restored; when it is
+  // continued the wait gets its own mode again.
   void waitForKey(Out& out) const;
 
  private:

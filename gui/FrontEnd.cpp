@@ -7,7 +7,9 @@
 #include <new>
 #include <string>
 
-#include "DialogueInput.h"
+#include "DialogueReader.h"
+#include "MemoryFit.h"
+#include "NakayamaArguments.h"
 
 namespace velorin {
 namespace {
@@ -56,11 +58,6 @@ class PromptOutput {
   bool midLine_ = false;
 };
 
-std::string tooLargeMessage(int n) {
-  return "A matrix of " + std::to_string(n) + " x " + std::to_string(n) +
-         " entries does not fit in memory.";
-}
-
 bool isNakayama(const char* arg) { return std::strcmp(arg, "--Nakayama") == 0; }
 
 // The Nakayama matrix, refusing a negative or unallocatable vertex count.
@@ -69,20 +66,19 @@ BigInteger** nakayamaMatrix(int n, int r) {
   try {
     return NakayamaBigraph(n, r);
   } catch (const std::bad_alloc&) {
-    throw InputError(tooLargeMessage(n));
+    throw matrixTooLarge(n);
   }
 }
 
 // The optional run parameters of "--Nakayama n r k m s w a p", at their fixed positions.
-void readNakayamaParameters(int argc, const char* const argv[], RunParameters& params) {
-  if (argc > 4) {
-    params.every = argumentNumber(argv[4]);
-    params.maxsteps = argumentNumber(argv[5]);
-    if (params.every > 0) params.wait = argumentNumber(argv[6]);
-  }
-  if (argc > 7) params.thickLines = argumentNumber(argv[7]);
-  if (argc > 8) params.findDottedEdgeAlgorithm = argumentNumber(argv[8]);
-  if (argc > 9) params.printInfls = argumentNumber(argv[9]);
+void takeNakayamaParameters(const NakayamaArguments& arguments, RunParameters& params) {
+  namespace pos = nakayama_position;
+  params.every = arguments.numberOr(pos::k, params.every);
+  params.maxsteps = arguments.numberOr(pos::m, params.maxsteps);
+  params.wait = arguments.numberOr(pos::s, params.wait);
+  params.thickLines = arguments.numberOr(pos::windowW, params.thickLines);
+  params.findDottedEdgeAlgorithm = arguments.numberOr(pos::windowA, params.findDottedEdgeAlgorithm);
+  params.printInfls = arguments.numberOr(pos::windowP, params.printInfls);
 }
 
 void readDialogueParameters(DialogueReader& reader, PromptOutput& out, RunParameters& params) {
@@ -113,7 +109,7 @@ void adoptMatrix(RunState& state, const InputMatrix& input) {
   try {
     state.bigraph = std::make_unique<Bigraph>(input.n(), input.get());
   } catch (const std::bad_alloc&) {
-    throw InputError(tooLargeMessage(input.n()));
+    throw matrixTooLarge(input.n());
   }
 }
 
@@ -123,9 +119,9 @@ void readDialogue(std::FILE* in, PromptOutput& out, RunParameters& params, Input
   out.prompt("(Hint:  run \"velorin --help\" to see documentation)\n");
   out.prompt("Number of vertices: ");
   const int n = reader.readInt("the number of vertices");
-  input.reset(n, allocateInputMatrix(n));
+  checkMatrixFits(n);
   out.prompt("Upper triangular Gram matrix:\n");
-  reader.readMatrix(n, input.get());
+  input.reset(n, reader.readMatrix(n));
   readDialogueParameters(reader, out, params);
   // The rest of the last input line is not left behind for whatever reads after us.
   __fpurge(in);
@@ -138,14 +134,15 @@ bool readInput(int argc, const char* const argv[], std::FILE* in, PromptOutput& 
     readDialogue(in, out, params, input);
     return true;
   }
-  if (!isNakayama(argv[1]) || !nakayamaArgumentsComplete(argc, argv)) {
-    out.prompt(kBadArguments);
+  const auto arguments = isNakayama(argv[1])
+                             ? NakayamaArguments::read(argc, argv, nakayama_position::windowP)
+                             : std::nullopt;
+  if (!arguments) {
+    out.prompt(kBadArgumentsLine);
     return false;
   }
-  const int n = argumentNumber(argv[2]);
-  const int r = argumentNumber(argv[3]);
-  input.reset(n, nakayamaMatrix(n, r));
-  readNakayamaParameters(argc, argv, params);
+  input.reset(arguments->n(), nakayamaMatrix(arguments->n(), arguments->r()));
+  takeNakayamaParameters(*arguments, params);
   return true;
 }
 

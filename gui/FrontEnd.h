@@ -17,13 +17,12 @@ struct FrontEndResult {
 
 // The help text, exactly as printed (its last line has no line break).
 const char* helpText();
-inline constexpr const char* kBadArguments =
-    "Bad arguments, run \"inflations --help\" to see documentation.\n";
 
 // Reads the command line (argv as UTF-8 bytes, taken as they are) and, without arguments, the
 // dialogue from `in`; writes help, prompts, messages and the echo to `out`. On success the
-// parameters, the bound and the bigraph are in `state`. Bad arguments end with status 1, bad
-// input with "Error: " and its reason on its own line and status 1.
+// parameters, the bound and the bigraph are in `state`. Bad arguments (a missing position or a
+// number outside the int range) end with kBadArgumentsLine and status 1, bad input with
+// "Error: " and its reason on its own line and status 1.
 FrontEndResult readFrontEnd(int argc, const char* const argv[], std::FILE* in, std::ostream& out,
                             RunState& state);
 

@@ -36,6 +36,11 @@ TEST(ParseCommandLine, Forms) {
       {{"--Nakayama", "4", "2", "0", "0"}, Kind::Nakayama},
       {{"--Nakayama", "4", "2", "1", "0", "5"}, Kind::Nakayama},
       {{"x", "4", "2"}, Kind::BadArguments},
+      // numbers read whose digits do not fit in 32 bits
+      {{"--Nakayama", "4294967301", "2"}, Kind::BadArguments},
+      {{"--Nakayama", "99999999999", "2"}, Kind::BadArguments},
+      {{"--Nakayama", "4", "2", "1", "0", "0", "2147483648"}, Kind::BadArguments},
+      {{"--Nakayama", "4", "2", "0", "0", "2147483648", "1"}, Kind::Nakayama},  // s not read
   };
   for (const FormCase& c : cases) EXPECT_EQ(parsed(c.args).kind, c.kind) << c.args.size() << " args";
 }

@@ -88,7 +88,10 @@ TEST(CommandLine, BadArgumentFormsPrintOnlyTheLine) {
       {"--Nakayama"}, {"--Nakayama", "4"},               // fewer than two numbers
       {"--Nakayama", "4", "2", "1"},                      // k without m
       {"--Nakayama", "4", "2", "3", "0"},                 // k > 0 without s
-      {"--help", "--Nakayama", "4", "2"}, {""}};
+      {"--help", "--Nakayama", "4", "2"}, {""},
+      {"--Nakayama", "4294967301", "2"},                  // not n = 5
+      {"--Nakayama", "99999999999", "2"},                 // not 1215752191 vertices
+      {"--Nakayama", "4", "2", "0", "0", "0", "-99999999999"}};
   for (const auto& form : forms) {
     ProgramResult r = runInflations(form);
     std::string shown;

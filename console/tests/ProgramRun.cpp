@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,32 +35,39 @@ std::string readFile(const std::string& path) {
   return text.str();
 }
 
-// Waits for the child up to the limit; kills it after that.
-int waitBounded(pid_t child, int limitSeconds, bool& timedOut) {
+// Waits for the child up to the limit and kills it after that; notes its status and peak memory.
+void waitBounded(pid_t child, int limitSeconds, ProgramResult& result) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitSeconds);
   int raw = 0;
+  rusage usage{};
   for (;;) {
-    pid_t done = waitpid(child, &raw, WNOHANG);
+    pid_t done = wait4(child, &raw, WNOHANG, &usage);
     if (done == child) break;
     if (std::chrono::steady_clock::now() > deadline) {
       kill(child, SIGKILL);
-      waitpid(child, &raw, 0);
-      timedOut = true;
+      wait4(child, &raw, 0, &usage);
+      result.timedOut = true;
       break;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.peakResidentKiB = usage.ru_maxrss;
+}
+
+void limitData(unsigned long bytes) {
+  rlimit limit{};
+  getrlimit(RLIMIT_DATA, &limit);
+  limit.rlim_cur = bytes;
+  setrlimit(RLIMIT_DATA, &limit);
 }
 
 }  // namespace
 
-ProgramResult runInflations(const std::vector<std::string>& args, const std::string& input,
-                            int limitSeconds) {
-  const std::string inPath = temporaryPath("in");
+ProgramResult runInflationsOnFile(const std::vector<std::string>& args,
+                                  const std::string& inputPath, int limitSeconds,
+                                  unsigned long dataLimitBytes) {
   const std::string outPath = temporaryPath("out");
-  writeFile(inPath, input);
-
   std::vector<std::string> words = {INFLATIONS_PROGRAM};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -69,19 +77,28 @@ ProgramResult runInflations(const std::vector<std::string>& args, const std::str
   ProgramResult result;
   pid_t child = fork();
   if (child == 0) {
-    int in = open(inPath.c_str(), O_RDONLY);
+    int in = open(inputPath.c_str(), O_RDONLY);
     int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (in < 0 || out < 0) _exit(127);
     dup2(in, STDIN_FILENO);
     dup2(out, STDOUT_FILENO);
     setsid();  // no controlling terminal: the program must not try to wait for a key
+    if (dataLimitBytes > 0) limitData(dataLimitBytes);
     execv(argv[0], argv.data());
     _exit(127);
   }
-  result.status = waitBounded(child, limitSeconds, result.timedOut);
+  waitBounded(child, limitSeconds, result);
   result.output = readFile(outPath);
-  std::remove(inPath.c_str());
   std::remove(outPath.c_str());
+  return result;
+}
+
+ProgramResult runInflations(const std::vector<std::string>& args, const std::string& input,
+                            int limitSeconds, unsigned long dataLimitBytes) {
+  const std::string inPath = temporaryPath("in");
+  writeFile(inPath, input);
+  ProgramResult result = runInflationsOnFile(args, inPath, limitSeconds, dataLimitBytes);
+  std::remove(inPath.c_str());
   return result;
 }
 

@@ -1,6 +1,6 @@
 // Drives `inflations` in a real terminal with tmux: the screen is cleared before each display,
-// each wait ends on one key press that is not echoed, and the terminal's mode is restored at
-// the end and after an interrupt.
+// each wait ends on one key press that is not echoed, the terminal's mode is restored at the
+// end and after an interrupt, and Ctrl-Z stops the program as a shell job until `fg`.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -37,6 +37,11 @@ class TmuxSession {
   ~TmuxSession() { tmux("kill-server"); }
 
   void sendKeys(const std::string& keys) { tmux("send-keys -t " + name_ + " " + keys); }
+  // Types the line as it is, then Enter.
+  void typeLine(const std::string& line) {
+    tmux("send-keys -t " + name_ + " -l " + quoted(line));
+    sendKeys("Enter");
+  }
   std::string screen() { return shellOutput(base() + "capture-pane -p -t " + name_ + " 2>/dev/null"); }
 
   // Polls the screen until it holds `text`, for at most ten seconds.
@@ -145,6 +150,76 @@ TEST(Terminal, DialogueTypedAtTheTerminalShowsEachPromptBeforeReading) {
   EXPECT_EQ(end.find('b'), std::string::npos) << end;
   EXPECT_NE(end.find("status=0"), std::string::npos) << end;
   EXPECT_NE(end.find("icanon echo <mode"), std::string::npos) << end;
+}
+
+// An interactive shell with job control, where Ctrl-Z and `fg` work as for a user.
+const char kJobShell[] = "env PS1='$ ' bash --norc --noprofile -i";
+
+// Has the shell print whether canonical mode and echo are on, ended by "mode-<mark>" (typed
+// as an expression, so that the typed line does not match), and returns that printed line.
+std::string terminalMode(TmuxSession& session, int mark) {
+  session.typeLine(
+      "stty -a | tr ' ' '\\n' | grep -x -e icanon -e -icanon -e echo -e -echo | tr '\\n' ' ';"
+      " echo \"mode-$((" + std::to_string(mark) + "+0))\"");
+  const std::string end = "mode-" + std::to_string(mark);
+  if (!session.waitFor(end + "\n")) return "(no report)";
+  const std::string screen = session.screen();
+  const std::size_t at = screen.find(end + "\n");
+  const std::size_t lineStart = screen.rfind('\n', at);
+  return screen.substr(lineStart + 1, at + end.size() - lineStart - 1);
+}
+
+// The state letter of the program's process as ps shows it (T when stopped).
+std::string programState() {
+  return shellOutput(std::string("ps -o stat=,args= -C inflations | grep -F '") +
+                     INFLATIONS_PROGRAM + "' | cut -c1");
+}
+
+TEST(Terminal, CtrlZDuringAWaitStopsTheJobAndFgResumesTheWait) {
+  if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+  TmuxSession session(kJobShell);
+  EXPECT_EQ(terminalMode(session, 1), "icanon echo mode-1");
+  session.typeLine(std::string(INFLATIONS_PROGRAM) + " --Nakayama 4 2");
+  ASSERT_TRUE(session.waitFor("Press any key to start automatic inflations..."));
+
+  session.sendKeys("C-z");
+  ASSERT_TRUE(session.waitFor("Stopped")) << session.screen();
+  EXPECT_EQ(programState(), "T\n");
+  EXPECT_EQ(terminalMode(session, 2), "icanon echo mode-2") << "the shell got its mode back";
+
+  session.typeLine("fg");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  session.sendKeys("x");  // one key, no Enter: the wait has its mode again
+  ASSERT_TRUE(session.waitFor("Press any key to display the list of performed inflations..."))
+      << session.screen();
+  session.sendKeys("q");
+  ASSERT_TRUE(session.waitFor("[1, 3], [2, 4]"));
+  session.typeLine("echo \"status=$?\"");
+  ASSERT_TRUE(session.waitFor("status=0")) << session.screen();
+  EXPECT_EQ(terminalMode(session, 3), "icanon echo mode-3");
+}
+
+TEST(Terminal, CtrlZDuringARunStopsTheJobAndFgFinishesTheRun) {
+  if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+  TmuxSession session(kJobShell);
+  // k = 1 with a wait of 1.5 s after each display: the run is in its first wait when stopped.
+  session.typeLine(std::string(INFLATIONS_PROGRAM) + " --Nakayama 4 2 1 0 1500");
+  ASSERT_TRUE(session.waitFor("Press any key to start automatic inflations..."));
+  session.sendKeys("x");
+  ASSERT_TRUE(session.waitFor("Inflation no.: 1"));
+  session.sendKeys("C-z");
+  ASSERT_TRUE(session.waitFor("Stopped")) << session.screen();
+  EXPECT_EQ(programState(), "T\n");
+  EXPECT_EQ(terminalMode(session, 1), "icanon echo mode-1");
+
+  session.typeLine("fg");
+  ASSERT_TRUE(session.waitFor("Press any key to display the list of performed inflations..."))
+      << session.screen();
+  session.sendKeys("q");
+  ASSERT_TRUE(session.waitFor("[1, 3], [2, 4]"));
+  session.typeLine("echo \"status=$?\"");
+  ASSERT_TRUE(session.waitFor("status=0")) << session.screen();
+  EXPECT_EQ(terminalMode(session, 2), "icanon echo mode-2");
 }
 
 }  // namespace

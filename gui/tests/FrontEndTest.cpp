@@ -106,7 +106,12 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"--Nakayama", "5"},
                       std::vector<std::string>{"--Nakayama", "5", "2", "1"},
                       std::vector<std::string>{"--Nakayama", "5", "2", "0"},
-                      std::vector<std::string>{"--Nakayama", "5", "2", "1", "0"}));
+                      std::vector<std::string>{"--Nakayama", "5", "2", "1", "0"},
+                      // a number read whose digits do not fit in 32 bits
+                      std::vector<std::string>{"--Nakayama", "4294967301", "2"},
+                      std::vector<std::string>{"--Nakayama", "99999999999", "2"},
+                      std::vector<std::string>{"--Nakayama", "5", "2", "1", "0", "0", "1", "1",
+                                               "-2147483649"}));
 
 struct EchoCase {
   std::vector<std::string> args;
@@ -257,7 +262,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadInputCase{{}, "2\n1 0\n0", "Input ended where entry (2, 2) was expected."},
         BadInputCase{{},
                      "2\n1 0\n0 1.5\n",
-                     "Expected an integer for entry (2, 2), but read \"1.5\"."},
+                     "Expected an integer for entry (2, 2), but read \"1.\"."},
         BadInputCase{{}, "1\n1\nk\n", "Expected an integer for k, but read \"k\"."},
         BadInputCase{{}, "1\n1\n1\n0\n", "Input ended where s was expected."},
         BadInputCase{{}, "1\n1\n1\n0\n0\n1\n2\n", "Input ended where p was expected."},
