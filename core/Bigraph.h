@@ -95,7 +95,7 @@ class Bigraph {
   // Shape recognition and its report. The report goes to `out`; `inflationCount` is the
   // finished run's number of inflations and `bound` the run's bound UIDFpos.
   void recognizeBigraphProperties();
-  std::string describeProperties(int inflationCount, int bound, std::ostream& out);
+  std::string describeProperties(std::uint64_t inflationCount, int bound, std::ostream& out);
 
  private:
   bool gramOwned_ = true;         // false after deleteGram

@@ -11,9 +11,18 @@ namespace {
 
 const char* const kOutOfMemory = "Out of memory during the inflation run.";
 
-// Memory set aside while the run goes on and handed back when it runs out, so that what
-// follows an out-of-memory end (the final display, the report, the list) still has room.
+// Memory set aside while runs go on and handed back when one runs out, so that what follows an
+// out-of-memory end (the final display, the report, the list) still has room. One block per
+// thread, kept from run to run, so that short runs pay nothing for it; its bytes are written
+// so that the block is really held.
 constexpr std::size_t kEmergencyReserveBytes = 1 << 20;
+thread_local std::vector<char> emergencyReserve;
+
+void holdReserve() {
+  if (emergencyReserve.empty()) emergencyReserve.assign(kEmergencyReserveBytes, 1);
+}
+
+void releaseReserve() { std::vector<char>().swap(emergencyReserve); }
 
 // B and what tracking it needs between steps. Each step's new column of B is built before the
 // step changes the matrix and swapped in after it, so running out of memory while building it
@@ -116,14 +125,12 @@ int boundForVertexCount(int n) {
 RunOutcome runInflations(Bigraph& g, const RunOptions& options, RunObserver& observer) {
   RunOutcome outcome;
   outcome.steps = options.firstStepNumber;
-  // Touched, so that it is really held: an untouched block could be optimised away.
-  std::vector<char> reserve;
   std::optional<CertificateTracker> tracker;
   const std::uint64_t bound =
       options.maxSteps > 0 ? static_cast<std::uint64_t>(options.maxSteps) : 0;
   Coeffs pair{kNoEdge, kNoEdge};
   try {
-    reserve.assign(kEmergencyReserveBytes, 1);
+    holdReserve();
     if (options.trackCertificate) tracker.emplace(g.n);
     for (;;) {
       pair = {kNoEdge, kNoEdge};
@@ -154,7 +161,7 @@ RunOutcome runInflations(Bigraph& g, const RunOptions& options, RunObserver& obs
     outcome.error = message;
     if (pair.i != kNoEdge) outcome.errorContext = zeroDiagonalContext(g, pair);
   } catch (const std::bad_alloc&) {
-    std::vector<char>().swap(reserve);
+    releaseReserve();
     // A large B is the likeliest to have used the memory up.
     if (tracker) tracker->abandon("no certificate is kept: memory ran out during the run.");
     outcome.end = RunEnd::Error;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "DialogueInput.h"
+#include "RunEngine.h"
 
 namespace velorin {
 namespace {

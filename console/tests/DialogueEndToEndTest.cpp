@@ -149,15 +149,17 @@ INSTANTIATE_TEST_SUITE_P(
 const char kDivisionByZero[] = "Error: BigInteger::operator /: division by zero\n";
 
 TEST(DivisionByZero, EndsTheRunKeepingTheInflationsDone) {
-  // Vertex 1 has the diagonal entry 0: the first inflation (on 1-2) works, the second one (on
-  // 2-3, dividing by G(1, 1)) fails.
+  // Vertex 2 has the diagonal entry 0: the first inflation (on 1-2) works, the second one (on
+  // 2-3, dividing by G(2, 2)) fails, and the line before the integer layer's says why.
   ProgramResult r = runInflations({}, "4\n1 1 0 0\n0 0 1 0\n0 0 1 0\n0 0 0 1\n0\n0\n0\n");
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(withoutRuntime(r.output), kAllPromptsButS +
                                           "\n 1  1       \n       1    \n       1    \n          1 \n"
                                           "\n\nPress any key to start automatic inflations..."
                                           "\n 1 -1       \n       1    \n       1    \n          1 \n"
-                                          "\nInflation no.: 1\n" +
+                                          "\nInflation no.: 1\n"
+                                          "Error: vertex 2 has diagonal entry 0, so the inflation "
+                                          "on [2, 3] divides by zero.\n" +
                                           kDivisionByZero + kRunEnd + "[1, 2]");
 }
 
@@ -166,7 +168,9 @@ TEST(DivisionByZero, WithKOneTheErrorFollowsTheLastDisplay) {
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(withoutRuntime(r.output), kAllPrompts +
                                           "\n    1    \n    1    \n       1 \n"
-                                          "\n\nPress any key to start automatic inflations...\n" +
+                                          "\n\nPress any key to start automatic inflations...\n"
+                                          "Error: vertex 1 has diagonal entry 0, so the inflation "
+                                          "on [1, 2] divides by zero.\n" +
                                           kDivisionByZero + kRunEnd);
 }
 

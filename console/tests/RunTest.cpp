@@ -64,7 +64,12 @@ TEST(RunLoop, IntegerErrorEndsTheRunAndKeepsTheList) {
   EXPECT_EQ(*result.integerError, "BigInteger::operator /: division by zero");
   EXPECT_EQ(result.performed.size(), 1u);
   const std::string text = captured.text();
-  const std::string end = "Inflation no.: 1\nError: BigInteger::operator /: division by zero\n";
+  EXPECT_EQ(result.errorContext.value_or(""),
+            "vertex 2 has diagonal entry 0, so the inflation on [2, 3] divides by zero.");
+  const std::string end =
+      "Inflation no.: 1\n"
+      "Error: vertex 2 has diagonal entry 0, so the inflation on [2, 3] divides by zero.\n"
+      "Error: BigInteger::operator /: division by zero\n";
   ASSERT_GE(text.size(), end.size());
   EXPECT_EQ(text.substr(text.size() - end.size()), end);
 }
