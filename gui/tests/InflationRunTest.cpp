@@ -175,6 +175,18 @@ TEST(Run, EscapeStopsAnEndlessRunLongBeforeItsBound) {
   EXPECT_LT(reads * 10, static_cast<std::uint64_t>(h.state.gl_counter));
 }
 
+TEST(Run, FailedWriteStopsAnEndlessRun) {
+  // The same endless run; the output fails once the start line is written.
+  const int bound = 10000000;
+  RunHarness h({"--Nakayama", "10", "3", "0", std::to_string(bound), "0", "0", "2", "1"});
+  h.canvas.setKeyScript([&](platform::Key key, std::uint64_t) {
+    if (key == platform::Key::Escape) h.out.setstate(std::ios::badbit);
+    return key == platform::Key::Shift;
+  });
+  h.paint();
+  EXPECT_EQ(h.state.gl_counter, 1u);
+}
+
 TEST(Run, ShiftIsAwaitedBeforeAnythingRuns) {
   RunHarness h({"--Nakayama", "4", "2"});
   h.canvas.setKey(platform::Key::Shift, false);
