@@ -37,7 +37,8 @@ class RunObserver {
   // running out of memory (std::bad_alloc here) ends the run with the matrix untouched.
   virtual void prepareStep(std::uint64_t done) { (void)done; }
   // After inflation number `count` on `pair` (0-based vertices); false stops the run. A
-  // std::bad_alloc thrown here ends the run with RunEnd::Error after that inflation.
+  // std::bad_alloc or an integer-layer message thrown here ends the run with RunEnd::Error,
+  // that inflation made and counted.
   virtual bool afterStep(const Bigraph& g, const Coeffs& pair, std::uint64_t count) {
     (void)g; (void)pair; (void)count;
     return true;
