@@ -16,6 +16,13 @@ class InflationList {
   // of more than 2^32 entries, which no memory holds) a pair takes two words.
   explicit InflationList(int n) : wide_(n > kNarrowLimit) {}
 
+  // Makes sure the next push needs no memory: the array grows here, ahead of the inflation it
+  // records, so that running out of memory ends a run before a step rather than after it.
+  void makeRoomForOne() {
+    const std::size_t wordsPerPair = wide_ ? 2 : 1;
+    if (words_.capacity() - words_.size() >= wordsPerPair) return;
+    words_.reserve(words_.capacity() < 512 ? 1024 : 2 * words_.capacity());
+  }
   void push(Coeffs pair) {
     if (wide_) {
       words_.push_back(static_cast<std::uint32_t>(pair.i));
@@ -30,8 +37,6 @@ class InflationList {
     if (wide_) return {static_cast<int>(words_[2 * p]), static_cast<int>(words_[2 * p + 1])};
     return {static_cast<int>(words_[p] >> 16), static_cast<int>(words_[p] & 0xFFFFu)};
   }
-  // Bytes the array holds, for the memory bound.
-  std::size_t bytesReserved() const { return words_.capacity() * sizeof(std::uint32_t); }
 
  private:
   static constexpr int kNarrowLimit = 65536;
@@ -41,4 +46,5 @@ class InflationList {
 
 // "[i, j]" for the first pair, ",\n[i, j]" starting every eighth, ", [i, j]" otherwise, with
 // vertices counted from 1; nothing after the last pair, nothing at all for an empty list.
+// Allocates nothing, so it also works after the run ran out of memory.
 void printInflationList(const InflationList& list, Out& out);

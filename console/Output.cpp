@@ -1,6 +1,7 @@
 // The console program's buffered standard output.
 #include "Output.h"
 
+#include <cerrno>
 #include <cstring>
 
 Out::Out(std::FILE* sink, std::size_t capacity) : sink_(sink), buffer_(capacity ? capacity : 1) {}
@@ -13,12 +14,23 @@ void Out::write(const char* s, std::size_t n) {
   if (n > buffer_.size() - used_) {
     drain();
     if (n >= buffer_.size()) {  // larger than the whole buffer: straight through
-      std::fwrite(s, 1, n, sink_);
+      sinkWrite(s, n);
       return;
     }
   }
   std::memcpy(buffer_.data() + used_, s, n);
   used_ += n;
+}
+
+void Out::writeCount(unsigned long long v) {
+  char text[24];
+  char* end = text + sizeof text;
+  char* start = end;
+  do {
+    *--start = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v != 0);
+  write(start, static_cast<std::size_t>(end - start));
 }
 
 void Out::writeNumber(long long v) {
@@ -38,11 +50,21 @@ void Out::writeNumber(long long v) {
 }
 
 void Out::drain() {
-  if (used_ != 0) std::fwrite(buffer_.data(), 1, used_, sink_);
+  if (used_ != 0) sinkWrite(buffer_.data(), used_);
   used_ = 0;
+}
+
+// After a failure nothing more is handed on: the output is lost anyway, and a closed pipe or a
+// full disk would only fail again.
+void Out::sinkWrite(const char* s, std::size_t n) {
+  if (failed()) return;
+  errno = 0;
+  if (std::fwrite(s, 1, n, sink_) != n) error_ = errno != 0 ? errno : EIO;
 }
 
 void Out::flush() {
   drain();
-  std::fflush(sink_);
+  if (failed()) return;
+  errno = 0;
+  if (std::fflush(sink_) != 0) error_ = errno != 0 ? errno : EIO;
 }

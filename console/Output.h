@@ -1,5 +1,6 @@
 // The console program's buffered standard output: one large buffer, flushed before each wait
-// and at exit, so that matrix displays cost no system call per cell.
+// and at exit, so that matrix displays cost no system call per cell. The first failed write is
+// remembered and everything after it dropped, so a program can stop and report it.
 #pragma once
 
 #include <cstddef>
@@ -26,6 +27,8 @@ class Out {
   }
   // The decimal text of v, as "%lld" writes it.
   void writeNumber(long long v);
+  // The decimal text of a count, in full.
+  void writeCount(unsigned long long v);
   // A line break unless the last character written was one (or nothing was written yet), so
   // that a message that follows stands on its own line.
   void endLine() {
@@ -34,11 +37,17 @@ class Out {
   // Hands the buffer to the sink and flushes the sink.
   void flush();
 
+  // Whether a write or flush has failed; error() is its error number (0 while none failed).
+  bool failed() const { return error_ != 0; }
+  int error() const { return error_; }
+
  private:
   void drain();
+  void sinkWrite(const char* s, std::size_t n);
 
   std::FILE* sink_;
   std::vector<char> buffer_;
   std::size_t used_ = 0;
   char last_ = '\n';
+  int error_ = 0;
 };

@@ -2,30 +2,31 @@
 #include "Run.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <new>
 
 #include "MatrixPrint.h"
+#include "RunEngine.h"
+#include "RunTexts.h"
 
 namespace {
 
-constexpr int kExitRefused = 2;
-constexpr int kExitIntegerError = 3;
-
-void showInflationCount(Bigraph& bigraph, std::size_t count, Console& console) {
+void showInflationCount(const Bigraph& bigraph, std::uint64_t count, Console& console) {
   console.terminal.clearScreen(console.out);
   printUpperTriangNonzero(bigraph, console.out);
   console.out.write("\nInflation no.: ");
-  console.out.writeNumber(static_cast<long long>(count));
+  console.out.writeCount(count);
 }
 
-void writeRefusal(const InflationRefused& refusal, Out& out) {
-  const char* format = refusal.kind == InflationRefused::Kind::ContinuousEdge
-                           ? "Error: attept to inflate on an continuous edge %d %d!\n"
-                           : "Error: attept to inflate on a non-connected pair of vertices %d %d!\n";
-  char text[128];
-  int length = std::snprintf(text, sizeof text, format, refusal.lo, refusal.hi);
-  out.write(text, static_cast<std::size_t>(length));
+// The final display; after running out of memory the text of huge entries may not fit in what is
+// left, and the display then stops short instead of ending the program.
+void showFinalCount(const Bigraph& bigraph, std::uint64_t count, Console& console) {
+  try {
+    showInflationCount(bigraph, count, console);
+  } catch (const std::bad_alloc&) {
+    console.out.endLine();
+  }
 }
 
 void writeRuntime(double seconds, Out& out) {
@@ -34,40 +35,54 @@ void writeRuntime(double seconds, Out& out) {
   out.write(text, static_cast<std::size_t>(length));
 }
 
+// Records each inflation and shows the matrix every k of them; a failed write stops the run.
+class ConsoleObserver : public RunObserver {
+ public:
+  ConsoleObserver(InflationList& performed, int k, long s, Console& console)
+      : performed_(performed), k_(k), s_(s), console_(console) {}
+
+  void prepareStep(std::uint64_t) override { performed_.makeRoomForOne(); }
+
+  bool afterStep(const Bigraph& bigraph, const Coeffs& pair, std::uint64_t count) override {
+    performed_.push(pair);
+    if (k_ > 0 && count % static_cast<std::uint64_t>(k_) == 0) {
+      showInflationCount(bigraph, count, console_);
+      if (s_ > 0) {
+        console_.out.flush();  // the display is seen during the wait
+        sleepMilliseconds(s_);
+      }
+    }
+    return !console_.out.failed();
+  }
+
+ private:
+  InflationList& performed_;
+  int k_;
+  long s_;
+  Console& console_;
+};
+
 }  // namespace
 
 int consoleVariant(int a) { return (a >= 1 && a <= 3) ? a : 0; }
 
 RunResult inflations(Bigraph& bigraph, int k, int m, long s, int a, Console& console) {
-  RunResult result{InflationList(bigraph.n), std::nullopt};
-  const int variant = consoleVariant(a);
-  std::size_t count = 0;
-  for (;;) {
-    Coeffs pair = bigraph.chooseDottedEdge(variant);
-    if (pair.i == kNoEdge) break;
-    try {
-      bigraph.inflation(pair);
-    } catch (const char* message) {
-      result.integerError = message;
-      break;
-    } catch (const std::bad_alloc&) {
-      result.integerError = "Out of memory during the inflation.";
-      break;
-    }
-    result.performed.push(pair);
-    ++count;
-    if (k > 0 && count % static_cast<std::size_t>(k) == 0) {
-      showInflationCount(bigraph, count, console);
-      if (s > 0) {
-        console.out.flush();  // the display is seen during the wait
-        sleepMilliseconds(s);
-      }
-    }
-    if (m > 0 && count == static_cast<std::size_t>(m)) break;
-  }
-  if (k != 1) showInflationCount(bigraph, count, console);
-  if (result.integerError) {
+  RunResult result{InflationList(bigraph.n), std::nullopt, std::nullopt};
+  ConsoleObserver observer(result.performed, k, s, console);
+  RunOptions options;
+  options.rule = consoleVariant(a);
+  options.maxSteps = m;
+  RunOutcome outcome = runInflations(bigraph, options, observer);
+  if (k != 1) showFinalCount(bigraph, outcome.steps, console);
+  if (outcome.end == RunEnd::Error) {
+    result.integerError = std::move(outcome.error);
+    result.errorContext = std::move(outcome.errorContext);
     console.out.endLine();
+    if (result.errorContext) {
+      console.out.write("Error: ");
+      console.out.write(*result.errorContext);
+      console.out.put('\n');
+    }
     console.out.write("Error: ");
     console.out.write(*result.integerError);
     console.out.put('\n');
@@ -81,13 +96,14 @@ int runSequence(std::unique_ptr<Bigraph> bigraph, const RunParameters& p, Consol
   printUpperTriangNonzero(*bigraph, out);
   out.write("\n\nPress any key to start automatic inflations...");
   console.terminal.waitForKey(out);
+  if (out.failed()) return kExitWriteFailed;
 
   const auto start = std::chrono::steady_clock::now();
   std::optional<RunResult> result;
   try {
     result.emplace(inflations(*bigraph, p.k, p.m, p.s, p.a, console));
   } catch (const InflationRefused& refusal) {
-    writeRefusal(refusal, out);
+    out.write(refusalMessage(refusal, RefusalWording::Console));
     return kExitRefused;
   }
   bigraph.reset();
@@ -96,7 +112,9 @@ int runSequence(std::unique_ptr<Bigraph> bigraph, const RunParameters& p, Consol
 
   out.write("\nPress any key to display the list of performed inflations...\n");
   console.terminal.waitForKey(out);
+  if (out.failed()) return kExitWriteFailed;
   printInflationList(result->performed, out);
   out.flush();
+  if (out.failed()) return kExitWriteFailed;
   return result->integerError ? kExitIntegerError : 0;
 }

@@ -8,6 +8,7 @@
 
 #include "Bigraph.h"
 #include "InflationList.h"
+#include "OutputCheck.h"
 #include "Output.h"
 #include "terminal.h"
 
@@ -26,23 +27,30 @@ struct RunParameters {
 
 struct RunResult {
   InflationList performed;
-  // The integer layer's message when an inflation failed (a zero diagonal entry); the run
-  // ended there, with the matrix from before that step.
+  // The integer layer's message when an inflation failed (a zero diagonal entry), or the
+  // out-of-memory message; the run ended there, with the matrix from before that step.
   std::optional<std::string> integerError;
+  // For a zero diagonal entry: the sentence naming the vertex and the pair.
+  std::optional<std::string> errorContext;
 };
 
 // The edge-choice variant the console runs for parameter a: it knows rules 0 to 3 only.
 int consoleVariant(int a);
 
 // The loop on `bigraph`: choose, inflate, record, display every k inflations and wait s ms,
-// stop when no dotted edge is left or after m inflations, then the final display unless k = 1.
-// A refused inflation propagates as InflationRefused; an error of the integer layer ends the
-// loop, is written as "Error: " and its message on its own line after the final display, and is
-// returned in the result.
+// stop when no dotted edge is left, after m inflations or at the first failed write, then the
+// final display unless k = 1. A refused inflation propagates as InflationRefused; an error of
+// the integer layer or running out of memory ends the loop, is written as "Error: " and its
+// message on its own line after the final display (for a zero diagonal entry preceded by an
+// "Error: " line naming the vertex), and is returned in the result.
 RunResult inflations(Bigraph& bigraph, int k, int m, long s, int a, Console& console);
+
+inline constexpr int kExitRefused = 2;
+inline constexpr int kExitIntegerError = 3;
 
 // The whole run sequence on the bigraph built by the front end; destroys it before the runtime
 // is printed. Returns the exit status: 0, 2 after a refused inflation (its message printed),
-// 3 after an error of the integer layer.
+// 3 after an error of the integer layer or out of memory, 4 as soon as a write has failed (the
+// rest of the sequence is then left out; the caller reports the failure).
 int runSequence(std::unique_ptr<Bigraph> bigraph, const RunParameters& parameters,
                 Console& console);

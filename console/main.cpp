@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "FrontEnd.h"
+#include "OutputCheck.h"
 #include "Output.h"
 #include "terminal.h"
 
@@ -11,5 +12,10 @@ int main(int argc, char** argv) {
   Console console{out, terminal};
   const int status = runInflationsProgram(argc, argv, stdin, console);
   out.flush();
+  const int closeError = closeStandardOutput();
+  if (const int error = out.failed() ? out.error() : closeError) {
+    std::fprintf(stderr, "%s\n", cannotWriteMessage(error).c_str());
+    return kExitWriteFailed;
+  }
   return status;
 }

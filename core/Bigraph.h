@@ -95,7 +95,7 @@ class Bigraph {
   // Shape recognition and its report. The report goes to `out`; `inflationCount` is the
   // finished run's number of inflations and `bound` the run's bound UIDFpos.
   void recognizeBigraphProperties();
-  std::string describeProperties(int inflationCount, int bound, std::ostream& out);
+  std::string describeProperties(std::uint64_t inflationCount, int bound, std::ostream& out);
 
  private:
   bool gramOwned_ = true;         // false after deleteGram
@@ -121,6 +121,6 @@ class Bigraph {
   Coeffs dottedAtSlot(long long slot) const;
 };
 
-// The program-wide 15-bit random generator of the random edge choices (values 0..32767).
+// The 15-bit random generator of the random edge choices (values 0..32767), one per thread.
 void seedRandom15(std::uint32_t seed);
 int random15();

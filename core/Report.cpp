@@ -1,4 +1,5 @@
 // The properties report of a recognised bigraph, and the shape text that goes with it.
+#include <cstdint>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -114,7 +115,7 @@ std::string adjectiveFor(const Bigraph& g) {
   return edgeTotalAdjective(g);
 }
 
-std::string describeUnrecognised(const Bigraph& g, int inflationCount, int bound,
+std::string describeUnrecognised(const Bigraph& g, std::uint64_t inflationCount, int bound,
                                  std::ostream& out) {
   std::string text;
   out << "not recognized\n";
@@ -132,7 +133,8 @@ std::string describeUnrecognised(const Bigraph& g, int inflationCount, int bound
       // A connected bigraph that still has dotted edges after the full bound of inflations
       // is taken as not positive.
       out << " -) definiteness: unknown ";
-      if (g.connected && inflationCount >= bound) out << "[not positive]";
+      if (g.connected && (bound < 0 || inflationCount >= static_cast<std::uint64_t>(bound)))
+        out << "[not positive]";
       out << "\n";
     }
   }
@@ -141,7 +143,8 @@ std::string describeUnrecognised(const Bigraph& g, int inflationCount, int bound
 
 }  // namespace
 
-std::string Bigraph::describeProperties(int inflationCount, int bound, std::ostream& out) {
+std::string Bigraph::describeProperties(std::uint64_t inflationCount, int bound,
+                                       std::ostream& out) {
   writeHead(*this, out);
   if (isKronecker(*this)) {
     const std::string text = "Euclidean graph A~_1 (Kronecker)";

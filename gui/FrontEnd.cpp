@@ -10,6 +10,7 @@
 #include "DialogueReader.h"
 #include "MemoryFit.h"
 #include "NakayamaArguments.h"
+#include "RunEngine.h"
 
 namespace velorin {
 namespace {

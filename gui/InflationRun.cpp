@@ -2,9 +2,10 @@
 #include "InflationRun.h"
 
 #include <cstdio>
-#include <new>
 
 #include "Primitives.h"
+#include "RunEngine.h"
+#include "RunTexts.h"
 
 namespace velorin {
 namespace {
@@ -17,29 +18,10 @@ constexpr int kShiftPollMs = 50;
 
 }  // namespace
 
-std::string refusalMessage(const InflationRefused& refused) {
-  const bool solid = refused.kind == InflationRefused::Kind::ContinuousEdge;
-  const char* format =
-      solid ? "Error: attempt to inflate on an continuous edge %d %d!\n"
-            : "Error: attempt to inflate on a non-connected pair of vertices %d %d!\n";
-  char text[128];
-  std::snprintf(text, sizeof text, format, refused.lo, refused.hi);
-  return text;
-}
-
-std::string inflationHeader(int counter, const RunParameters& params) {
+std::string inflationHeader(std::uint64_t counter, const RunParameters& params) {
   std::string header = "Inflation no.: " + std::to_string(counter);
   if (params.displayBeta) header += " / " + std::to_string(params.UIDFpos);
   return header;
-}
-
-std::string formatPair(int counter, const Coeffs& pair) {
-  const char* format = counter == 1       ? "[%d, %d]"
-                       : counter % 7 == 1 ? ",\n[%d, %d]"
-                                          : ", [%d, %d]";
-  char text[48];
-  std::snprintf(text, sizeof text, format, pair.i + 1, pair.j + 1);
-  return text;
 }
 
 bool EscapePoller::escapeDown() {
@@ -73,12 +55,12 @@ void InflationRun::paint(platform::Surface& surface, const platform::Rect& area)
   state_.comienza = Clock::now();
   out_ << (state_.params.printInfls == 1 ? "Zaruzivedo:\n" : "Computation in progress...\n");
   out_.flush();  // the start of a long run shows at once
-  const int counter = runInflations(surface, area);
+  const std::uint64_t counter = runInflations(surface, area);
   if (state_.params.printInfls == 1) out_ << '\n';
-  if (!pendingError_.empty()) {
-    out_ << "Error: " << pendingError_ << '\n';
-    pendingError_.clear();
-  }
+  if (!pendingErrorContext_.empty()) out_ << "Error: " << pendingErrorContext_ << '\n';
+  if (!pendingError_.empty()) out_ << "Error: " << pendingError_ << '\n';
+  pendingErrorContext_.clear();
+  pendingError_.clear();
   out_ << counter << " inflations\n";
   try {
     finish(surface, area, counter);
@@ -101,43 +83,53 @@ void InflationRun::waitForShift() {
   while (!keys_.keyDown(platform::Key::Shift)) mySleep(kShiftPollMs);
 }
 
-int InflationRun::runInflations(platform::Surface& surface, const platform::Rect& area) {
-  const RunParameters& params = state_.params;
-  Bigraph& bigraph = *state_.bigraph;
-  EscapePoller escape(keys_);
-  int counter = 0;
-  bool stop = false;
-  do {
-    stop = escape.escapeDown();
-    try {
-      const Coeffs pair = bigraph.chooseDottedEdge(params.findDottedEdgeAlgorithm);
-      if (pair.i == kNoEdge) {
-        stop = true;
-      } else {
-        bigraph.inflation(pair);
-        ++counter;
-        inflateOnce(surface, area, pair, counter, escape);
-      }
-    } catch (const InflationRefused& refused) {
-      refuse(refused);
-    } catch (const char* message) {
-      // The matrix is as it was before the failed step: end the run there, keep the message.
-      pendingError_ = message;
-      stop = true;
-    } catch (const std::bad_alloc&) {
-      pendingError_ = "out of memory during the inflation run.";
-      stop = true;
-    }
-  } while (counter != params.maxsteps && !stop);
-  if (!pendingError_.empty()) integerErrorSeen_ = true;
-  return counter;
+// The run's part in each step: Escape before it, the printed pair and the redraw after it.
+class InflationRun::StepObserver : public RunObserver {
+ public:
+  StepObserver(InflationRun& run, platform::Surface& surface, const platform::Rect& area)
+      : run_(run), surface_(surface), area_(area), escape_(run.keys_) {}
+
+  // Escape seen down: the inflation in progress is still made, and the run ends after it.
+  bool continueAfterNextStep(std::uint64_t) override { return !escape_.escapeDown(); }
+
+  bool afterStep(const Bigraph&, const Coeffs& pair, std::uint64_t count) override {
+    run_.inflateOnce(surface_, area_, pair, count, escape_);
+    return !run_.out_.fail();
+  }
+
+ private:
+  InflationRun& run_;
+  platform::Surface& surface_;
+  const platform::Rect& area_;
+  EscapePoller escape_;
+};
+
+std::uint64_t InflationRun::runInflations(platform::Surface& surface,
+                                          const platform::Rect& area) {
+  StepObserver observer(*this, surface, area);
+  RunOptions options;
+  options.rule = state_.params.findDottedEdgeAlgorithm;
+  options.maxSteps = state_.params.maxsteps;
+  RunOutcome outcome;
+  try {
+    outcome = ::runInflations(*state_.bigraph, options, observer);
+  } catch (const InflationRefused& refused) {
+    refuse(refused);
+  }
+  if (outcome.end == RunEnd::Error) {
+    // The matrix is as it was before the failed step: the run ends there, the message is kept.
+    pendingError_ = outcome.error.value_or("");
+    pendingErrorContext_ = outcome.errorContext.value_or("");
+    integerErrorSeen_ = true;
+  }
+  return outcome.steps;
 }
 
 void InflationRun::inflateOnce(platform::Surface& surface, const platform::Rect& area,
-                               const Coeffs& pair, int counter, EscapePoller& escape) {
+                               const Coeffs& pair, std::uint64_t counter, EscapePoller& escape) {
   const RunParameters& params = state_.params;
-  if (params.printInfls == 1) out_ << formatPair(counter, pair);
-  if (params.every > 0 && counter % params.every == 0) {
+  if (params.printInfls == 1) out_ << listedPair(counter, pair).view();
+  if (params.every > 0 && counter % static_cast<std::uint64_t>(params.every) == 0) {
     redraw(surface, area, counter);
     ++redraws_;
     mySleep(params.wait);
@@ -145,14 +137,16 @@ void InflationRun::inflateOnce(platform::Surface& surface, const platform::Rect&
   }
 }
 
-void InflationRun::redraw(platform::Surface& surface, const platform::Rect& area, int counter) {
+void InflationRun::redraw(platform::Surface& surface, const platform::Rect& area,
+                          std::uint64_t counter) {
   surface.fillWhite(area);
   surface.text(headerPlace.x, headerPlace.y, inflationHeader(counter, state_.params));
   drawBigraph(surface, *state_.bigraph, layout_, state_.params.thickLines);
   surface.flush();
 }
 
-void InflationRun::finish(platform::Surface& surface, const platform::Rect& area, int counter) {
+void InflationRun::finish(platform::Surface& surface, const platform::Rect& area,
+                          std::uint64_t counter) {
   surface.fillWhite(area);
   state_.gl_counter = counter;
   surface.text(headerPlace.x, headerPlace.y, inflationHeader(counter, state_.params));
@@ -172,7 +166,7 @@ void InflationRun::finish(platform::Surface& surface, const platform::Rect& area
 }
 
 void InflationRun::refuse(const InflationRefused& refused) {
-  out_ << refusalMessage(refused);
+  out_ << refusalMessage(refused, RefusalWording::Window);
   out_.flush();
   throw ProgramExit{2};
 }

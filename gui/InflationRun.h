@@ -20,15 +20,8 @@ struct ProgramExit {
   int status;
 };
 
-// The refusal message of an inflation on a pair that is not a dotted edge.
-std::string refusalMessage(const InflationRefused& refused);
-
 // The header above the picture during and after a run.
-std::string inflationHeader(int counter, const RunParameters& params);
-
-// One inflation pair as the run prints it: the first plainly, every eighth one starting a new
-// line (the separating comma ends the line before), the others after ", ".
-std::string formatPair(int counter, const Coeffs& pair);
+std::string inflationHeader(std::uint64_t counter, const RunParameters& params);
 
 // Reads the Escape key at most about once per millisecond of run time and answers with the
 // last state in between: each read is a round trip to the window system, which would
@@ -69,16 +62,19 @@ class InflationRun {
   int redrawCount() const { return redraws_; }
 
  private:
+  class StepObserver;
+
   void drawStartPicture(platform::Surface& surface);
   void waitForShift();
-  // The inflation loop; returns the number of inflations. An error of the integer layer ends
-  // it like the bound would, and its message is kept for the report.
-  int runInflations(platform::Surface& surface, const platform::Rect& area);
-  // One inflation on the pair; prints it and redraws when due.
+  // The inflation loop; returns the number of inflations. An error of the integer layer or
+  // running out of memory ends it like the bound would, and its message is kept for the
+  // report; a failed write to the output ends it at once.
+  std::uint64_t runInflations(platform::Surface& surface, const platform::Rect& area);
+  // After an inflation on the pair: prints it and redraws when due.
   void inflateOnce(platform::Surface& surface, const platform::Rect& area, const Coeffs& pair,
-                   int counter, EscapePoller& escape);
-  void redraw(platform::Surface& surface, const platform::Rect& area, int counter);
-  void finish(platform::Surface& surface, const platform::Rect& area, int counter);
+                   std::uint64_t counter, EscapePoller& escape);
+  void redraw(platform::Surface& surface, const platform::Rect& area, std::uint64_t counter);
+  void finish(platform::Surface& surface, const platform::Rect& area, std::uint64_t counter);
   [[noreturn]] void refuse(const InflationRefused& refused);
 
   RunState& state_;
@@ -86,6 +82,7 @@ class InflationRun {
   std::ostream& out_;
   Layout layout_;
   std::string pendingError_;
+  std::string pendingErrorContext_;  // for a zero diagonal entry: which vertex and pair
   bool integerErrorSeen_ = false;
   int redraws_ = 0;
 };

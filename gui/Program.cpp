@@ -6,9 +6,11 @@
 #include <ctime>
 #include <iostream>
 
+#include "CheckedOutput.h"
 #include "FrontEnd.h"
 #include "InflationRun.h"
 #include "Offscreen.h"
+#include "OutputCheck.h"
 
 namespace velorin {
 
@@ -39,9 +41,17 @@ int velorinMain(int argc, const char* const argv[]) {
   // Variants 4 and 5 draw from this generator, seeded once before anything else.
   seedRandom15(static_cast<std::uint32_t>(std::time(nullptr)));
   RunState& state = programState();
-  const FrontEndResult frontEnd = readFrontEnd(argc, argv, stdin, std::cout, state);
-  if (!frontEnd.proceed) return frontEnd.exitStatus;
-  return runWindowed(state, std::cout, std::cerr);
+  CheckedFileBuffer outBuffer(stdout);
+  std::ostream out(&outBuffer);
+  const FrontEndResult frontEnd = readFrontEnd(argc, argv, stdin, out, state);
+  const int status = frontEnd.proceed ? runWindowed(state, out, std::cerr) : frontEnd.exitStatus;
+  out.flush();
+  const int closeError = closeStandardOutput();
+  if (const int error = outBuffer.error() != 0 ? outBuffer.error() : closeError) {
+    std::cerr << cannotWriteMessage(error) << '\n';
+    return kExitWriteFailed;
+  }
+  return status;
 }
 
 }  // namespace velorin

@@ -19,7 +19,9 @@ int runOnWindow(platform::Window& window, RunState& state, std::ostream& out);
 // runs once on the offscreen canvas, as if Shift were pressed at once and Escape never.
 int runWindowed(RunState& state, std::ostream& out, std::ostream& err);
 
-// The program: front end, then the window. argv holds the arguments as UTF-8 bytes.
+// The program: front end, then the window. argv holds the arguments as UTF-8 bytes. A failed
+// write to standard output (also at its close at exit) is reported on standard error and
+// makes the status 4.
 int velorinMain(int argc, const char* const argv[]);
 
 }  // namespace velorin

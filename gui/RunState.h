@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 
 #include "Bigraph.h"
@@ -19,19 +20,17 @@ struct RunParameters {
   int printInfls = 1;               // p: 1 prints each inflation
   bool displayBeta = false;         // m was -2: the header shows the bound too
   int UIDFpos = 0;                  // bound on the number of inflations for n vertices
+                                    // (boundForVertexCount of the run engine)
 };
 
 struct RunState {
   RunParameters params;
   std::unique_ptr<Bigraph> bigraph;  // the one bigraph of the program
   std::chrono::steady_clock::time_point comienza{};  // when the last run started
-  int gl_counter = 0;                // inflations of the last finished run
+  std::uint64_t gl_counter = 0;      // inflations of the last finished run
 };
 
 // The program-wide instance that velorin's main fills and runs on.
 RunState& programState();
-
-// The bound UIDFpos on the number of inflations for n vertices.
-int boundForVertexCount(int n);
 
 }  // namespace velorin

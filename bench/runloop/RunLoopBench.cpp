@@ -2,6 +2,7 @@
 // workloads, against the same loop on GMP, with a table of the ratios at the end.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "Bigraph.h"
 #include "GmpRunLoop.h"
+#include "RunEngine.h"
 
 namespace {
 
@@ -25,19 +27,30 @@ const Workload kWorkloads[] = {
     {"wild-A30r4", 30, 4, 1000, 1},
 };
 
-// The console program's timed part: build the record, run, destroy the record.
+// Keeps the performed pairs, as the console program does.
+class PairRecorder : public RunObserver {
+ public:
+  explicit PairRecorder(RunResult& result) : result_(result) {}
+  bool afterStep(const Bigraph&, const Coeffs& c, std::uint64_t) override {
+    result_.performed.push_back({c.i, c.j});
+    return true;
+  }
+
+ private:
+  RunResult& result_;
+};
+
+// The console program's timed part: build the record, run it on the engine, destroy it.
 RunResult runCoreLoop(const Workload& w, bool wantEntries) {
   BigInteger** input = NakayamaBigraph(w.n, w.r);
   auto* b = new Bigraph(w.n, input);
   deleteSqMat(w.n, input);
-  const int variant = w.a >= 1 && w.a <= 3 ? w.a : 0;
   RunResult result;
-  for (Coeffs c = b->chooseDottedEdge(variant); c.i != kNoEdge;
-       c = b->chooseDottedEdge(variant)) {
-    b->inflation(c);
-    result.performed.push_back({c.i, c.j});
-    if (static_cast<int>(result.performed.size()) == w.m) break;
-  }
+  PairRecorder recorder(result);
+  RunOptions options;
+  options.rule = w.a >= 1 && w.a <= 3 ? w.a : 0;
+  options.maxSteps = w.m;
+  runInflations(*b, options, recorder);
   if (wantEntries)
     for (int x = 0; x < b->n; ++x)
       for (int y = 0; y < b->n; ++y) result.finalEntries.push_back(bigIntegerToString(b->gram[x][y]));

@@ -230,15 +230,17 @@ TEST(Memory, TheSizeCheckHonoursTheDataLimit) {
 const std::string kDivisionByZero = "Error: BigInteger::operator /: division by zero\n";
 
 TEST(DivisionByZero, EndsTheRunKeepingTheInflationsDone) {
-  // Vertex 1 has the diagonal entry 0: the first inflation (on 1-2) works, the second one (on
-  // 2-3, dividing by G(1, 1)) fails.
+  // Vertex 2 has the diagonal entry 0: the first inflation (on 1-2) works, the second one (on
+  // 2-3, dividing by G(2, 2)) fails, and the line before the integer layer's says why.
   ProgramResult r = runInflations({}, "4\n1 1 0 0\n0 0 1 0\n0 0 1 0\n0 0 0 1\n0\n0\n0\n");
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(withoutRuntime(r.output),
             kAllPromptsButS +
                 runOutput(" 1  1       \n       1    \n       1    \n          1 \n",
                           display(" 1 -1       \n       1    \n       1    \n          1 \n", 1) +
-                              "\n" + kDivisionByZero,
+                              "\nError: vertex 2 has diagonal entry 0, so the inflation on [2, 3] "
+                              "divides by zero.\n" +
+                              kDivisionByZero,
                           "[1, 2]"));
 }
 
@@ -246,7 +248,11 @@ TEST(DivisionByZero, WithKOneTheErrorFollowsTheLastDisplay) {
   ProgramResult r = runInflations({}, "3\n0 1 0\n0 1 0\n0 0 1\n1\n0\n0\n0\n");
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(withoutRuntime(r.output),
-            kAllPrompts + runOutput("    1    \n    1    \n       1 \n", "\n" + kDivisionByZero, ""));
+            kAllPrompts + runOutput("    1    \n    1    \n       1 \n",
+                                    "\nError: vertex 1 has diagonal entry 0, so the inflation on "
+                                    "[1, 2] divides by zero.\n" +
+                                        kDivisionByZero,
+                                    ""));
 }
 
 TEST(DivisionByZero, TwoVerticesNeedNoDivision) {

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -64,9 +67,58 @@ TEST(RunLoop, IntegerErrorEndsTheRunAndKeepsTheList) {
   EXPECT_EQ(*result.integerError, "BigInteger::operator /: division by zero");
   EXPECT_EQ(result.performed.size(), 1u);
   const std::string text = captured.text();
-  const std::string end = "Inflation no.: 1\nError: BigInteger::operator /: division by zero\n";
+  EXPECT_EQ(result.errorContext.value_or(""),
+            "vertex 2 has diagonal entry 0, so the inflation on [2, 3] divides by zero.");
+  const std::string end =
+      "Inflation no.: 1\n"
+      "Error: vertex 2 has diagonal entry 0, so the inflation on [2, 3] divides by zero.\n"
+      "Error: BigInteger::operator /: division by zero\n";
   ASSERT_GE(text.size(), end.size());
   EXPECT_EQ(text.substr(text.size() - end.size()), end);
+}
+
+// Each inflation of this bigraph leaves another dotted edge: the run never ends by itself.
+std::unique_ptr<Bigraph> endlessBigraph() { return bigraphOf(3, {1, 2, 0, 0, 1, 2, 0, 0, 1}); }
+
+TEST(RunLoop, FailedWriteStopsTheRun) {
+  std::FILE* full = std::fopen("/dev/full", "w");
+  ASSERT_NE(full, nullptr);
+  {
+    Out out(full, 256);
+    const Terminal terminal = Terminal::plain();
+    Console console{out, terminal};
+    auto bigraph = endlessBigraph();
+    // The bound only keeps a broken stop from hanging the test.
+    RunResult result = inflations(*bigraph, 1, 10000000, 0, 0, console);
+    EXPECT_TRUE(out.failed());
+    EXPECT_EQ(out.error(), ENOSPC);
+    EXPECT_LT(result.performed.size(), 100u);
+    EXPECT_FALSE(result.integerError);
+  }
+  std::fclose(full);
+}
+
+TEST(RunSequence, FailedWriteBeforeTheRunLeavesItOut) {
+  std::FILE* full = std::fopen("/dev/full", "w");
+  ASSERT_NE(full, nullptr);
+  {
+    Out out(full, 256);
+    const Terminal terminal = Terminal::plain();
+    Console console{out, terminal};
+    // Left out, the run takes no time; made, its 10^8 inflations would take many seconds.
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(runSequence(endlessBigraph(), RunParameters{0, 100000000, 0, 0}, console), 4);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  }
+  std::fclose(full);
+}
+
+TEST(Output, CountsPrintInFull) {
+  CapturedOut captured;
+  captured.out().writeCount(4294967297ull);
+  captured.out().put(' ');
+  captured.out().writeCount(18446744073709551615ull);
+  EXPECT_EQ(captured.text(), "4294967297 18446744073709551615");
 }
 
 TEST(RunSequence, ExitStatusOfEachEnd) {

@@ -2,6 +2,7 @@
 // branches, the adjectives and their edge-total grading, and the texts of shape families.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,7 +20,7 @@ struct Report {
   std::string output;  // everything written to the stream
 };
 
-Report describe(Bigraph& g, int inflationCount = 0, int bound = 1) {
+Report describe(Bigraph& g, std::uint64_t inflationCount = 0, int bound = 1) {
   g.recognizeBigraphProperties();
   std::ostringstream out;
   Report r;
@@ -128,7 +129,7 @@ struct UnrecognisedCase {
   int n;
   Edges edges;
   int loopAt;  // vertex whose diagonal entry becomes 2, or -1
-  int inflationCount;
+  std::uint64_t inflationCount;
   int bound;
   std::string headLines;
   std::string shapeLines;
@@ -190,6 +191,10 @@ INSTANTIATE_TEST_SUITE_P(
                          head("1", "2", false, true, true), kUnknownNotPositive,
                          "unknown shape (boring)"},
         UnrecognisedCase{"DottedBeyondTheBound", 4, kDottedPath, -1, 6, 5,
+                         head("1", "2", false, true, true), kUnknownNotPositive,
+                         "unknown shape (boring)"},
+        // 2^32 + 1 inflations: a 32-bit count would read 1, below the bound.
+        UnrecognisedCase{"DottedFarBeyondTheBound", 4, kDottedPath, -1, 4294967297u, 5,
                          head("1", "2", false, true, true), kUnknownNotPositive,
                          "unknown shape (boring)"},
         UnrecognisedCase{"NoVertex", 0, {}, -1, 0, 0, head("0", "0", false, false, true),

@@ -175,6 +175,18 @@ TEST(Run, EscapeStopsAnEndlessRunLongBeforeItsBound) {
   EXPECT_LT(reads * 10, static_cast<std::uint64_t>(h.state.gl_counter));
 }
 
+TEST(Run, FailedWriteStopsAnEndlessRun) {
+  // The same endless run; the output fails once the start line is written.
+  const int bound = 10000000;
+  RunHarness h({"--Nakayama", "10", "3", "0", std::to_string(bound), "0", "0", "2", "1"});
+  h.canvas.setKeyScript([&](platform::Key key, std::uint64_t) {
+    if (key == platform::Key::Escape) h.out.setstate(std::ios::badbit);
+    return key == platform::Key::Shift;
+  });
+  h.paint();
+  EXPECT_EQ(h.state.gl_counter, 1u);
+}
+
 TEST(Run, ShiftIsAwaitedBeforeAnythingRuns) {
   RunHarness h({"--Nakayama", "4", "2"});
   h.canvas.setKey(platform::Key::Shift, false);
@@ -250,31 +262,25 @@ TEST(RunErrors, IntegerLayerErrorEndsTheRunAndTheReportFollows) {
   const Reference ref = referenceRun({}, 0, input);
   RunHarness h({}, input);
   ASSERT_TRUE(h.frontEnd.proceed);
-  EXPECT_EQ(h.paint(), "Zaruzivedo:\n\nError: BigInteger::operator /: division by zero\n"
+  EXPECT_EQ(h.paint(), "Zaruzivedo:\n\n"
+                       "Error: vertex 1 has diagonal entry 0, so the inflation on [1, 2] divides "
+                       "by zero.\n"
+                       "Error: BigInteger::operator /: division by zero\n"
                        "0 inflations\n" + ref.report + kRuntime);
   EXPECT_EQ(h.run.exitStatus(), 3);
   EXPECT_EQ(h.surface->countText(ref.shape), 1);
 }
 
-TEST(RunErrors, RefusalWording) {
-  EXPECT_EQ(refusalMessage(InflationRefused(InflationRefused::Kind::ContinuousEdge, 2, 5)),
-            "Error: attempt to inflate on an continuous edge 2 5!\n");
-  EXPECT_EQ(refusalMessage(InflationRefused(InflationRefused::Kind::NonConnectedPair, 1, 3)),
-            "Error: attempt to inflate on a non-connected pair of vertices 1 3!\n");
-}
-
-TEST(RunTexts, HeaderAndPairFormats) {
+TEST(RunTexts, HeaderFormat) {
   RunParameters params;
   params.UIDFpos = 30;
   EXPECT_EQ(inflationHeader(12, params), "Inflation no.: 12");
   params.displayBeta = true;
   EXPECT_EQ(inflationHeader(12, params), "Inflation no.: 12 / 30");
-  const Coeffs pair{0, 2};
-  EXPECT_EQ(formatPair(1, pair), "[1, 3]");
-  EXPECT_EQ(formatPair(2, pair), ", [1, 3]");
-  EXPECT_EQ(formatPair(7, pair), ", [1, 3]");
-  EXPECT_EQ(formatPair(8, pair), ",\n[1, 3]");
-  EXPECT_EQ(formatPair(15, pair), ",\n[1, 3]");
+  // Counts past 32 bits in full.
+  EXPECT_EQ(inflationHeader(4294967297u, params), "Inflation no.: 4294967297 / 30");
+  params.displayBeta = false;
+  EXPECT_EQ(inflationHeader(std::uint64_t{1} << 40, params), "Inflation no.: 1099511627776");
 }
 
 TEST(EscapePolling, FirstCallAndCallsAfterARedrawReadTheKey) {

@@ -67,16 +67,5 @@ TEST(Layout, NoVerticesGiveEmptyArrays) {
   }
 }
 
-TEST(Bound, UIDFposForZeroToTwelveVertices) {
-  const std::vector<int> expected = {0, 0, 1, 3, 8, 15, 30, 56, 112, 63, 80, 99, 120};
-  for (int n = 0; n < static_cast<int>(expected.size()); ++n)
-    EXPECT_EQ(boundForVertexCount(n), expected[n]) << "n = " << n;
-}
-
-TEST(Bound, NegativeCountsHaveNoBoundAndHugeCountsSaturate) {
-  EXPECT_EQ(boundForVertexCount(-5), 0);
-  EXPECT_EQ(boundForVertexCount(100000), 2147483647);
-}
-
 }  // namespace
 }  // namespace velorin

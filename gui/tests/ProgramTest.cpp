@@ -98,7 +98,10 @@ TEST(Program, IntegerLayerErrorDuringTheRunEndsWithThree) {
   const ProgramRun run = runVelorin("", "3\n0 1 0\n0 1 0\n0 0 1\n1\n0\n0\n1\n2\n1\n");
   EXPECT_EQ(run.status, 3);
   EXPECT_EQ(run.err, kNoWindow);
-  EXPECT_NE(run.out.find("Zaruzivedo:\n\nError: BigInteger::operator /: division by zero\n"
+  EXPECT_NE(run.out.find("Zaruzivedo:\n\n"
+                         "Error: vertex 1 has diagonal entry 0, so the inflation on [1, 2] "
+                         "divides by zero.\n"
+                         "Error: BigInteger::operator /: division by zero\n"
                          "0 inflations\n"),
             std::string::npos)
       << run.out;
