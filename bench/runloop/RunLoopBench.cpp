@@ -27,9 +27,7 @@ const Workload kWorkloads[] = {
 
 // The console program's timed part: build the record, run, destroy the record.
 RunResult runCoreLoop(const Workload& w, bool wantEntries) {
-  BigInteger** input = NakayamaBigraph(w.n, w.r);
-  auto* b = new Bigraph(w.n, input);
-  deleteSqMat(w.n, input);
+  auto b = Bigraph::adopting(w.n, NakayamaBigraph(w.n, w.r));
   const int variant = w.a >= 1 && w.a <= 3 ? w.a : 0;
   RunResult result;
   for (Coeffs c = b->chooseDottedEdge(variant); c.i != kNoEdge;
@@ -41,7 +39,6 @@ RunResult runCoreLoop(const Workload& w, bool wantEntries) {
   if (wantEntries)
     for (int x = 0; x < b->n; ++x)
       for (int y = 0; y < b->n; ++y) result.finalEntries.push_back(bigIntegerToString(b->gram[x][y]));
-  delete b;
   return result;
 }
 
