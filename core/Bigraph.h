@@ -113,10 +113,12 @@ class Bigraph {
   // highest-multiplicity choice has asked for it: rowMax_[x] is the highest dotted entry of row
   // x (zero when the row has none) and rowMaxCount_[x] how many entries of the row hold it. A
   // row whose count fell to zero while rowMax_ is positive lost its maximum and is scanned again
-  // at the next choice.
+  // at the next choice. rowMaxColumn_[x] is a column holding it, or -1 when not known; it saves
+  // comparing long equal values.
   bool rowMaxKept_ = false;
   std::vector<BigInteger> rowMax_;
   std::vector<int> rowMaxCount_;
+  std::vector<int> rowMaxColumn_;
   std::vector<BigInteger> scratch_;  // new values of long entries during one inflation
   std::vector<int> swapped_;         // vertices whose entry went through scratch_ this step
   BigInteger q_;                     // the quotient of one inflation
@@ -130,8 +132,8 @@ class Bigraph {
   template <bool keepRowMax> void recomputeEntriesOf(int i, int j);
   void undoEntriesOf(int i, int j, int upTo);
   void longNewValueOf(BigInteger& out, const BigInteger& withJ, const BigInteger& withI);
-  bool isRowMax(int row, const BigInteger& v) const;
-  void noteNewValue(int row, const BigInteger& v, bool wasRowMax);
+  bool isRowMax(int row, int column) const;
+  void noteNewValue(int row, int column, bool wasRowMax);
   void scanRowMax(int row);
   Coeffs firstDottedInRow(int row) const;
   Coeffs lastDottedInRow(int row) const;

@@ -42,15 +42,21 @@ Coeffs Bigraph::findDottedEdgeBackwards() {
 // entry of that value in the row, which is the first (last) such entry in row-major order. The
 // inflations keep the maxima up to date with the O(n) entries they change; a row is scanned
 // again only when the last entry holding its maximum went down.
-bool Bigraph::isRowMax(int row, const BigInteger& v) const {
-  return rowMax_[row].sign > 0 && v.compareTo(rowMax_[row]) == BigInteger::equal;
+bool Bigraph::isRowMax(int row, int column) const {
+  if (rowMax_[row].sign <= 0 || rowMaxCount_[row] == 0) return false;
+  if (column == rowMaxColumn_[row]) return true;
+  return gram[row][column].compareTo(rowMax_[row]) == BigInteger::equal;
 }
 
-// Called with the new value v of an entry of `row`, after the change; wasRowMax tells whether
-// the old value was the row's maximum. Cannot fail: if keeping the maximum runs out of
-// memory, the maxima are dropped and built again at the next choice.
-void Bigraph::noteNewValue(int row, const BigInteger& v, bool wasRowMax) {
-  if (wasRowMax) --rowMaxCount_[row];
+// Called after the entry (row, column) changed; wasRowMax tells whether its old value was the
+// row's maximum. Cannot fail: if keeping the maximum runs out of memory, the maxima are
+// dropped and built again at the next choice.
+void Bigraph::noteNewValue(int row, int column, bool wasRowMax) {
+  if (wasRowMax) {
+    --rowMaxCount_[row];
+    if (column == rowMaxColumn_[row]) rowMaxColumn_[row] = -1;
+  }
+  const BigInteger& v = gram[row][column];
   if (v.sign <= 0) return;
   BigInteger& best = rowMax_[row];
   const BigInteger::CompareResult order =
@@ -63,15 +69,19 @@ void Bigraph::noteNewValue(int row, const BigInteger& v, bool wasRowMax) {
       return;
     }
     rowMaxCount_[row] = 1;
+    rowMaxColumn_[row] = column;
   } else if (order == BigInteger::equal) {
     ++rowMaxCount_[row];
+    if (rowMaxColumn_[row] < 0) rowMaxColumn_[row] = column;
   }
 }
 
 void Bigraph::scanRowMax(int row) {
   BigInteger& best = rowMax_[row];
-  best = BigInteger();
+  best.sign = BigInteger::zero;  // zero, keeping the array for the next maximum
+  best.magnitude.length = 0;
   int count = 0;
+  int column = -1;
   if (dottedInRow_[row] > 0) {
     for (int y = row + 1; y < n; ++y) {
       const BigInteger& v = gram[row][y];
@@ -81,12 +91,14 @@ void Bigraph::scanRowMax(int row) {
       if (order == BigInteger::greater) {
         best = v;
         count = 1;
+        column = y;
       } else if (order == BigInteger::equal) {
         ++count;
       }
     }
   }
   rowMaxCount_[row] = count;
+  rowMaxColumn_[row] = column;
 }
 
 Coeffs Bigraph::highestDotted(bool backwards) {
@@ -94,6 +106,7 @@ Coeffs Bigraph::highestDotted(bool backwards) {
   if (!rowMaxKept_) {
     rowMax_.assign(rows, BigInteger());
     rowMaxCount_.assign(rows, 0);
+    rowMaxColumn_.assign(rows, -1);
     for (int x = 0; x < rows; ++x) scanRowMax(x);
     rowMaxKept_ = true;
   }

@@ -114,8 +114,9 @@ void Bigraph::recomputeEntriesOf(int i, int j) {
       if (withI.sign == 0) continue;
       BigInteger& withJ = edgeEntry(x, j);
       const int row = std::min(x, j);
+      const int column = std::max(x, j);
       const bool wasDotted = withJ.sign > 0;
-      const bool wasRowMax = keepRowMax && wasDotted && isRowMax(row, withJ);
+      const bool wasRowMax = keepRowMax && wasDotted && isRowMax(row, column);
       std::int64_t a, e, r;
       if (!(wordQ && readWord(withI, a) && readWord(withJ, e) && wordNewValue(e, a, q, r) &&
             storeWord(withJ, r))) {
@@ -126,7 +127,7 @@ void Bigraph::recomputeEntriesOf(int i, int j) {
       const int change = (withJ.sign > 0 ? 1 : 0) - (wasDotted ? 1 : 0);
       dottedInRow_[row] += change;
       dottedTotal_ += change;
-      if (keepRowMax) noteNewValue(row, withJ, wasRowMax);
+      if (keepRowMax) noteNewValue(row, column, wasRowMax);
     }
   } catch (...) {
     undoEntriesOf(i, j, x);
@@ -181,9 +182,9 @@ void Bigraph::inflation(Coeffs c) {
   }
   // Nothing below can fail.
   if (!lowerCleared_) clearLowerTriangle();
-  const bool wasRowMax = rowMaxKept_ && isRowMax(lo, pairEntry);
+  const bool wasRowMax = rowMaxKept_ && isRowMax(lo, hi);
   pairEntry.negateInPlace();
   --dottedInRow_[lo];
   --dottedTotal_;
-  if (rowMaxKept_) noteNewValue(lo, pairEntry, wasRowMax);
+  if (rowMaxKept_) noteNewValue(lo, hi, wasRowMax);
 }
