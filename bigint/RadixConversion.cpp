@@ -66,38 +66,71 @@ void chunkDigits(Limb r, unsigned base, Digit* out, Size& pos, unsigned digits) 
   }
 }
 
+// Writes digits by divide and conquer with balanced halves: a number of c chunks of digits is
+// split at m_0 = ceil(c / 2) chunks, each half at m_1 = ceil(m_0 / 2), and so on down to the
+// one-limb basecase, so that every division has a quotient about as long as its divisor. The
+// powers chunk^m_t are made once per conversion, each from the next smaller one by squaring
+// (and one exact division by the chunk when m_t is odd).
 class DigitWriter {
  public:
-  DigitWriter(unsigned base) : base(base), chunk(chunkFor(base)), powers(chunk.power) {}
+  DigitWriter(unsigned base, Size count) : base(base), chunk(chunkFor(base)) {
+    Size m = (count + chunk.digits - 1) / chunk.digits;
+    while (m > basecaseLimbs) {
+      m = (m + 1) / 2;
+      splitChunks.push_back(m);
+    }
+    makePowers();
+  }
 
-  // Exactly count digits of x (n limbs, x < base^count) into out, most significant first.
-  void write(const Limb* x, Size n, Digit* out, Size count) {
+  // Exactly count digits of x (n limbs, x < base^count) into out, most significant first;
+  // `level` is the depth in the split (0 at the top).
+  void write(const Limb* x, Size n, Digit* out, Size count, Size level = 0) {
     while (n > 0 && x[n - 1] == 0) --n;
-    if (n <= basecaseLimbs) {
+    if (n <= basecaseLimbs || level >= splitChunks.size()) {
       basecase(x, n, out, count);
       return;
     }
-    // The largest k with chunk^(2^k) below the count's reach splits the digits in two:
-    // x = q P + r with P = base^(d 2^k); r gives the low d 2^k digits, q the rest.
-    Size k = 0;
-    while ((Size(chunk.digits) << (k + 1)) < count) ++k;
-    const std::vector<Limb>& p = powers.at(k);
-    Size low = Size(chunk.digits) << k;
-    if (n < p.size()) {
-      std::fill(out, out + (count - low), Digit(0));
-      write(x, n, out + (count - low), low);
+    // x = q P + r with P = base^low: r gives the low digits, q the rest.
+    const Size low = splitChunks[level] * chunk.digits;
+    const std::vector<Limb>& p = powers[level];
+    if (low >= count || n < p.size()) {
+      const Size high = low >= count ? 0 : count - low;
+      std::fill(out, out + high, Digit(0));
+      write(x, n, out + high, count - high, level + 1);
       return;
     }
     std::vector<Limb> q(n - p.size() + 1), r(p.size());
     limbs::divide(q.data(), r.data(), x, n, p.data(), p.size());
-    write(q.data(), q.size(), out, count - low);
-    write(r.data(), r.size(), out + (count - low), low);
+    write(q.data(), q.size(), out, count - low, level + 1);
+    write(r.data(), r.size(), out + (count - low), low, level + 1);
   }
 
  private:
   unsigned base;
   Chunk chunk;
-  PowerTable powers;
+  std::vector<Size> splitChunks;         // m_t for each level t
+  std::vector<std::vector<Limb>> powers;  // chunk^m_t for each level t
+
+  void makePowers() {
+    const Size levels = splitChunks.size();
+    powers.resize(levels);
+    if (levels == 0) return;
+    std::vector<Limb>& last = powers[levels - 1];
+    last.assign(1, 1);
+    for (Size i = 0; i < splitChunks[levels - 1]; ++i) {
+      Limb carry = limbs::mul1(last.data(), last.data(), last.size(), chunk.power);
+      if (carry) last.push_back(carry);
+    }
+    for (Size t = levels - 1; t-- > 0;) {
+      const std::vector<Limb>& half = powers[t + 1];
+      std::vector<Limb> square(2 * half.size());
+      limbs::multiply(square.data(), half.data(), half.size(), half.data(), half.size());
+      if (splitChunks[t] < 2 * splitChunks[t + 1])  // odd m_t: one chunk too many
+        limbs::divRem1(square.data(), square.data(), square.size(), chunk.power);
+      trim(square);
+      powers[t] = std::move(square);
+    }
+  }
 
   void basecase(const Limb* x, Size n, Digit* out, Size count) {
     std::vector<Limb> w(x, x + n);
@@ -180,7 +213,7 @@ std::vector<Digit> digitsOf(const Blk* x, std::size_t n, unsigned base) {
   double bits = 64.0 * double(v.size());
   Size count = Size(bits / std::log2(double(base))) + 2;
   std::vector<Digit> digits(count);
-  DigitWriter(base).write(v.data(), v.size(), digits.data(), count);
+  DigitWriter(base, count).write(v.data(), v.size(), digits.data(), count);
   auto first = std::find_if(digits.begin(), digits.end(), [](Digit d) { return d != 0; });
   digits.erase(digits.begin(), first);
   return digits;

@@ -57,14 +57,11 @@ void prompt(Out& out, const char* text) {
   out.flush();
 }
 
-// Takes the input matrix into a Bigraph (which copies it) and releases the input matrix.
+// Builds the Bigraph on the input matrix, which it takes over (and releases on failure).
 std::unique_ptr<Bigraph> adopt(int n, BigInteger** matrix) {
   try {
-    auto bigraph = std::make_unique<Bigraph>(n, matrix);
-    deleteSqMat(n, matrix);
-    return bigraph;
+    return Bigraph::adopting(n, matrix);
   } catch (const std::bad_alloc&) {
-    deleteSqMat(n, matrix);
     throw matrixTooLarge(n);
   }
 }

@@ -38,6 +38,22 @@ Bigraph::Bigraph(int n, BigInteger** m) {
   refreshEdgeCounts();
 }
 
+Bigraph::Bigraph(Adopt, int n, BigInteger** m) {
+  gram = m;
+  this->n = n > 0 ? n : 0;
+  refreshEdgeCounts();
+}
+
+// A failing constructor does not run the destructor, so the matrix is released here.
+std::unique_ptr<Bigraph> Bigraph::adopting(int n, BigInteger** m) {
+  try {
+    return std::unique_ptr<Bigraph>(new Bigraph(Adopt{}, n, m));
+  } catch (...) {
+    deleteSqMat(n, m);
+    throw;
+  }
+}
+
 Bigraph::Bigraph(int n) {
   const int size = n > 0 ? n : 0;
   gram = allocateSqZeroMat(size);
@@ -47,7 +63,7 @@ Bigraph::Bigraph(int n) {
 }
 
 Bigraph::~Bigraph() {
-  if (gramOwned_) deleteSqMat(n, gram);
+  deleteSqMat(n, gram);
   delete[] armLengths;
   delete[] visited;
 }
@@ -55,10 +71,9 @@ Bigraph::~Bigraph() {
 // The record is left empty rather than holding a released matrix, so that every member (and
 // the destructor) sees a consistent record: no rows, no vertices, no edge to choose.
 void Bigraph::deleteGram() {
-  if (gramOwned_) deleteSqMat(n, gram);
+  deleteSqMat(n, gram);
   gram = nullptr;
   n = 0;
-  gramOwned_ = false;
   refreshEdgeCounts();
 }
 
@@ -74,11 +89,7 @@ void Bigraph::refreshEdgeCounts() {
     }
   }
   lowerCleared_ = lowerTriangleIsZero();
-  countsValid_ = true;
-}
-
-void Bigraph::ensureEdgeCounts() {
-  if (!countsValid_) refreshEdgeCounts();
+  rowMaxKept_ = false;  // rebuilt by the next highest-multiplicity choice
 }
 
 bool Bigraph::lowerTriangleIsZero() const {

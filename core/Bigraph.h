@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -61,6 +62,10 @@ class Bigraph {
 
   Bigraph();
   Bigraph(int n, BigInteger** m);  // deep copy of all n x n entries
+  // Takes over m, a matrix from allocateSqZeroMat (or NakayamaBigraph) of n rows, without
+  // copying it. The record owns m from the call on, also when the call throws (m is then
+  // released).
+  static std::unique_ptr<Bigraph> adopting(int n, BigInteger** m);
   explicit Bigraph(int n);         // n vertices, no edges
   ~Bigraph();
   Bigraph(const Bigraph&) = delete;
@@ -84,7 +89,7 @@ class Bigraph {
   // left as it was.
   void inflation(Coeffs c);
 
-  // Call after changing gram by hand, so the per-row dotted counts follow.
+  // Call after changing gram by hand, so the per-row dotted counts and maxima follow.
   void refreshEdgeCounts();
 
   // Traversal and connectivity.
@@ -98,26 +103,41 @@ class Bigraph {
   std::string describeProperties(std::uint64_t inflationCount, int bound, std::ostream& out);
 
  private:
-  bool gramOwned_ = true;         // false after deleteGram
+  struct Adopt {};
+  Bigraph(Adopt, int n, BigInteger** m);
+
   bool lowerCleared_ = false;     // entries below the diagonal are all zero
   std::vector<int> dottedInRow_;  // per row: number of positive entries right of the diagonal
   long long dottedTotal_ = 0;     // sum of dottedInRow_
-  bool countsValid_ = false;      // dottedInRow_ and dottedTotal_ describe gram
-  std::vector<BigInteger> scratch_;  // new values of vertex j during one inflation
+  // The highest dotted value of each row, kept up to date by the inflations once a
+  // highest-multiplicity choice has asked for it: rowMax_[x] is the highest dotted entry of row
+  // x (zero when the row has none) and rowMaxCount_[x] how many entries of the row hold it. A
+  // row whose count fell to zero while rowMax_ is positive lost its maximum and is scanned again
+  // at the next choice. rowMaxColumn_[x] is a column holding it, or -1 when not known; it saves
+  // comparing long equal values.
+  bool rowMaxKept_ = false;
+  std::vector<BigInteger> rowMax_;
+  std::vector<int> rowMaxCount_;
+  std::vector<int> rowMaxColumn_;
+  std::vector<BigInteger> scratch_;  // new values of long entries during one inflation
+  std::vector<int> swapped_;         // vertices whose entry went through scratch_ this step
   BigInteger q_;                     // the quotient of one inflation
   BigInteger remainder_;             // the remainder left by computing q_
 
   // The entry between vertices x and y, x != y: the one above the diagonal.
   BigInteger& edgeEntry(int x, int y) { return x < y ? gram[x][y] : gram[y][x]; }
-  void ensureEdgeCounts();
   bool lowerTriangleIsZero() const;
   void clearLowerTriangle();
   void computeQuotient(int i, int lo, int hi);
-  void recomputeEntriesOf(int i, int j);
-  void newValueOf(BigInteger& out, const BigInteger& withJ, const BigInteger& withI);
+  template <bool keepRowMax> void recomputeEntriesOf(int i, int j);
+  void undoEntriesOf(int i, int j, int upTo);
+  void longNewValueOf(BigInteger& out, const BigInteger& withJ, const BigInteger& withI);
+  bool isRowMax(int row, int column) const;
+  void noteNewValue(int row, int column, bool wasRowMax);
+  void scanRowMax(int row);
   Coeffs firstDottedInRow(int row) const;
   Coeffs lastDottedInRow(int row) const;
-  Coeffs highestDotted(bool backwards) const;
+  Coeffs highestDotted(bool backwards);
   Coeffs dottedAtSlot(long long slot) const;
 };
 

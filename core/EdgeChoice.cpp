@@ -26,51 +26,113 @@ Coeffs Bigraph::lastDottedInRow(int row) const {
 }
 
 Coeffs Bigraph::findDottedEdge() {
-  ensureEdgeCounts();
   for (int x = 0; x < static_cast<int>(dottedInRow_.size()); ++x)
     if (dottedInRow_[x] > 0) return firstDottedInRow(x);
   return kNone;
 }
 
 Coeffs Bigraph::findDottedEdgeBackwards() {
-  ensureEdgeCounts();
   for (int x = static_cast<int>(dottedInRow_.size()) - 1; x >= 0; --x)
     if (dottedInRow_[x] > 0) return lastDottedInRow(x);
   return kNone;
 }
 
-// Visits the dotted entries in row-major order (or its reverse) and keeps the first one met of
-// the highest value: only a strictly greater entry replaces the remembered one.
-Coeffs Bigraph::highestDotted(bool backwards) const {
-  const BigInteger* best = nullptr;
-  Coeffs where = kNone;
-  const int rows = static_cast<int>(dottedInRow_.size());
-  for (int step = 0; step < rows; ++step) {
-    const int x = backwards ? rows - 1 - step : step;
-    if (dottedInRow_[x] == 0) continue;
-    const BigInteger* row = gram[x];
-    for (int t = 0; t < n - 1 - x; ++t) {
-      const int y = backwards ? n - 1 - t : x + 1 + t;
-      const BigInteger& v = row[y];
+// The highest-multiplicity rules read the per-row maxima: the highest value is found from
+// the rows' maxima, the row holding it first (or last) among them, and its first (or last)
+// entry of that value in the row, which is the first (last) such entry in row-major order. The
+// inflations keep the maxima up to date with the O(n) entries they change; a row is scanned
+// again only when the last entry holding its maximum went down.
+bool Bigraph::isRowMax(int row, int column) const {
+  if (rowMax_[row].sign <= 0 || rowMaxCount_[row] == 0) return false;
+  if (column == rowMaxColumn_[row]) return true;
+  return gram[row][column].compareTo(rowMax_[row]) == BigInteger::equal;
+}
+
+// Called after the entry (row, column) changed; wasRowMax tells whether its old value was the
+// row's maximum. Cannot fail: if keeping the maximum runs out of memory, the maxima are
+// dropped and built again at the next choice.
+void Bigraph::noteNewValue(int row, int column, bool wasRowMax) {
+  if (wasRowMax) {
+    --rowMaxCount_[row];
+    if (column == rowMaxColumn_[row]) rowMaxColumn_[row] = -1;
+  }
+  const BigInteger& v = gram[row][column];
+  if (v.sign <= 0) return;
+  BigInteger& best = rowMax_[row];
+  const BigInteger::CompareResult order =
+      best.sign > 0 ? v.compareTo(best) : BigInteger::greater;
+  if (order == BigInteger::greater) {
+    try {
+      best = v;
+    } catch (...) {
+      rowMaxKept_ = false;
+      return;
+    }
+    rowMaxCount_[row] = 1;
+    rowMaxColumn_[row] = column;
+  } else if (order == BigInteger::equal) {
+    ++rowMaxCount_[row];
+    if (rowMaxColumn_[row] < 0) rowMaxColumn_[row] = column;
+  }
+}
+
+void Bigraph::scanRowMax(int row) {
+  BigInteger& best = rowMax_[row];
+  best.sign = BigInteger::zero;  // zero, keeping the array for the next maximum
+  best.magnitude.length = 0;
+  int count = 0;
+  int column = -1;
+  if (dottedInRow_[row] > 0) {
+    for (int y = row + 1; y < n; ++y) {
+      const BigInteger& v = gram[row][y];
       if (!isDotted(v)) continue;
-      if (best == nullptr || v.compareTo(*best) > 0) {
-        best = &v;
-        where = {x, y};
+      const BigInteger::CompareResult order =
+          count > 0 ? v.compareTo(best) : BigInteger::greater;
+      if (order == BigInteger::greater) {
+        best = v;
+        count = 1;
+        column = y;
+      } else if (order == BigInteger::equal) {
+        ++count;
       }
     }
   }
-  return where;
+  rowMaxCount_[row] = count;
+  rowMaxColumn_[row] = column;
 }
 
-Coeffs Bigraph::findDottedEdgeWiser() {
-  ensureEdgeCounts();
-  return highestDotted(false);
+Coeffs Bigraph::highestDotted(bool backwards) {
+  const int rows = static_cast<int>(dottedInRow_.size());
+  if (!rowMaxKept_) {
+    rowMax_.assign(rows, BigInteger());
+    rowMaxCount_.assign(rows, 0);
+    rowMaxColumn_.assign(rows, -1);
+    for (int x = 0; x < rows; ++x) scanRowMax(x);
+    rowMaxKept_ = true;
+  }
+  int bestRow = -1;
+  for (int step = 0; step < rows; ++step) {
+    const int x = backwards ? rows - 1 - step : step;
+    if (rowMax_[x].sign > 0 && rowMaxCount_[x] == 0) scanRowMax(x);  // lost its maximum
+    if (rowMax_[x].sign <= 0) continue;
+    if (bestRow < 0 || rowMax_[x].compareTo(rowMax_[bestRow]) == BigInteger::greater) bestRow = x;
+  }
+  if (bestRow < 0) return kNone;
+  const BigInteger& best = rowMax_[bestRow];
+  const BigInteger* row = gram[bestRow];
+  if (backwards) {
+    for (int y = n - 1; y > bestRow; --y)
+      if (row[y].compareTo(best) == BigInteger::equal) return {bestRow, y};
+  } else {
+    for (int y = bestRow + 1; y < n; ++y)
+      if (row[y].compareTo(best) == BigInteger::equal) return {bestRow, y};
+  }
+  return kNone;  // unreachable while the maxima describe gram
 }
 
-Coeffs Bigraph::findDottedEdgeWiserBackwards() {
-  ensureEdgeCounts();
-  return highestDotted(true);
-}
+Coeffs Bigraph::findDottedEdgeWiser() { return highestDotted(false); }
+
+Coeffs Bigraph::findDottedEdgeWiserBackwards() { return highestDotted(true); }
 
 Coeffs Bigraph::findDottedEdgeRandomlyFL() {
   const int r = random15();  // drawn even when no dotted edge is left
@@ -87,7 +149,6 @@ Coeffs Bigraph::dottedAtSlot(long long slot) const {
 }
 
 Coeffs Bigraph::findDottedEdgeRandomly() {
-  ensureEdgeCounts();
   if (dottedTotal_ == 0) return kNone;  // no value is drawn then
   const long long r = random15();
   return dottedAtSlot(r % dottedTotal_);

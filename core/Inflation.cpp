@@ -1,17 +1,63 @@
 // One inflation step on a dotted edge, done in place on the entries of the recomputed vertex.
 #include <algorithm>
+#include <cstdint>
 #include <stdexcept>
 
 #include "Bigraph.h"
 
 namespace {
 
-// Capacity given to short entries: a one-block product subtracted from a two-block value needs at
-// most three blocks, and four cost no more memory than one in the allocator's smallest chunk.
+// Capacity given to an entry that needs an array: a one-block product subtracted from a
+// two-block value needs at most three blocks, and four cost no more memory than one in the
+// allocator's smallest chunk.
 constexpr BigInteger::Index kSmallEntryBlocks = 4;
 
 bool isOne(const BigInteger& v) {
   return v.sign > 0 && v.magnitude.length == 1 && v.magnitude.blocks[0] == 1;
+}
+
+// Reads v as a machine word when |v| < 2^63; false for longer values.
+inline bool readWord(const BigInteger& v, std::int64_t& out) {
+  const BigInteger::Index length = v.magnitude.length;
+  std::uint64_t m;
+  if (length == 0) {
+    out = 0;
+    return true;
+  }
+  if (length == 1) {
+    m = v.magnitude.blocks[0];
+  } else if (length == 2) {
+    m = (std::uint64_t(v.magnitude.blocks[1]) << 32) | v.magnitude.blocks[0];
+    if (m >> 63) return false;
+  } else {
+    return false;
+  }
+  out = v.sign < 0 ? -std::int64_t(m) : std::int64_t(m);
+  return true;
+}
+
+// Stores w in v when v's array has room for it, without allocating; false (v unchanged) when
+// it has not.
+inline bool storeWord(BigInteger& v, std::int64_t w) {
+  if (w == 0) {
+    v.sign = BigInteger::zero;
+    v.magnitude.length = 0;
+    return true;
+  }
+  const std::uint64_t m = w < 0 ? std::uint64_t(0) - std::uint64_t(w) : std::uint64_t(w);
+  const BigInteger::Index need = (m >> 32) ? 2 : 1;
+  if (v.magnitude.capacity < need) return false;
+  v.magnitude.blocks[0] = BigInteger::Blk(m);
+  if (need == 2) v.magnitude.blocks[1] = BigInteger::Blk(m >> 32);
+  v.magnitude.length = need;
+  v.sign = w < 0 ? BigInteger::negative : BigInteger::positive;
+  return true;
+}
+
+// e - a * q in machine words, when neither the product nor the difference overflows.
+inline bool wordNewValue(std::int64_t e, std::int64_t a, std::int64_t q, std::int64_t& out) {
+  std::int64_t p;
+  return !__builtin_mul_overflow(a, q, &p) && !__builtin_sub_overflow(e, p, &out);
 }
 
 }  // namespace
@@ -33,13 +79,11 @@ void Bigraph::computeQuotient(int i, int lo, int hi) {
   remainder_.divideWithRemainder(divisor, q_);
 }
 
-// out = withJ - withI * q, out being neither operand. Small operands go through the integer
-// layer's one-block product; longer ones have the product formed in out and withJ subtracted
-// there, which saves copying withJ and a temporary product.
-void Bigraph::newValueOf(BigInteger& out, const BigInteger& withJ, const BigInteger& withI) {
+// out = withJ - withI * q for entries past the machine word (or without room for the new
+// value), out being neither operand.
+void Bigraph::longNewValueOf(BigInteger& out, const BigInteger& withJ, const BigInteger& withI) {
   if (withI.magnitude.length == 1 && q_.magnitude.length == 1 && withJ.magnitude.length <= 2) {
-    // Room for any such result, so that the integer layer takes its inline path; arrays move
-    // between the matrix and the scratch row, so each one is grown at most once.
+    // Room for any such result, so that the integer layer takes its inline path.
     if (out.magnitude.capacity < kSmallEntryBlocks) out.magnitude.allocate(kSmallEntryBlocks);
     out = withJ;
     out.subtractProduct(withI, q_);
@@ -49,28 +93,71 @@ void Bigraph::newValueOf(BigInteger& out, const BigInteger& withJ, const BigInte
   out.subtract(withJ, out);
 }
 
-// E'(x, j) = E(x, j) - E(x, i) * q for every other vertex x. The new values are built in the
-// scratch row first and swapped in only when all of them exist, so a failure (out of memory)
-// leaves the matrix as it was. Entries with E(x, i) = 0 keep their value and are skipped; E(x, i)
-// itself never changes during the step, so both passes skip the same vertices.
+// E'(x, j) = E(x, j) - E(x, i) * q for every other vertex x, in one pass over the entries.
+// Entries whose old and new values are machine words and whose arrays have room are rewritten
+// in place, which cannot fail. The others get their new value built in scratch_ and swapped in,
+// so the old value stays in scratch_; if building one fails (out of memory), the entries
+// already done are put back (undoEntriesOf) and the matrix is as before the step. E(x, i) never
+// changes during the step. Entries with E(x, i) = 0 keep their value and are skipped.
+template <bool keepRowMax>
 void Bigraph::recomputeEntriesOf(int i, int j) {
   if (q_.sign == 0) return;
+  std::int64_t q = 0;
+  const bool wordQ = readWord(q_, q);
   if (scratch_.size() < static_cast<std::size_t>(n)) scratch_.resize(n);
-  for (int x = 0; x < n; ++x) {
+  swapped_.clear();
+  int x = 0;
+  try {
+    for (; x < n; ++x) {
+      if (x == i || x == j) continue;
+      const BigInteger& withI = edgeEntry(x, i);
+      if (withI.sign == 0) continue;
+      BigInteger& withJ = edgeEntry(x, j);
+      const int row = std::min(x, j);
+      const int column = std::max(x, j);
+      const bool wasDotted = withJ.sign > 0;
+      const bool wasRowMax = keepRowMax && wasDotted && isRowMax(row, column);
+      std::int64_t a, e, r;
+      if (!(wordQ && readWord(withI, a) && readWord(withJ, e) && wordNewValue(e, a, q, r) &&
+            storeWord(withJ, r))) {
+        longNewValueOf(scratch_[x], withJ, withI);  // may throw; nothing of x changed yet
+        withJ.swap(scratch_[x]);
+        swapped_.push_back(x);
+      }
+      const int change = (withJ.sign > 0 ? 1 : 0) - (wasDotted ? 1 : 0);
+      dottedInRow_[row] += change;
+      dottedTotal_ += change;
+      if (keepRowMax) noteNewValue(row, column, wasRowMax);
+    }
+  } catch (...) {
+    undoEntriesOf(i, j, x);
+    throw;
+  }
+}
+
+// Puts back the old values of the entries of vertex j before vertex upTo after a failed step,
+// and counts the rows again. The word entries are recomputed backwards (their old values fit
+// the arrays they had, and arrays never shrink); the others come back from scratch_.
+void Bigraph::undoEntriesOf(int i, int j, int upTo) {
+  std::int64_t q = 0;
+  readWord(q_, q);  // a word whenever an entry took the word path
+  std::size_t next = 0;
+  for (int x = 0; x < upTo; ++x) {
     if (x == i || x == j) continue;
     const BigInteger& withI = edgeEntry(x, i);
     if (withI.sign == 0) continue;
-    newValueOf(scratch_[x], edgeEntry(x, j), withI);
-  }
-  for (int x = 0; x < n; ++x) {
-    if (x == i || x == j || edgeEntry(x, i).sign == 0) continue;
     BigInteger& withJ = edgeEntry(x, j);
-    const int before = withJ.sign > 0 ? 1 : 0;
-    withJ.swap(scratch_[x]);
-    const int change = (withJ.sign > 0 ? 1 : 0) - before;
-    dottedInRow_[std::min(x, j)] += change;
-    dottedTotal_ += change;
+    if (next < swapped_.size() && swapped_[next] == x) {
+      withJ.swap(scratch_[x]);
+      ++next;
+      continue;
+    }
+    std::int64_t a = 0, r = 0;
+    readWord(withI, a);
+    readWord(withJ, r);
+    storeWord(withJ, r + a * q);  // no overflow: it was the old value
   }
+  refreshEdgeCounts();
 }
 
 void Bigraph::inflation(Coeffs c) {
@@ -85,14 +172,19 @@ void Bigraph::inflation(Coeffs c) {
     throw InflationRefused(InflationRefused::Kind::ContinuousEdge, lo + 1, hi + 1);
   if (pairEntry.sign == 0)
     throw InflationRefused(InflationRefused::Kind::NonConnectedPair, lo + 1, hi + 1);
-  ensureEdgeCounts();
   if (n > 2) {  // with two vertices nothing is divided
     computeQuotient(i, lo, hi);
-    recomputeEntriesOf(i, j);
+    if (rowMaxKept_) {
+      recomputeEntriesOf<true>(i, j);
+    } else {
+      recomputeEntriesOf<false>(i, j);
+    }
   }
   // Nothing below can fail.
   if (!lowerCleared_) clearLowerTriangle();
+  const bool wasRowMax = rowMaxKept_ && isRowMax(lo, hi);
   pairEntry.negateInPlace();
   --dottedInRow_[lo];
   --dottedTotal_;
+  if (rowMaxKept_) noteNewValue(lo, hi, wasRowMax);
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "DialogueReader.h"
 #include "MemoryFit.h"
@@ -17,7 +18,7 @@ namespace {
 
 constexpr int kDefaultVariant = 2;
 
-// Owns an input matrix until the bigraph has copied it.
+// Owns an input matrix until the bigraph takes it over.
 class InputMatrix {
  public:
   InputMatrix() = default;
@@ -31,6 +32,8 @@ class InputMatrix {
   }
   int n() const { return n_; }
   BigInteger** get() const { return m_; }
+  // Gives the matrix up to a new owner.
+  BigInteger** release() { return std::exchange(m_, nullptr); }
 
  private:
   int n_ = 0;
@@ -105,12 +108,13 @@ void readDialogueParameters(DialogueReader& reader, PromptOutput& out, RunParame
   params.printInfls = reader.readInt("p");
 }
 
-// Builds the bigraph from its matrix; the caller releases the matrix afterwards.
-void adoptMatrix(RunState& state, const InputMatrix& input) {
+// Builds the bigraph on the input matrix, which it takes over.
+void adoptMatrix(RunState& state, InputMatrix& input) {
+  const int n = input.n();
   try {
-    state.bigraph = std::make_unique<Bigraph>(input.n(), input.get());
+    state.bigraph = Bigraph::adopting(n, input.release());
   } catch (const std::bad_alloc&) {
-    throw matrixTooLarge(input.n());
+    throw matrixTooLarge(n);
   }
 }
 

@@ -42,9 +42,7 @@ class PairRecorder : public RunObserver {
 
 // The console program's timed part: build the record, run it on the engine, destroy it.
 RunResult runCoreLoop(const Workload& w, bool wantEntries) {
-  BigInteger** input = NakayamaBigraph(w.n, w.r);
-  auto* b = new Bigraph(w.n, input);
-  deleteSqMat(w.n, input);
+  auto b = Bigraph::adopting(w.n, NakayamaBigraph(w.n, w.r));
   RunResult result;
   PairRecorder recorder(result);
   RunOptions options;
@@ -54,7 +52,6 @@ RunResult runCoreLoop(const Workload& w, bool wantEntries) {
   if (wantEntries)
     for (int x = 0; x < b->n; ++x)
       for (int y = 0; y < b->n; ++y) result.finalEntries.push_back(bigIntegerToString(b->gram[x][y]));
-  delete b;
   return result;
 }
 

@@ -1,7 +1,10 @@
 // Differential tests against GMP: arithmetic, floor division and text on random operands.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "BlockKernels.h"
 #include "GmpReference.h"
@@ -275,6 +278,36 @@ TEST(RecursiveDivision, AllOnesQuotients) {
           ASSERT_EQ(toMpz(r), mpz_class(ga % gb));
         }
       }
+    }
+  }
+}
+
+// Decimal text of lengths around the points where the conversion changes shape: multiples
+// 19 * 2^k of the one-limb chunk (where powers of the chunk square), and the chunk counts at which
+// the balanced split gains a level (the basecase limb count times powers of two), each with a few
+// digits and a few chunks either way. Random digits and runs of nines, against GMP.
+TEST(DecimalText, AroundEverySplitPoint) {
+  constexpr long kChunkDigits = 19;  // 10^19 is the largest power of ten in a limb
+  const long basecase = static_cast<long>(radix::basecaseLimbs);
+  std::vector<long> lengths;
+  for (long k = 0; kChunkDigits << k <= 80000; ++k) {
+    for (long point : {kChunkDigits << k, (basecase * kChunkDigits) << k}) {
+      if (point > 80000) continue;
+      for (long delta : {-3 * kChunkDigits, -kChunkDigits, -1L, 0L, 1L, kChunkDigits, 3 * kChunkDigits})
+        if (point + delta > 0) lengths.push_back(point + delta);
+    }
+  }
+  std::mt19937 rng(1999);
+  std::uniform_int_distribution<int> digit(0, 9), leading(1, 9);
+  for (long length : lengths) {
+    std::string random(static_cast<std::size_t>(length), '9');
+    for (char& c : random) c = char('0' + digit(rng));
+    random[0] = char('0' + leading(rng));
+    for (const std::string& text : {random, std::string(static_cast<std::size_t>(length), '9')}) {
+      const mpz_class g(text, 10);
+      const BigUnsigned x = testing_support::magnitudeFromMpz(g);
+      ASSERT_EQ(bigUnsignedToString(x), text) << length << " digits";
+      ASSERT_EQ(bigIntegerToString(BigInteger(x, BigInteger::negative)), "-" + text);
     }
   }
 }

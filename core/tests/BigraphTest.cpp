@@ -59,6 +59,23 @@ TEST(BigraphRecord, VerticesWithoutEdges) {
   EXPECT_EQ(b.findDottedEdge(), kNone);
 }
 
+// The adopting factory keeps the very matrix it is given (no copy) and counts its edges; the
+// sanitizer build checks that the record alone releases it, also for an empty or negative size.
+TEST(BigraphRecord, AdoptingTakesTheMatrixOver) {
+  BigInteger** m = makeMatrix({{1, 2, -1}, {0, 1, 1}, {0, 0, 1}});
+  auto b = Bigraph::adopting(3, m);
+  EXPECT_EQ(b->gram, m);
+  EXPECT_EQ(b->n, 3);
+  EXPECT_EQ(b->findDottedEdge(), (Coeffs{0, 1}));
+  EXPECT_EQ(b->findDottedEdgeWiserBackwards(), (Coeffs{0, 1}));
+  EXPECT_EQ(b->findDottedEdgeBackwards(), (Coeffs{1, 2}));
+  for (int size : {0, -3}) {
+    auto empty = Bigraph::adopting(size, allocateSqZeroMat(size));
+    EXPECT_EQ(empty->n, 0);
+    EXPECT_EQ(empty->chooseDottedEdge(1), kNone);
+  }
+}
+
 TEST(BigraphRecord, ZeroVertices) {
   Bigraph fromCount(0);
   EXPECT_EQ(fromCount.n, 0);

@@ -78,6 +78,7 @@ TEST(HighestMultiplicity, ComparesEntriesWiderThanOneBlock) {
   EXPECT_EQ(b->findDottedEdgeWiser(), (Coeffs{1, 3}));
   EXPECT_EQ(b->findDottedEdgeWiserBackwards(), (Coeffs{1, 3}));
   b->gram[0][2] = gramtest::powerOfTwoPlus(70, 1);  // a tie
+  b->refreshEdgeCounts();
   EXPECT_EQ(b->findDottedEdgeWiser(), (Coeffs{0, 2}));
   EXPECT_EQ(b->findDottedEdgeWiserBackwards(), (Coeffs{1, 3}));
 }

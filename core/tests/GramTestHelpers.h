@@ -23,12 +23,9 @@ inline BigInteger** makeMatrix(const IntRows& rows) {
   return m;
 }
 
-// A bigraph built the way the front ends do it: copy the matrix, release the input.
+// A bigraph built the way the front ends do it: the record takes the input matrix over.
 inline std::unique_ptr<Bigraph> makeBigraph(const IntRows& rows) {
-  BigInteger** m = makeMatrix(rows);
-  auto b = std::make_unique<Bigraph>(static_cast<int>(rows.size()), m);
-  deleteSqMat(static_cast<int>(rows.size()), m);
-  return b;
+  return Bigraph::adopting(static_cast<int>(rows.size()), makeMatrix(rows));
 }
 
 // The whole matrix as ints; the entries must fit.

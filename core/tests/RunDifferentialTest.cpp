@@ -129,9 +129,7 @@ std::unique_ptr<Bigraph> toBigraph(const Matrix& g) {
   BigInteger** m = allocateSqZeroMat(n);
   for (int x = 0; x < n; ++x)
     for (int y = 0; y < n; ++y) m[x][y] = g[x][y];
-  auto b = std::make_unique<Bigraph>(n, m);
-  deleteSqMat(n, m);
-  return b;
+  return Bigraph::adopting(n, m);
 }
 
 bool sameMatrix(const Bigraph& b, const Matrix& g) {
@@ -170,13 +168,14 @@ void checkRefusal(Bigraph& b, const Matrix& g, std::mt19937& rng) {
   EXPECT_TRUE(sameMatrix(b, g)) << "a refused step changed the matrix";
 }
 
-// One run of up to 200 steps, stopped early once entries pass 16 blocks. The record's matrix is
+// One run of up to maxSteps steps, stopped early once entries pass 16 blocks. The record's matrix is
 // compared with the reference after every step, so after a failing step it is compared with
 // the matrix from before it. Returns false after the first difference.
-bool runBoth(const Matrix& start, int variant, std::uint32_t seed, std::mt19937& rng) {
+bool runBoth(const Matrix& start, int variant, std::uint32_t seed, std::mt19937& rng,
+             int maxSteps = 200) {
   auto b = toBigraph(start);
   Matrix g = start;
-  for (int step = 0; step < 200 && !tooWide(g); ++step) {
+  for (int step = 0; step < maxSteps && !tooWide(g); ++step) {
     const std::uint32_t drawSeed = seed * 7919u + static_cast<std::uint32_t>(step);
     seedRandom15(drawSeed);
     const Coeffs chosen = b->chooseDottedEdge(variant);
@@ -237,6 +236,67 @@ TEST(RunDifferential, NakayamaRunsMatchThePlainReference) {
         SCOPED_TRACE(testing::Message() << "n " << n << ", r " << r << ", variant " << variant);
         ASSERT_TRUE(runBoth(g, variant, static_cast<std::uint32_t>(n * 100 + r), rng));
       }
+    }
+  }
+}
+
+// Values at the edges of the machine-word path of the step: one and two blocks, 2^63 - 1 and
+// its neighbours (the largest word the step computes in), and past 2^64.
+BigInteger boundaryValue(std::mt19937& rng) {
+  static const BigInteger kMagnitudes[] = {
+      BigInteger(1), BigInteger(2), BigInteger(3),
+      BigInteger(0xFFFFFFFFull), BigInteger(0x100000000ull), BigInteger(0x100000001ull),
+      BigInteger(0x3FFFFFFFFFFFFFFFull), BigInteger(0x4000000000000000ull),
+      BigInteger(0x7FFFFFFFFFFFFFFEull), BigInteger(0x7FFFFFFFFFFFFFFFull),
+      BigInteger(0x8000000000000000ull), BigInteger(0xFFFFFFFFFFFFFFFFull),
+      BigInteger(0xFFFFFFFFFFFFFFFFull) + BigInteger(1)};
+  constexpr int kCount = sizeof kMagnitudes / sizeof kMagnitudes[0];
+  const int pick = std::uniform_int_distribution<int>(-kCount, kCount)(rng);
+  if (pick == 0) return BigInteger();
+  const BigInteger& m = kMagnitudes[(pick < 0 ? -pick : pick) - 1];
+  return pick < 0 ? -m : m;
+}
+
+// Random bigraphs whose entries sit at the word boundaries, so that products and differences
+// of the step overflow a machine word on the way (and come back): every rule against the
+// reference, which computes with the integer layer alone.
+TEST(RunDifferential, EntriesAtTheWordBoundariesMatchThePlainReference) {
+  std::mt19937 rng(6364136);
+  std::uniform_int_distribution<int> size(3, 7), percent(0, 99);
+  for (int graph = 0; graph < 600; ++graph) {
+    const int n = size(rng);
+    Matrix g(n, std::vector<BigInteger>(n));
+    for (int x = 0; x < n; ++x)
+      for (int y = x + 1; y < n; ++y)
+        g[x][y] = percent(rng) < 40 ? BigInteger(std::uniform_int_distribution<int>(-2, 2)(rng))
+                                    : boundaryValue(rng);
+    for (int x = 0; x < n; ++x) {
+      const int p = percent(rng);
+      g[x][x] = BigInteger(p < 70 ? 1 : p < 80 ? 2 : p < 90 ? -2 : 3);
+    }
+    for (int variant = 0; variant <= 5; ++variant) {
+      SCOPED_TRACE(testing::Message() << "graph " << graph << ", variant " << variant);
+      ASSERT_TRUE(runBoth(g, variant, static_cast<std::uint32_t>(graph), rng, 60));
+    }
+  }
+}
+
+// The highest-multiplicity rules over long runs on bigger bigraphs with few distinct values,
+// so that ties are everywhere and the kept row maxima are changed many times: the choice must
+// be the one of a full scan at every step.
+TEST(RunDifferential, HighestRulesKeepTheirTiesOverLongRuns) {
+  std::mt19937 rng(4242);
+  std::uniform_int_distribution<int> size(8, 16), value(-1, 2), percent(0, 99);
+  for (int graph = 0; graph < 150; ++graph) {
+    const int n = size(rng);
+    Matrix g(n, std::vector<BigInteger>(n));
+    for (int x = 0; x < n; ++x) {
+      g[x][x] = BigInteger(percent(rng) < 90 ? 1 : 2);
+      for (int y = x + 1; y < n; ++y) g[x][y] = BigInteger(value(rng));
+    }
+    for (int variant : {1, 3}) {
+      SCOPED_TRACE(testing::Message() << "graph " << graph << ", variant " << variant);
+      ASSERT_TRUE(runBoth(g, variant, static_cast<std::uint32_t>(graph), rng, 400));
     }
   }
 }
