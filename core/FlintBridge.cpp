@@ -41,8 +41,8 @@ BigInteger fromFmpz(const fmpz_t x) {
   const BigInteger::Sign s = sign > 0 ? BigInteger::positive : BigInteger::negative;
   if (!COEFF_IS_MPZ(*x)) {  // a small value held in the word itself
     const slong v = *x;
-    const unsigned long long magnitude = v < 0 ? 0ULL - static_cast<unsigned long long>(v)
-                                               : static_cast<unsigned long long>(v);
+    const unsigned long long magnitude =
+        v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
     return BigInteger(BigUnsigned(magnitude), s);
   }
   FlintInteger magnitude;

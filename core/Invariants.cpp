@@ -3,9 +3,9 @@
 #include "Invariants.h"
 
 #include <flint/fmpz_lll.h>
+#include <flint/fmpz_vec.h>
 #include <flint/nmod_mat.h>
 #include <flint/ulong_extras.h>
-#include <flint/fmpz_vec.h>
 
 #include <algorithm>
 #include <numeric>
@@ -225,8 +225,7 @@ std::optional<std::string> typeOfComponents(const FlintMatrix& S, const std::vec
       for (long y = 0; y < m; ++y) fmpz_set(sub.at(x, y), S.at(members[x], members[y]));
     ExactForm f = exactFormOf(sub);
     const Signature& s = f.elimination.signature;
-    const std::optional<std::string> t =
-        dynkinTypeFor(s.positive, fromFmpz(f.smithProduct.get()));
+    const std::optional<std::string> t = dynkinTypeFor(s.positive, fromFmpz(f.smithProduct.get()));
     if (s.negative > 0 || !t) return std::nullopt;
     types.push_back(*parseType(*t));
   }
@@ -264,11 +263,16 @@ IntMatrix symmetricGram(const IntMatrix& upper) {
 
 const char* definitenessName(Definiteness d) {
   switch (d) {
-    case Definiteness::Positive: return "positive";
-    case Definiteness::NonNegative: return "non-negative";
-    case Definiteness::Indefinite: return "indefinite";
-    case Definiteness::NonPositive: return "non-positive";
-    case Definiteness::Negative: return "negative";
+    case Definiteness::Positive:
+      return "positive";
+    case Definiteness::NonNegative:
+      return "non-negative";
+    case Definiteness::Indefinite:
+      return "indefinite";
+    case Definiteness::NonPositive:
+      return "non-positive";
+    case Definiteness::Negative:
+      return "negative";
   }
   return "?";
 }
@@ -326,9 +330,8 @@ Invariants invariantsFrom(int n, const UpperAt& upperAt) {
     for (long k = 0; k < f.kernel->rows(); ++k) inv.kernel.push_back(rowOf(*f.kernel, k));
   }
   if (n > 0 && inv.loopFree && inv.signature.negative == 0) {
-    inv.dynkinType = inv.components == 1
-                         ? dynkinTypeFor(n - inv.corank, inv.smithProduct)
-                         : typeOfComponents(S, label, inv.components);
+    inv.dynkinType = inv.components == 1 ? dynkinTypeFor(n - inv.corank, inv.smithProduct)
+                                         : typeOfComponents(S, label, inv.components);
   }
   return inv;
 }
@@ -351,17 +354,20 @@ namespace {
 
 const char* typeLetter(int code) {
   switch (code) {
-    case 1: return "A";
-    case 2: return "D";
-    case 3: return "E";
-    default: return nullptr;
+    case 1:
+      return "A";
+    case 2:
+      return "D";
+    case 3:
+      return "E";
+    default:
+      return nullptr;
   }
 }
 
 }  // namespace
 
-std::optional<std::string> typeAgreementError(const Bigraph& recognised,
-                                              const Invariants& exact) {
+std::optional<std::string> typeAgreementError(const Bigraph& recognised, const Invariants& exact) {
   std::string shape;
   std::string expected;
   int corank = 0;

@@ -26,8 +26,10 @@ class WordEntries {
       v_[i * n + i] = 1;
       for (long j = 0; j < n; ++j) {
         const fmpz* e = S.at(i, j);
-        if (fmpz_fits_si(e)) check(a_[i * n + j] = fmpz_get_si(e));
-        else overflow = true;
+        if (fmpz_fits_si(e))
+          check(a_[i * n + j] = fmpz_get_si(e));
+        else
+          overflow = true;
       }
     }
   }
@@ -101,7 +103,8 @@ class Eliminator {
  public:
   using Entry = typename Entries::Entry;
 
-  explicit Eliminator(const FlintMatrix& S) : n_(S.rows()), e_(S, n_), previous_(*e_.previousPivot()) {
+  explicit Eliminator(const FlintMatrix& S)
+      : n_(S.rows()), e_(S, n_), previous_(*e_.previousPivot()) {
     for (long j = 0; j < n_; ++j) remaining_.push_back(j);
   }
 
@@ -110,7 +113,8 @@ class Eliminator {
     Result result;
     while (!e_.overflow) {
       const long pivot = choosePivot(result);
-      if (pivot < 0) break;
+      // A congruence step may have outgrown the words: no product of its entries is formed.
+      if (pivot < 0 || e_.overflow) break;
       countPivot(result.signature, pivot);
       eliminate(pivot);
       ++result.rank;
@@ -130,9 +134,7 @@ class Eliminator {
   Entry* a(long i, long j) { return e_.a(i, j); }
 
   // The Schur value of a diagonal entry is a(j, j) / previous pivot.
-  bool negativeSchurValue(long j) {
-    return Entries::sign(a(j, j)) * Entries::sign(&previous_) < 0;
-  }
+  bool negativeSchurValue(long j) { return Entries::sign(a(j, j)) * Entries::sign(&previous_) < 0; }
 
   // Prefers a negative diagonal entry while no witness is known, so one turns up early; then
   // the first nonzero one; then makes one from an off-diagonal entry. -1: all remaining zero.
@@ -235,8 +237,8 @@ class Eliminator {
   long n_;
   Entries e_;
   std::vector<long> remaining_;
-  std::vector<long> support_;  // pivots so far and the vertices of congruence steps
-  Entry& previous_;  // the last pivot, 1 before the first
+  std::vector<long> support_;                // pivots so far and the vertices of congruence steps
+  Entry& previous_;                          // the last pivot, 1 before the first
   std::optional<FlintMatrix> inverseBasis_;  // made at the first congruence step
 };
 

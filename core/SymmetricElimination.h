@@ -16,8 +16,8 @@ using flint_bridge::FlintMatrix;
 struct Result {
   Signature signature;
   int rank = 0;
-  FlintInteger lastPivot;               // the last Bareiss pivot: det of the reduced block
-  std::optional<FlintMatrix> witness;   // 1 x n, x S x^T < 0; with signature.negative > 0
+  FlintInteger lastPivot;              // the last Bareiss pivot: det of the reduced block
+  std::optional<FlintMatrix> witness;  // 1 x n, x S x^T < 0; with signature.negative > 0
   // z x n: rows spanning {x : S x = 0} over Q, each a multiple of a member of a Z-basis
   // by lastPivot (see kernelIsSaturated).
   std::optional<FlintMatrix> kernelRows;

@@ -261,7 +261,8 @@ std::vector<int> rootBox(const IntRows& S) {
     }
   }
   std::vector<int> box(n);
-  for (int i = 0; i < n; ++i) box[i] = static_cast<int>(std::sqrt(2.0 * a[i][n + i] / a[i][i]) + 1e-6);
+  for (int i = 0; i < n; ++i)
+    box[i] = static_cast<int>(std::sqrt(2.0 * a[i][n + i] / a[i][i]) + 1e-6);
   return box;
 }
 

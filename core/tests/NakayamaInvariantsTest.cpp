@@ -15,20 +15,24 @@ struct Expected {
   std::optional<std::string> type;
 };
 
-std::string named(const char* letter, int k) { return std::string(letter).append(std::to_string(k)); }
+std::string named(const char* letter, int k) {
+  return std::string(letter).append(std::to_string(k));
+}
 
 // The exceptional cases by (n, r); r = 2 and r = n give the path A_n, r = n - 1 the star D_n.
 Expected expectedFor(int n, int r) {
+  constexpr Definiteness kPositive = Definiteness::Positive;
+  constexpr Definiteness kNonNegative = Definiteness::NonNegative;
   static const std::map<std::pair<int, int>, Expected> exceptions{
-      {{5, 3}, {Definiteness::Positive, 0, "D5"}},    {{6, 3}, {Definiteness::Positive, 0, "E6"}},
-      {{6, 4}, {Definiteness::Positive, 0, "E6"}},    {{7, 3}, {Definiteness::Positive, 0, "E7"}},
-      {{7, 4}, {Definiteness::Positive, 0, "E7"}},    {{7, 5}, {Definiteness::Positive, 0, "E7"}},
-      {{8, 3}, {Definiteness::Positive, 0, "E8"}},    {{8, 5}, {Definiteness::Positive, 0, "E8"}},
-      {{8, 6}, {Definiteness::Positive, 0, "E8"}},    {{8, 4}, {Definiteness::NonNegative, 1, "E7"}},
-      {{9, 3}, {Definiteness::NonNegative, 1, "E8"}}, {{9, 5}, {Definiteness::NonNegative, 1, "E8"}},
-      {{9, 6}, {Definiteness::NonNegative, 1, "E8"}}, {{9, 7}, {Definiteness::NonNegative, 1, "E8"}},
-      {{9, 4}, {Definiteness::NonNegative, 2, "E7"}}, {{10, 3}, {Definiteness::NonNegative, 2, "E8"}},
-      {{10, 6}, {Definiteness::NonNegative, 2, "E8"}}};
+      {{5, 3}, {kPositive, 0, "D5"}},     {{6, 3}, {kPositive, 0, "E6"}},
+      {{6, 4}, {kPositive, 0, "E6"}},     {{7, 3}, {kPositive, 0, "E7"}},
+      {{7, 4}, {kPositive, 0, "E7"}},     {{7, 5}, {kPositive, 0, "E7"}},
+      {{8, 3}, {kPositive, 0, "E8"}},     {{8, 5}, {kPositive, 0, "E8"}},
+      {{8, 6}, {kPositive, 0, "E8"}},     {{8, 4}, {kNonNegative, 1, "E7"}},
+      {{9, 3}, {kNonNegative, 1, "E8"}},  {{9, 5}, {kNonNegative, 1, "E8"}},
+      {{9, 6}, {kNonNegative, 1, "E8"}},  {{9, 7}, {kNonNegative, 1, "E8"}},
+      {{9, 4}, {kNonNegative, 2, "E7"}},  {{10, 3}, {kNonNegative, 2, "E8"}},
+      {{10, 6}, {kNonNegative, 2, "E8"}}};
   if (r == 2 || r >= n) return {Definiteness::Positive, 0, named("A", n)};
   if (r == n - 1) return {Definiteness::Positive, 0, named("D", n)};
   const auto found = exceptions.find({n, r});
