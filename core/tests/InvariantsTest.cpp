@@ -104,6 +104,20 @@ TEST(Invariants, HugeEntriesAreExact) {
   invtest::expectWitnessAndKernel(upper, inv);
 }
 
+// A hyperbolic plane whose congruence step (vertex 1 added to vertex 0) doubles an entry past
+// the machine-word range: the elimination starts over on unbounded integers.
+TEST(Invariants, CongruenceStepPastWordRange) {
+  const BigInteger b = stringToBigInteger("1073741825");  // 2^30 + 1
+  IntMatrix upper = toIntMatrix({{0, 0}, {0, 0}});
+  upper[0][1] = b;
+  const Invariants inv = computeInvariants(upper);
+  EXPECT_EQ(inv.signature.positive, 1);
+  EXPECT_EQ(inv.signature.negative, 1);
+  EXPECT_TRUE(inv.det == BigInteger(0) - b * b);
+  EXPECT_TRUE(inv.smithProduct == b * b);
+  invtest::expectWitnessAndKernel(upper, inv);
+}
+
 TEST(Invariants, DynkinTypeFromRankAndD) {
   const std::map<std::pair<int, int>, std::optional<std::string>> table{
       {{1, 2}, "A1"}, {{3, 4}, "A3"}, {{4, 4}, "D4"}, {{9, 4}, "D9"}, {{4, 5}, "A4"},
