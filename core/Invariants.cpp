@@ -207,9 +207,7 @@ struct ComponentType {
   int rank;
 };
 
-std::optional<ComponentType> parseType(const std::string& t) {
-  return ComponentType{t[0], std::stoi(t.substr(1))};
-}
+ComponentType parseType(const std::string& t) { return {t[0], std::stoi(t.substr(1))}; }
 
 // The type of each component from its own principal submatrix of S; none if any has none.
 std::optional<std::string> typeOfComponents(const FlintMatrix& S, const std::vector<int>& label,
@@ -227,7 +225,7 @@ std::optional<std::string> typeOfComponents(const FlintMatrix& S, const std::vec
     const Signature& s = f.elimination.signature;
     const std::optional<std::string> t = dynkinTypeFor(s.positive, fromFmpz(f.smithProduct.get()));
     if (s.negative > 0 || !t) return std::nullopt;
-    types.push_back(*parseType(*t));
+    types.push_back(parseType(*t));
   }
   std::sort(types.begin(), types.end(), [](const ComponentType& a, const ComponentType& b) {
     return std::tie(a.letter, a.rank) < std::tie(b.letter, b.rank);
