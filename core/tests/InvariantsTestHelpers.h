@@ -1,0 +1,92 @@
+// Helpers of the invariants tests: small matrices as ints, products in the integer layer's own
+// arithmetic (independent of FLINT), and the equations a witness and a kernel must satisfy.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Bigraph.h"
+#include "Invariants.h"
+
+namespace invtest {
+
+using IntRows = std::vector<std::vector<long long>>;
+
+inline IntMatrix toIntMatrix(const IntRows& rows) {
+  IntMatrix m;
+  for (const auto& row : rows) {
+    IntVector r;
+    for (long long v : row) r.push_back(BigInteger(v));
+    m.push_back(r);
+  }
+  return m;
+}
+
+// The upper-triangular Gram matrix with unit diagonal whose symmetric matrix is S.
+inline IntMatrix upperOfSymmetric(const IntRows& S) {
+  const std::size_t n = S.size();
+  IntMatrix upper(n, IntVector(n));
+  for (std::size_t i = 0; i < n; ++i) {
+    upper[i][i] = BigInteger(S[i][i] / 2);
+    for (std::size_t j = i + 1; j < n; ++j) upper[i][j] = BigInteger(S[i][j]);
+  }
+  return upper;
+}
+
+inline IntVector times(const IntMatrix& S, const IntVector& x) {
+  IntVector out(S.size());
+  for (std::size_t i = 0; i < S.size(); ++i)
+    for (std::size_t j = 0; j < x.size(); ++j) out[i] += S[i][j] * x[j];
+  return out;
+}
+
+inline BigInteger dot(const IntVector& a, const IntVector& b) {
+  BigInteger s;
+  for (std::size_t i = 0; i < a.size(); ++i) s += a[i] * b[i];
+  return s;
+}
+
+inline bool isZeroVector(const IntVector& x) {
+  for (const BigInteger& v : x)
+    if (!v.isZero()) return false;
+  return true;
+}
+
+inline BigInteger gcdOf(BigInteger a, BigInteger b) {
+  if (a.sign < 0) a.negateInPlace();
+  if (b.sign < 0) b.negateInPlace();
+  while (!b.isZero()) {
+    BigInteger r = a;
+    BigInteger q;
+    r.divideWithRemainder(b, q);
+    a = b;
+    b = r;
+  }
+  return a;
+}
+
+inline bool isPrimitive(const IntVector& x) {
+  BigInteger g;
+  for (const BigInteger& v : x) g = gcdOf(g, v);
+  return g == BigInteger(1);
+}
+
+// The witness has x^T S x < 0 exactly when there are negative eigenvalues, and the kernel
+// vectors are primitive, independent of the corank's count and killed by S.
+inline void expectWitnessAndKernel(const IntMatrix& upper, const Invariants& inv) {
+  const IntMatrix S = symmetricGram(upper);
+  ASSERT_EQ(inv.witness.has_value(), inv.signature.negative > 0);
+  if (inv.witness) {
+    EXPECT_EQ(inv.witness->size(), S.size());
+    EXPECT_LT(dot(*inv.witness, times(S, *inv.witness)).sign, 0);
+  }
+  ASSERT_EQ(static_cast<int>(inv.kernel.size()), inv.corank);
+  for (const IntVector& k : inv.kernel) {
+    EXPECT_TRUE(isZeroVector(times(S, k)));
+    EXPECT_TRUE(isPrimitive(k));
+  }
+}
+
+}  // namespace invtest
