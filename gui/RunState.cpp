@@ -1,14 +1,9 @@
-// The program-wide run state and the inflation bound UIDFpos.
+// The inflation bound UIDFpos.
 #include "RunState.h"
 
 #include <climits>
 
 namespace velorin {
-
-RunState& programState() {
-  static RunState state;
-  return state;
-}
 
 int boundForVertexCount(int n) {
   if (n <= 0) return 0;

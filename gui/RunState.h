@@ -28,9 +28,6 @@ struct RunState {
   int gl_counter = 0;                // inflations of the last finished run
 };
 
-// The program-wide instance that velorin's main fills and runs on.
-RunState& programState();
-
 // The bound UIDFpos on the number of inflations for n vertices.
 int boundForVertexCount(int n);
 

@@ -58,6 +58,7 @@ void OffscreenWindow::text(int x, int y, const std::string& s) {
 bool OffscreenWindow::keyDown(Key k) {
   const std::size_t i = index(k);
   const std::uint64_t readIndex = reads_[i]++;
+  if (lost_) return false;
   if (script_) return script_(k, readIndex);
   if (hasDownAfter_[i] && readIndex >= downAfter_[i]) return true;
   return down_[i];
@@ -69,10 +70,14 @@ void OffscreenWindow::paint(const PaintHandler& onPaint, const Rect& area) {
   fillWhite(painted);
   clip_ = painted;
   ++paints_;
+  painting_ = true;
   // The clip goes back to the whole image even when the handler throws.
   struct RestoreClip {
     OffscreenWindow& window;
-    ~RestoreClip() { window.clip_ = window.wholeArea(); }
+    ~RestoreClip() {
+      window.clip_ = window.wholeArea();
+      window.painting_ = false;
+    }
   } restore{*this};
   if (onPaint) onPaint(*this, painted);
 }
@@ -80,7 +85,35 @@ void OffscreenWindow::paint(const PaintHandler& onPaint, const Rect& area) {
 int OffscreenWindow::run(const PaintHandler& onPaint) {
   handler_ = onPaint;
   paint(handler_, wholeArea());
-  return 0;
+  return closeStatus_;
+}
+
+WaitEvents OffscreenWindow::takeEvents() {
+  WaitEvents events = queued_;
+  queued_ = WaitEvents{};
+  events.displayLost = lost_;
+  if (events.exposed && painting_) {
+    const Rect exposed = intersection(queuedExposure_, wholeArea());
+    clip_ = {std::min(clip_.left, exposed.left), std::min(clip_.top, exposed.top),
+             std::max(clip_.right, exposed.right), std::max(clip_.bottom, exposed.bottom)};
+    fillWhite(exposed);
+  }
+  return events;
+}
+
+void OffscreenWindow::discardInput() {
+  queued_.shiftPressed = false;
+  queued_.closeRequested = false;
+}
+
+void OffscreenWindow::queueExposure(const Rect& area) {
+  queuedExposure_ = queued_.exposed
+                        ? Rect{std::min(queuedExposure_.left, area.left),
+                               std::min(queuedExposure_.top, area.top),
+                               std::max(queuedExposure_.right, area.right),
+                               std::max(queuedExposure_.bottom, area.bottom)}
+                        : area;
+  queued_.exposed = true;
 }
 
 void OffscreenWindow::paintAgain() { paint(handler_, wholeArea()); }

@@ -31,9 +31,23 @@ class OffscreenWindow : public Window, public Surface {
 
   // Window.
   bool keyDown(Key k) override;
-  // Paints once (the whole area, erased white first) and returns 0: there is no window
-  // that could be closed later.
+  // Paints once (the whole area, erased white first) and returns the status asked for with
+  // requestClose, else 0: there is no window that could be closed later.
   int run(const PaintHandler& onPaint) override;
+  // The events queued with the functions below; an exposure is erased at once and widens
+  // the area of the paint in progress.
+  WaitEvents takeEvents() override;
+  void discardInput() override;
+  void requestClose(int status) override { closeStatus_ = status; }
+  int requestedStatus() const { return closeStatus_; }
+
+  // Events as a window system would deliver them, for the next takeEvents.
+  void queueShiftPress() { queued_.shiftPressed = true; }
+  void queueCloseRequest() { queued_.closeRequested = true; }
+  void queueExposure(const Rect& area);
+  // The display goes away: keys read as up and takeEvents reports the loss from now on.
+  void loseDisplay() { lost_ = true; }
+  bool displayLost() const override { return lost_; }
 
   // Another paint event for the given area (the whole image by default), erased white
   // first, with the handler given to run() or the one given here.
@@ -75,6 +89,11 @@ class OffscreenWindow : public Window, public Surface {
   std::array<std::uint64_t, 2> downAfter_{};
   std::array<bool, 2> hasDownAfter_{};
   KeyScript script_;
+  WaitEvents queued_;
+  Rect queuedExposure_{};
+  int closeStatus_ = 0;
+  bool lost_ = false;
+  bool painting_ = false;
   int paints_ = 0;
   int flushes_ = 0;
 };

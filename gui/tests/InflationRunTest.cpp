@@ -179,7 +179,7 @@ TEST(Run, ShiftIsAwaitedBeforeAnythingRuns) {
   RunHarness h({"--Nakayama", "4", "2"});
   h.canvas.setKey(platform::Key::Shift, false);
   h.canvas.pressAfterReads(platform::Key::Shift, 3);
-  EXPECT_EQ(h.paint(), "Zaruzivedo:\n[2, 4], [1, 3]\n2 inflations\n" + pathReport(4) + kRuntime);
+  EXPECT_EQ(h.paint(false), "Zaruzivedo:\n[2, 4], [1, 3]\n2 inflations\n" + pathReport(4) + kRuntime);
   EXPECT_EQ(h.canvas.keyReads(platform::Key::Shift), 4u);
 }
 
@@ -241,7 +241,7 @@ TEST(FinalPicture, StartPictureShowsTheDottedEdges) {
     EXPECT_EQ(h.out.str(), "");
     return true;
   });
-  h.paint();
+  h.paint(false);
 }
 
 TEST(RunErrors, IntegerLayerErrorEndsTheRunAndTheReportFollows) {
