@@ -18,6 +18,10 @@ constexpr long kFar = 1L << 20;
 
 long held(int v) { return std::clamp<long>(v, -kFar, kFar); }
 
+// Products in doubles are within a few units of 2^-53 of the exact ones; closer calls than
+// this margin are left to exact integers.
+constexpr double kTieMargin = 1e-9;
+
 // The set of pixels a line covers, asked one pixel at a time: pixel centres at integer
 // points strictly within width / 2 of the segment, and those exactly at width / 2 whose
 // inside lies to their right (or, where the border runs level, below them). This is the
@@ -30,19 +34,26 @@ class Capsule {
         widthSquared_(long(width) * width) {}
 
   bool covers(long x, long y) const {
-    const Wide px = x - ax_;
-    const Wide py = y - ay_;
-    const Wide dot = px * dx_ + py * dy_;
+    // Coordinates stay within 2^31 and differences of end points within 2^21, so the dot
+    // and cross products fit in 64 bits; only their squares need more.
+    const long px = x - ax_;
+    const long py = y - ay_;
+    const long dot = px * dx_ + py * dy_;
     if (lengthSquared_ == 0 || dot <= 0) return nearPoint(px, py);
     if (dot >= lengthSquared_) return nearPoint(x - bx_, y - by_);
-    // Beside the segment: the distance is |cross| / length.
-    const Wide cross = px * dy_ - py * dx_;
-    const Wide lhs = 4 * cross * cross;
+    // Beside the segment: the distance is |cross| / length. Doubles decide all but the
+    // pixels next to the border, whose relative difference is far below their rounding.
+    const long cross = px * dy_ - py * dx_;
+    const double approxLhs = 4.0 * double(cross) * double(cross);
+    const double approxRhs = double(widthSquared_) * double(lengthSquared_);
+    if (approxLhs < approxRhs * (1 - kTieMargin)) return true;
+    if (approxLhs > approxRhs * (1 + kTieMargin)) return false;
+    const Wide lhs = 4 * Wide(cross) * cross;
     const Wide rhs = Wide(widthSquared_) * lengthSquared_;
     if (lhs != rhs) return lhs < rhs;
     // On the border: the pixel minus its nearest point of the segment is
     // (cross / length^2) * (dy, -dx).
-    return onBorderFacingInside(cross * dy_, -cross * dx_);
+    return onBorderFacingInside(Wide(cross) * dy_, -Wide(cross) * dx_);
   }
 
   // The x of the segment's point nearest to row y: inside the row's span whenever the row
