@@ -120,14 +120,30 @@ void line(int x1, int y1, int x2, int y2, int width, const Rect& clip, const Spa
   const long farRight = long(std::max(x1, x2)) + reach;
   const int top = int(std::max<long>(clip.top, long(std::min(y1, y2)) - reach));
   const int bottom = int(std::min<long>(clip.bottom, long(std::max(y1, y2)) + reach + 1));
+  // The previous row's span ends, when covered in this row too, start the searches: rows of
+  // a line shift little from one to the next.
+  bool previousRow = false;
+  long previousFirst = 0, previousLast = 0;
   for (int y = top; y < bottom; ++y) {
-    // A covered pixel near the seed: every centre within one pixel of it is tried.
-    const long seed = long(std::floor(capsule.seedX(y)));
-    long start = seed - 1;
-    while (start <= seed + 2 && !capsule.covers(start, y)) ++start;
-    if (start > seed + 2) continue;
-    const long first = std::max<long>(clip.left, lastCovered(capsule, y, start, farLeft));
-    const long last = std::min<long>(clip.right - 1L, lastCovered(capsule, y, start, farRight));
+    long left = 0, right = 0;
+    if (previousRow && capsule.covers(previousFirst, y)) {
+      left = lastCovered(capsule, y, previousFirst, farLeft);
+      right = capsule.covers(previousLast, y) ? lastCovered(capsule, y, previousLast, farRight)
+                                              : lastCovered(capsule, y, previousFirst, farRight);
+    } else {
+      // A covered pixel near the seed: every centre within one pixel of it is tried.
+      const long seed = long(std::floor(capsule.seedX(y)));
+      long start = seed - 1;
+      while (start <= seed + 2 && !capsule.covers(start, y)) ++start;
+      previousRow = start <= seed + 2;
+      if (!previousRow) continue;
+      left = lastCovered(capsule, y, start, farLeft);
+      right = lastCovered(capsule, y, start, farRight);
+    }
+    previousFirst = left;
+    previousLast = right;
+    const long first = std::max<long>(clip.left, left);
+    const long last = std::min<long>(clip.right - 1L, right);
     if (first <= last) sink(y, int(first), int(last));
   }
 }
