@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "Png.h"
 #include "Window.h"
@@ -66,7 +67,10 @@ class OffscreenWindow : public Window, public Surface {
 
   // The colour at (x, y); the point must lie inside the image (std::out_of_range otherwise).
   Colour pixel(int x, int y) const;
-  const RgbImage& image() const { return image_; }
+  const RgbImage& image() const {
+    drawPendingLines();
+    return image_;
+  }
   int width() const { return image_.width; }
   int height() const { return image_.height; }
   int paintCount() const { return paints_; }
@@ -80,8 +84,18 @@ class OffscreenWindow : public Window, public Surface {
   bool visible(int x, int y) const;
   void plot(int x, int y, Colour c);
   void paint(const PaintHandler& onPaint, const Rect& area);
+  // Lines are gathered and drawn together, last first, each onto the pixels that no later
+  // one covers: in a picture of many crossing edges most of each line is hidden, and its
+  // rows are passed over without being rasterised. The image is the same as line by line.
+  struct PendingLine {
+    int x1, y1, x2, y2, width;
+    Colour colour;
+  };
+  void drawPendingLines() const;
 
-  RgbImage image_;
+  mutable RgbImage image_;
+  mutable std::vector<PendingLine> pendingLines_;
+  Rect pendingClip_{};
   Rect clip_;
   PaintHandler handler_;
   std::array<bool, 2> down_{};

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 namespace platform::raster {
 namespace {
@@ -54,6 +55,20 @@ class Capsule {
     // On the border: the pixel minus its nearest point of the segment is
     // (cross / length^2) * (dy, -dx).
     return onBorderFacingInside(Wide(cross) * dy_, -Wide(cross) * dx_);
+  }
+
+  // Bounds on the x of every pixel within `reach` of the segment in row y: the segment's
+  // points within `reach` rows, widened by `reach` and a pixel for rounding.
+  std::pair<long, long> rowBound(long y, long reach) const {
+    double low = double(std::min(ax_, bx_)), high = double(std::max(ax_, bx_));
+    if (dy_ != 0) {
+      const double t0 = std::clamp(double(y - reach - ay_) / double(dy_), 0.0, 1.0);
+      const double t1 = std::clamp(double(y + reach - ay_) / double(dy_), 0.0, 1.0);
+      const double x0 = double(ax_) + t0 * double(dx_), x1 = double(ax_) + t1 * double(dx_);
+      low = std::min(x0, x1);
+      high = std::max(x0, x1);
+    }
+    return {long(std::floor(low)) - reach - 1, long(std::ceil(high)) + reach + 1};
   }
 
   // The x of the segment's point nearest to row y: inside the row's span whenever the row
@@ -112,6 +127,11 @@ long lastCovered(const Capsule& capsule, int y, long from, long beyond) {
 }  // namespace
 
 void line(int x1, int y1, int x2, int y2, int width, const Rect& clip, const SpanSink& sink) {
+  line(x1, y1, x2, y2, width, clip, sink, nullptr);
+}
+
+void line(int x1, int y1, int x2, int y2, int width, const Rect& clip, const SpanSink& sink,
+          const RowFilter& skipRow) {
   width = std::max(width, 1);
   const Capsule capsule(x1, y1, x2, y2, width);
   // Bounds in long: coordinates and widths near the int range must not overflow.
@@ -125,6 +145,13 @@ void line(int x1, int y1, int x2, int y2, int width, const Rect& clip, const Spa
   bool previousRow = false;
   long previousFirst = 0, previousLast = 0;
   for (int y = top; y < bottom; ++y) {
+    if (skipRow) {
+      const auto [low, high] = capsule.rowBound(y, reach);
+      if (skipRow(y, low, high)) {
+        previousRow = false;
+        continue;
+      }
+    }
     long left = 0, right = 0;
     if (previousRow && capsule.covers(previousFirst, y)) {
       left = lastCovered(capsule, y, previousFirst, farLeft);
