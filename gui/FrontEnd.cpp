@@ -233,7 +233,6 @@ FrontEndResult readFrontEnd(int argc, const char* const argv[], std::FILE* in, s
     }
     normaliseParameters(params);
     out << echoLine(params) << "(<Esc> terminates computation.)\n";
-    // Variant 5 finds the r-th dotted edge from per-row counts, so no scratch list is needed.
     applyBound(params, input.n());
     adoptMatrix(state, input);
   } catch (const InputError& error) {

@@ -14,7 +14,8 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kKeyReadInterval = std::chrono::milliseconds(1);
 constexpr auto kClockCheckLow = std::chrono::microseconds(250);
 constexpr int kMaxStride = 64;
-constexpr int kShiftPollMs = 50;
+// Shift is looked at this often while the start picture waits; a tap of 10 ms is not missed.
+constexpr int kShiftPollMs = 4;
 
 }  // namespace
 
@@ -51,7 +52,7 @@ void InflationRun::paint(platform::Surface& surface, const platform::Rect& area)
   layout_ = computeLayout(state_.bigraph->n);
   redraws_ = 0;
   drawStartPicture(surface);
-  waitForShift();
+  if (!waitForShift(surface)) return;
   state_.comienza = Clock::now();
   out_ << (state_.params.printInfls == 1 ? "Zaruzivedo:\n" : "Computation in progress...\n");
   out_.flush();  // the start of a long run shows at once
@@ -78,9 +79,25 @@ void InflationRun::drawStartPicture(platform::Surface& surface) {
   surface.flush();
 }
 
-void InflationRun::waitForShift() {
+bool InflationRun::waitForShift(platform::Surface& surface) {
   out_.flush();  // everything so far is visible while the program waits
-  while (!keys_.keyDown(platform::Key::Shift)) mySleep(kShiftPollMs);
+  for (;;) {
+    const platform::WaitEvents events = keys_.takeEvents();
+    if (events.closeRequested) {
+      keys_.requestClose(0);
+      return false;
+    }
+    if (events.displayLost) return true;  // as without a display: at once
+    if (events.exposed) drawStartPicture(surface);
+    const bool down = keys_.keyDown(platform::Key::Shift);
+    // A press that started a run and is still held must not start the next one.
+    if (!down) shiftHeldFromLastRun_ = false;
+    if (events.shiftPressed || (down && !shiftHeldFromLastRun_)) {
+      shiftHeldFromLastRun_ = true;
+      return true;
+    }
+    mySleep(kShiftPollMs);
+  }
 }
 
 // The run's part in each step: Escape before it, the printed pair and the redraw after it.

@@ -14,8 +14,8 @@
 
 namespace velorin {
 
-// Thrown to end the program with a status after its message is printed, so that main can
-// leave through its ordinary return.
+// Thrown out of the paint after a refused inflation's message is printed; the program turns
+// it into a request to close the window with this status.
 struct ProgramExit {
   int status;
 };
@@ -53,7 +53,8 @@ class InflationRun {
   InflationRun(RunState& state, platform::Window& keys, std::ostream& out);
 
   // The paint handler: the whole sequence on the current state of the bigraph. A refused
-  // inflation prints its message and throws ProgramExit{2}.
+  // inflation prints its message and throws ProgramExit{2}. A close request while Shift is
+  // awaited asks the window to close with status 0 and returns without a run.
   void paint(platform::Surface& surface, const platform::Rect& area);
 
   // 3 once a run has ended on an error of the integer layer, else 0.
@@ -65,7 +66,9 @@ class InflationRun {
   class StepObserver;
 
   void drawStartPicture(platform::Surface& surface);
-  void waitForShift();
+  // Waits for a Shift press, repainting the start picture when uncovered; false when the
+  // window was asked to close instead.
+  bool waitForShift(platform::Surface& surface);
   // The inflation loop; returns the number of inflations. An error of the integer layer or
   // running out of memory ends it like the bound would, and its message is kept for the
   // report; a failed write to the output ends it at once.
@@ -85,6 +88,7 @@ class InflationRun {
   std::string pendingErrorContext_;  // for a zero diagonal entry: which vertex and pair
   bool integerErrorSeen_ = false;
   int redraws_ = 0;
+  bool shiftHeldFromLastRun_ = false;
 };
 
 }  // namespace velorin

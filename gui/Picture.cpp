@@ -17,6 +17,14 @@ constexpr double kVertexRadius = 180;
 constexpr double kLabelRadius = 200;
 constexpr int kVertexSize = 6;
 
+// Whether the entry is 1 (BigInteger may come to answer this itself; until then, here only).
+bool isOne(const BigInteger& e) {
+  return e.getSign() == BigInteger::positive && e.getMagnitude() == BigUnsigned(1);
+}
+
+// Whether the entry is 1 or -1: an edge of multiplicity one, drawn without a label.
+bool isPlainEdge(const BigInteger& e) { return e.getMagnitude() == BigUnsigned(1); }
+
 // Rounds to the nearest integer, halves away from zero.
 int roundToInt(double v) { return static_cast<int>(std::round(v)); }
 
@@ -30,7 +38,7 @@ void drawEdge(platform::Surface& surface, const Layout& layout, int i, int j, co
   const BigInteger edgeWidth = magnitude * w + BigInteger(1) + BigInteger(1) - w;
   myLine(surface, layout.vertexX[i], layout.vertexY[i], layout.vertexX[j], layout.vertexY[j],
          edgeWidth, solid ? contin : dotted);
-  if (e != BigInteger(1) && e != BigInteger(-1)) {
+  if (!isPlainEdge(e)) {
     surface.text((layout.vertexX[i] + layout.vertexX[j]) / 2,
                  (layout.vertexY[i] + layout.vertexY[j]) / 2, bigIntegerToString(e));
   }
@@ -38,8 +46,9 @@ void drawEdge(platform::Surface& surface, const Layout& layout, int i, int j, co
 
 void drawVertex(platform::Surface& surface, const Layout& layout, int q, const BigInteger& d) {
   BigPixel(surface, layout.vertexX[q], layout.vertexY[q], kVertexSize, colorVertex);
-  const BigInteger one(1);
-  if (d != one) surface.text(layout.labelX[q], layout.labelY[q], bigIntegerToString(d - one));
+  if (!isOne(d)) {
+    surface.text(layout.labelX[q], layout.labelY[q], bigIntegerToString(d - BigInteger(1)));
+  }
 }
 
 }  // namespace
@@ -68,8 +77,7 @@ void drawBigraph(platform::Surface& surface, const Bigraph& bigraph, const Layou
                  int thickLines) {
   const int n = bigraph.n;
   const BigInteger zero;
-  // Edges first, so the vertex squares lie on top of the lines. The text pen the labels
-  // are written after has no effect on the text itself, which is black on white.
+  // Edges first, so the vertex squares lie on top of the lines.
   for (int i = 0; i + 1 < n; ++i)
     for (int j = i + 1; j < n; ++j) {
       const BigInteger& e = bigraph.gram[i][j];

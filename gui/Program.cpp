@@ -16,19 +16,28 @@ namespace velorin {
 
 int runOnWindow(platform::Window& window, RunState& state, std::ostream& out) {
   InflationRun run(state, window, out);
-  try {
-    const int status = window.run([&run](platform::Surface& surface, const platform::Rect& area) {
+  const int status = window.run([&](platform::Surface& surface, const platform::Rect& area) {
+    try {
       run.paint(surface, area);
-    });
-    return status != 0 ? status : run.exitStatus();
-  } catch (const ProgramExit& exit) {
-    return exit.status;
-  }
+    } catch (const ProgramExit& exit) {
+      window.requestClose(exit.status);
+      return;
+    }
+    // The window answered nothing during the run: a close or a key press given meanwhile
+    // does not act on the final picture, which stays until the window is closed again.
+    window.discardInput();
+  });
+  if (window.displayLost()) return kDisplayLostStatus;
+  return status != 0 ? status : run.exitStatus();
 }
 
 int runWindowed(RunState& state, std::ostream& out, std::ostream& err) {
   platform::WindowSpec wanted;
   wanted.title = kWindowTitle;
+  wanted.onDisplayLost = [&err] {
+    err << "velorin: the connection to the display was lost; going on without a window.\n";
+    err.flush();
+  };
   if (auto window = platform::openX11Window(wanted)) return runOnWindow(*window, state, out);
   err << "velorin: no display could be opened; running without a window.\n";
   err.flush();
@@ -40,7 +49,7 @@ int runWindowed(RunState& state, std::ostream& out, std::ostream& err) {
 int velorinMain(int argc, const char* const argv[]) {
   // Variants 4 and 5 draw from this generator, seeded once before anything else.
   seedRandom15(static_cast<std::uint32_t>(std::time(nullptr)));
-  RunState& state = programState();
+  RunState state;
   CheckedFileBuffer outBuffer(stdout);
   std::ostream out(&outBuffer);
   const FrontEndResult frontEnd = readFrontEnd(argc, argv, stdin, out, state);

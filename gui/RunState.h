@@ -30,7 +30,5 @@ struct RunState {
   std::uint64_t gl_counter = 0;      // inflations of the last finished run
 };
 
-// The program-wide instance that velorin's main fills and runs on.
-RunState& programState();
 
 }  // namespace velorin

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "Png.h"
 #include "Window.h"
@@ -31,9 +32,23 @@ class OffscreenWindow : public Window, public Surface {
 
   // Window.
   bool keyDown(Key k) override;
-  // Paints once (the whole area, erased white first) and returns 0: there is no window
-  // that could be closed later.
+  // Paints once (the whole area, erased white first) and returns the status asked for with
+  // requestClose, else 0: there is no window that could be closed later.
   int run(const PaintHandler& onPaint) override;
+  // The events queued with the functions below; an exposure is erased at once and widens
+  // the area of the paint in progress.
+  WaitEvents takeEvents() override;
+  void discardInput() override;
+  void requestClose(int status) override { closeStatus_ = status; }
+  int requestedStatus() const { return closeStatus_; }
+
+  // Events as a window system would deliver them, for the next takeEvents.
+  void queueShiftPress() { queued_.shiftPressed = true; }
+  void queueCloseRequest() { queued_.closeRequested = true; }
+  void queueExposure(const Rect& area);
+  // The display goes away: keys read as up and takeEvents reports the loss from now on.
+  void loseDisplay() { lost_ = true; }
+  bool displayLost() const override { return lost_; }
 
   // Another paint event for the given area (the whole image by default), erased white
   // first, with the handler given to run() or the one given here.
@@ -52,7 +67,10 @@ class OffscreenWindow : public Window, public Surface {
 
   // The colour at (x, y); the point must lie inside the image (std::out_of_range otherwise).
   Colour pixel(int x, int y) const;
-  const RgbImage& image() const { return image_; }
+  const RgbImage& image() const {
+    drawPendingLines();
+    return image_;
+  }
   int width() const { return image_.width; }
   int height() const { return image_.height; }
   int paintCount() const { return paints_; }
@@ -66,8 +84,18 @@ class OffscreenWindow : public Window, public Surface {
   bool visible(int x, int y) const;
   void plot(int x, int y, Colour c);
   void paint(const PaintHandler& onPaint, const Rect& area);
+  // Lines are gathered and drawn together, last first, each onto the pixels that no later
+  // one covers: in a picture of many crossing edges most of each line is hidden, and its
+  // rows are passed over without being rasterised. The image is the same as line by line.
+  struct PendingLine {
+    int x1, y1, x2, y2, width;
+    Colour colour;
+  };
+  void drawPendingLines() const;
 
-  RgbImage image_;
+  mutable RgbImage image_;
+  mutable std::vector<PendingLine> pendingLines_;
+  Rect pendingClip_{};
   Rect clip_;
   PaintHandler handler_;
   std::array<bool, 2> down_{};
@@ -75,6 +103,11 @@ class OffscreenWindow : public Window, public Surface {
   std::array<std::uint64_t, 2> downAfter_{};
   std::array<bool, 2> hasDownAfter_{};
   KeyScript script_;
+  WaitEvents queued_;
+  Rect queuedExposure_{};
+  int closeStatus_ = 0;
+  bool lost_ = false;
+  bool painting_ = false;
   int paints_ = 0;
   int flushes_ = 0;
 };

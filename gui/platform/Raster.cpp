@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 namespace platform::raster {
 namespace {
@@ -18,6 +19,10 @@ constexpr long kFar = 1L << 20;
 
 long held(int v) { return std::clamp<long>(v, -kFar, kFar); }
 
+// Products in doubles are within a few units of 2^-53 of the exact ones; closer calls than
+// this margin are left to exact integers.
+constexpr double kTieMargin = 1e-9;
+
 // The set of pixels a line covers, asked one pixel at a time: pixel centres at integer
 // points strictly within width / 2 of the segment, and those exactly at width / 2 whose
 // inside lies to their right (or, where the border runs level, below them). This is the
@@ -30,19 +35,40 @@ class Capsule {
         widthSquared_(long(width) * width) {}
 
   bool covers(long x, long y) const {
-    const Wide px = x - ax_;
-    const Wide py = y - ay_;
-    const Wide dot = px * dx_ + py * dy_;
+    // Coordinates stay within 2^31 and differences of end points within 2^21, so the dot
+    // and cross products fit in 64 bits; only their squares need more.
+    const long px = x - ax_;
+    const long py = y - ay_;
+    const long dot = px * dx_ + py * dy_;
     if (lengthSquared_ == 0 || dot <= 0) return nearPoint(px, py);
     if (dot >= lengthSquared_) return nearPoint(x - bx_, y - by_);
-    // Beside the segment: the distance is |cross| / length.
-    const Wide cross = px * dy_ - py * dx_;
-    const Wide lhs = 4 * cross * cross;
+    // Beside the segment: the distance is |cross| / length. Doubles decide all but the
+    // pixels next to the border, whose relative difference is far below their rounding.
+    const long cross = px * dy_ - py * dx_;
+    const double approxLhs = 4.0 * double(cross) * double(cross);
+    const double approxRhs = double(widthSquared_) * double(lengthSquared_);
+    if (approxLhs < approxRhs * (1 - kTieMargin)) return true;
+    if (approxLhs > approxRhs * (1 + kTieMargin)) return false;
+    const Wide lhs = 4 * Wide(cross) * cross;
     const Wide rhs = Wide(widthSquared_) * lengthSquared_;
     if (lhs != rhs) return lhs < rhs;
     // On the border: the pixel minus its nearest point of the segment is
     // (cross / length^2) * (dy, -dx).
-    return onBorderFacingInside(cross * dy_, -cross * dx_);
+    return onBorderFacingInside(Wide(cross) * dy_, -Wide(cross) * dx_);
+  }
+
+  // Bounds on the x of every pixel within `reach` of the segment in row y: the segment's
+  // points within `reach` rows, widened by `reach` and a pixel for rounding.
+  std::pair<long, long> rowBound(long y, long reach) const {
+    double low = double(std::min(ax_, bx_)), high = double(std::max(ax_, bx_));
+    if (dy_ != 0) {
+      const double t0 = std::clamp(double(y - reach - ay_) / double(dy_), 0.0, 1.0);
+      const double t1 = std::clamp(double(y + reach - ay_) / double(dy_), 0.0, 1.0);
+      const double x0 = double(ax_) + t0 * double(dx_), x1 = double(ax_) + t1 * double(dx_);
+      low = std::min(x0, x1);
+      high = std::max(x0, x1);
+    }
+    return {long(std::floor(low)) - reach - 1, long(std::ceil(high)) + reach + 1};
   }
 
   // The x of the segment's point nearest to row y: inside the row's span whenever the row
@@ -101,6 +127,11 @@ long lastCovered(const Capsule& capsule, int y, long from, long beyond) {
 }  // namespace
 
 void line(int x1, int y1, int x2, int y2, int width, const Rect& clip, const SpanSink& sink) {
+  line(x1, y1, x2, y2, width, clip, sink, nullptr);
+}
+
+void line(int x1, int y1, int x2, int y2, int width, const Rect& clip, const SpanSink& sink,
+          const RowFilter& skipRow) {
   width = std::max(width, 1);
   const Capsule capsule(x1, y1, x2, y2, width);
   // Bounds in long: coordinates and widths near the int range must not overflow.
@@ -109,14 +140,37 @@ void line(int x1, int y1, int x2, int y2, int width, const Rect& clip, const Spa
   const long farRight = long(std::max(x1, x2)) + reach;
   const int top = int(std::max<long>(clip.top, long(std::min(y1, y2)) - reach));
   const int bottom = int(std::min<long>(clip.bottom, long(std::max(y1, y2)) + reach + 1));
+  // The previous row's span ends, when covered in this row too, start the searches: rows of
+  // a line shift little from one to the next.
+  bool previousRow = false;
+  long previousFirst = 0, previousLast = 0;
   for (int y = top; y < bottom; ++y) {
-    // A covered pixel near the seed: every centre within one pixel of it is tried.
-    const long seed = long(std::floor(capsule.seedX(y)));
-    long start = seed - 1;
-    while (start <= seed + 2 && !capsule.covers(start, y)) ++start;
-    if (start > seed + 2) continue;
-    const long first = std::max<long>(clip.left, lastCovered(capsule, y, start, farLeft));
-    const long last = std::min<long>(clip.right - 1L, lastCovered(capsule, y, start, farRight));
+    if (skipRow) {
+      const auto [low, high] = capsule.rowBound(y, reach);
+      if (skipRow(y, low, high)) {
+        previousRow = false;
+        continue;
+      }
+    }
+    long left = 0, right = 0;
+    if (previousRow && capsule.covers(previousFirst, y)) {
+      left = lastCovered(capsule, y, previousFirst, farLeft);
+      right = capsule.covers(previousLast, y) ? lastCovered(capsule, y, previousLast, farRight)
+                                              : lastCovered(capsule, y, previousFirst, farRight);
+    } else {
+      // A covered pixel near the seed: every centre within one pixel of it is tried.
+      const long seed = long(std::floor(capsule.seedX(y)));
+      long start = seed - 1;
+      while (start <= seed + 2 && !capsule.covers(start, y)) ++start;
+      previousRow = start <= seed + 2;
+      if (!previousRow) continue;
+      left = lastCovered(capsule, y, start, farLeft);
+      right = lastCovered(capsule, y, start, farRight);
+    }
+    previousFirst = left;
+    previousLast = right;
+    const long first = std::max<long>(clip.left, left);
+    const long last = std::min<long>(clip.right - 1L, right);
     if (first <= last) sink(y, int(first), int(last));
   }
 }

@@ -18,6 +18,14 @@ using SpanSink = std::function<void(int y, int xFirst, int xLast)>;
 // border runs level, so a straight line of width w is exactly w pixels across.
 void line(int x1, int y1, int x2, int y2, int width, const Rect& clip, const SpanSink& sink);
 
+// Asked before each row: every pixel the line may cover in row y lies within xFirst..xLast
+// (a cheap bound, wider than the row's span). True leaves the row out.
+using RowFilter = std::function<bool(int y, long xFirst, long xLast)>;
+
+// line() with rows left out where the filter says so; the other rows are reported as by line().
+void line(int x1, int y1, int x2, int y2, int width, const Rect& clip, const SpanSink& sink,
+          const RowFilter& skipRow);
+
 // Whether the pixel (x, y) belongs to that line: the rule above, one pixel at a time.
 // line() reports exactly these pixels.
 bool lineCovers(int x1, int y1, int x2, int y2, int width, int x, int y);

@@ -2,6 +2,7 @@
 // outputs, redraws, the bound, Escape, a second paint, the final picture and run errors.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 
 #include "Primitives.h"
@@ -191,8 +192,85 @@ TEST(Run, ShiftIsAwaitedBeforeAnythingRuns) {
   RunHarness h({"--Nakayama", "4", "2"});
   h.canvas.setKey(platform::Key::Shift, false);
   h.canvas.pressAfterReads(platform::Key::Shift, 3);
-  EXPECT_EQ(h.paint(), "Zaruzivedo:\n[2, 4], [1, 3]\n2 inflations\n" + pathReport(4) + kRuntime);
+  EXPECT_EQ(h.paint(false), "Zaruzivedo:\n[2, 4], [1, 3]\n2 inflations\n" + pathReport(4) + kRuntime);
   EXPECT_EQ(h.canvas.keyReads(platform::Key::Shift), 4u);
+}
+
+TEST(ShiftWait, ShortTapSeenOnlyAsAKeyEventStartsTheRun) {
+  RunHarness h({"--Nakayama", "4", "2"});
+  h.canvas.setKey(platform::Key::Shift, false);  // the poll never sees the key down
+  h.canvas.queueShiftPress();
+  EXPECT_EQ(h.paint(false), "Zaruzivedo:\n[2, 4], [1, 3]\n2 inflations\n" + pathReport(4) + kRuntime);
+}
+
+TEST(ShiftWait, KeyIsPolledEveryFewMilliseconds) {
+  RunHarness h({"--Nakayama", "4", "2"});
+  using Clock = std::chrono::steady_clock;
+  std::vector<Clock::time_point> reads;
+  h.canvas.setKeyScript([&](platform::Key key, std::uint64_t read) {
+    if (key != platform::Key::Shift) return false;
+    reads.push_back(Clock::now());
+    return read >= 20;
+  });
+  h.paint(false);
+  ASSERT_EQ(reads.size(), 21u);
+  // Waits may overrun on a busy machine but never end early, so the shortest gap is at least
+  // the interval asked for, however loaded the machine is.
+  auto shortest = reads[1] - reads[0];
+  for (std::size_t k = 2; k < reads.size(); ++k)
+    shortest = std::min(shortest, reads[k] - reads[k - 1]);
+  EXPECT_LT(shortest, std::chrono::milliseconds(10));
+}
+
+TEST(ShiftWait, CloseRequestEndsTheWaitWithoutARun) {
+  RunHarness h({"--Nakayama", "4", "2"});
+  h.canvas.setKey(platform::Key::Shift, false);
+  h.canvas.setKeyScript([&](platform::Key, std::uint64_t read) {
+    if (read == 2) h.canvas.queueCloseRequest();
+    return read > 1000;  // keeps a wait that ignores the request from hanging the test
+  });
+  EXPECT_EQ(h.paint(false), "");
+  EXPECT_EQ(h.canvas.requestedStatus(), 0);
+  EXPECT_EQ(h.canvas.keyReads(platform::Key::Shift), 3u);
+  EXPECT_EQ(h.headers(), std::vector<std::string>{"Your bigraph:"});
+}
+
+TEST(ShiftWait, ExposureRepaintsTheStartPicture) {
+  RunHarness h({"--Nakayama", "4", "2", "1", "1", "0"});
+  h.canvas.setKeyScript([&](platform::Key key, std::uint64_t read) {
+    if (key != platform::Key::Shift) return false;
+    if (read == 0) {
+      // The window is uncovered: the area comes back white, and the wait must paint it.
+      h.canvas.queueExposure({0, 0, h.canvas.width(), h.canvas.height()});
+      return false;
+    }
+    EXPECT_EQ(h.canvas.pixel(300, 120), dotted);
+    EXPECT_EQ(h.surface->countText("Your bigraph:"), 2);
+    return true;
+  });
+  h.paint(false);
+  EXPECT_EQ(h.canvas.keyReads(platform::Key::Shift), 2u);
+}
+
+TEST(ShiftWait, ShiftStillHeldFromTheLastRunDoesNotStartAnother) {
+  RunHarness h({"--Nakayama", "4", "2"});
+  h.paint();
+  // Held down through the next paint's first 50 reads, released once, then pressed again.
+  const std::uint64_t readsBefore = h.canvas.keyReads(platform::Key::Shift);
+  h.canvas.setKeyScript([&](platform::Key key, std::uint64_t read) {
+    return key == platform::Key::Shift && read - readsBefore != 50;
+  });
+  EXPECT_EQ(h.paint(false), "Zaruzivedo:\n\n0 inflations\n" + pathReport(4) + kRuntime);
+  EXPECT_EQ(h.canvas.keyReads(platform::Key::Shift) - readsBefore, 52u);
+}
+
+TEST(ShiftWait, LostDisplayStartsTheRunAtOnce) {
+  RunHarness h({"--Nakayama", "4", "2"});
+  h.canvas.setKeyScript([&](platform::Key, std::uint64_t read) {
+    if (read == 1) h.canvas.loseDisplay();
+    return false;
+  });
+  EXPECT_EQ(h.paint(false), "Zaruzivedo:\n[2, 4], [1, 3]\n2 inflations\n" + pathReport(4) + kRuntime);
 }
 
 TEST(Run, SecondPaintAfterACompleteRunFindsNothingAndDrawsTheSamePicture) {
@@ -253,7 +331,7 @@ TEST(FinalPicture, StartPictureShowsTheDottedEdges) {
     EXPECT_EQ(h.out.str(), "");
     return true;
   });
-  h.paint();
+  h.paint(false);
 }
 
 TEST(RunErrors, IntegerLayerErrorEndsTheRunAndTheReportFollows) {

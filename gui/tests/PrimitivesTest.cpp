@@ -61,19 +61,30 @@ TEST(BigPixel, SizeOneSetsNothing) {
   EXPECT_EQ(colouredPixels(canvas).count, 0);
 }
 
-// The colour reference of a red, green and blue triple: red in the low byte.
-constexpr Colour fromRgb(Colour r, Colour g, Colour b) { return r | (g << 8) | (b << 16); }
+struct PaletteCase {
+  Colour colour;
+  std::uint8_t red, green, blue;  // as the pixel comes out on the screen
+};
 
-TEST(Palette, ColourReferencesAreBlueGreenRed) {
-  EXPECT_EQ(fromRgb(50, 50, 50), colorVertex);
-  EXPECT_EQ(fromRgb(100, 100, 100), textcolor);
-  EXPECT_EQ(fromRgb(254, 83, 0), dotted);
-  EXPECT_EQ(fromRgb(0, 0, 255), contin);
-  EXPECT_EQ(olowekcontin, (Pen{2, contin}));
-  EXPECT_EQ(olowekdotted, (Pen{2, dotted}));
-  EXPECT_EQ(olowektextcolor, (Pen{1, textcolor}));
-  EXPECT_EQ(maxLineWidth(), BigInteger(10000));
+class Palette : public ::testing::TestWithParam<PaletteCase> {};
+
+TEST_P(Palette, ColourReferencesComeOutAsTheirScreenColours) {
+  const PaletteCase& c = GetParam();
+  platform::OffscreenWindow canvas;
+  BigPixel(canvas, 100, 100, 2, c.colour);
+  const platform::RgbImage& image = canvas.image();
+  const std::size_t at = (std::size_t(99) * std::size_t(image.width) + 99) * 3;
+  EXPECT_EQ(image.rgb[at], c.red);
+  EXPECT_EQ(image.rgb[at + 1], c.green);
+  EXPECT_EQ(image.rgb[at + 2], c.blue);
 }
+
+// Vertices dark grey, text pen grey, dotted edges orange red, solid edges blue.
+INSTANTIATE_TEST_SUITE_P(Colours, Palette,
+                         ::testing::Values(PaletteCase{colorVertex, 50, 50, 50},
+                                           PaletteCase{textcolor, 100, 100, 100},
+                                           PaletteCase{dotted, 254, 83, 0},
+                                           PaletteCase{contin, 0, 0, 255}));
 
 struct PenCase {
   int width;

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "Program.h"
 #include "RunHarness.h"
 
 namespace velorin {
@@ -106,6 +107,48 @@ TEST(Program, IntegerLayerErrorDuringTheRunEndsWithThree) {
             std::string::npos)
       << run.out;
   EXPECT_NE(run.out.find("Runtime: T sec.\n"), std::string::npos);
+}
+
+// runOnWindow on the offscreen canvas, whose keys read as up unless the test says otherwise.
+struct WindowRun {
+  explicit WindowRun(const std::vector<std::string>& args) : harness(args) {
+    harness.canvas.setKey(platform::Key::Shift, false);
+  }
+  int run() { return runOnWindow(harness.canvas, harness.state, out); }
+  testing::RunHarness harness;
+  std::ostringstream out;
+};
+
+TEST(ProgramWindow, DisplayLostWhileWaitingRunsAtOnceAndEndsWithFive) {
+  WindowRun w({"--Nakayama", "4", "2"});
+  w.harness.canvas.setKeyScript([&](platform::Key, std::uint64_t read) {
+    if (read == 3) w.harness.canvas.loseDisplay();
+    return false;
+  });
+  EXPECT_EQ(w.run(), kDisplayLostStatus);
+  EXPECT_NE(testing::maskRuntime(w.out.str()).find("2 inflations\n"), std::string::npos);
+}
+
+TEST(ProgramWindow, CloseWhileWaitingEndsWithZeroAndPrintsNothing) {
+  WindowRun w({"--Nakayama", "4", "2"});
+  w.harness.canvas.queueCloseRequest();
+  EXPECT_EQ(w.run(), 0);
+  EXPECT_EQ(w.out.str(), "");
+}
+
+TEST(ProgramWindow, CloseAndKeyPressGivenDuringTheRunAreDropped) {
+  WindowRun w({"--Nakayama", "4", "2", "1", "0", "0", "1", "2", "0"});
+  // Shift starts the run; Escape is first read inside it, when both arrive.
+  w.harness.canvas.setKeyScript([&](platform::Key key, std::uint64_t) {
+    if (key == platform::Key::Escape) {
+      w.harness.canvas.queueCloseRequest();
+      w.harness.canvas.queueShiftPress();
+    }
+    return key == platform::Key::Shift;
+  });
+  EXPECT_EQ(w.run(), 0);
+  EXPECT_EQ(w.harness.canvas.takeEvents().closeRequested, false);
+  EXPECT_EQ(w.harness.canvas.takeEvents().shiftPressed, false);
 }
 
 }  // namespace

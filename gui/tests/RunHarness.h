@@ -59,8 +59,10 @@ class RunHarness {
     canvas.setKey(platform::Key::Shift, true);
   }
 
-  // One paint event of the whole window; returns the standard output of this paint.
-  std::string paint() {
+  // One paint event of the whole window, with a fresh Shift press unless `pressShift` is
+  // false; returns the standard output of this paint.
+  std::string paint(bool pressShift = true) {
+    if (pressShift) canvas.queueShiftPress();
     surface = std::make_unique<RecordingSurface>(canvas);
     const std::size_t before = out.str().size();
     canvas.paintAgain(

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # velorin in a real window under Xvfb, driven with xdotool: the picture before Shift, a run to
-# its end with the report and the final picture, an endless run stopped by Escape, and the
-# close button. Run it through with_xvfb.sh.
+# its end with the report and the final picture, an endless run stopped by Escape, the close
+# button while waiting, during a run and after it, a window unmapped while waiting, and a
+# short tap of Shift. Run it through with_xvfb.sh.
 # Usage: velorin_xvfb_test.sh VELORIN XCLOSE XGRAB PNGPIXEL PNGCOUNT
 set -u
 velorin="$1" xclose="$2" xgrab="$3" pngpixel="$4" pngcount="$5"
@@ -116,6 +117,62 @@ grep -qE "^[0-9]+ inflations$" "$workdir/out" || fail "no count line: $(cat "$wo
 "$xclose" --timeout 5 "$title" || fail "xclose after Escape"
 wait_for_exit
 [ "$status" = 0 ] || fail "endless run: status $status after the close button"
+
+# Starts velorin with the given arguments and waits for its window.
+start_velorin() {
+  "$velorin" "$@" >"$workdir/out" 2>"$workdir/err" </dev/null &
+  pid=$!
+  grab "$workdir/start.png" || fail "no window for $*"
+}
+
+# --- The close button while waiting for Shift ends velorin at once ----------------------
+start_velorin --Nakayama 6 2
+"$xclose" --timeout 5 "$title" || fail "xclose while waiting"
+wait_for_exit
+[ "$status" = 0 ] || fail "close while waiting for Shift: status $status"
+grep -q "Zaruzivedo:" "$workdir/out" && fail "a run after the close request"
+[ -n "$pid" ] && kill "$pid" 2>/dev/null; pid=""
+
+# --- Unmapped and mapped while waiting: painted again, and one Shift press is one run ------
+start_velorin --Nakayama 6 2
+window="$(timeout 5 xdotool search --name "^$title\$" | head -1)"
+xdotool windowunmap --sync "$window" windowmap --sync "$window"
+sleep 0.3
+grab "$workdir/remapped.png" || fail "no picture after mapping again"
+colours="$("$pngpixel" "$workdir/remapped.png" 300 27 456 117)"
+[ "$colours" = "$(printf '323232\n323232')" ] || fail "start picture not painted again: $colours"
+xdotool keydown shift
+wait_for_output "Runtime:" 200 || fail "no run after Shift"
+sleep 0.5  # Shift still held after the run
+xdotool keyup shift
+sleep 0.3
+[ "$(grep -c "Runtime:" "$workdir/out")" -eq 1 ] || fail "one Shift press ran twice: $(cat "$workdir/out")"
+"$xclose" --timeout 5 "$title" || fail "xclose after the remapped run"
+wait_for_exit
+[ "$status" = 0 ] || fail "remapped run: status $status"
+
+# --- A tap of Shift shorter than any poll interval starts the run ------------------------
+start_velorin --Nakayama 6 2
+xdotool keydown shift keyup shift
+wait_for_output "Runtime:" 100 || fail "a short tap of Shift was missed"
+"$xclose" --timeout 5 "$title" || fail "xclose after the tap"
+wait_for_exit
+[ "$status" = 0 ] || fail "tap run: status $status"
+
+# --- The close button during a run: the final picture stays until closed again -----------
+start_velorin --Nakayama 6 2 1 0 250
+xdotool keydown shift
+wait_for_output "Zaruzivedo:" 100 || fail "the slow run did not start"
+xdotool keyup shift
+"$xclose" --timeout 5 "$title" || fail "xclose during the run"
+wait_for_output "Runtime:" 300 || fail "the slow run did not end"
+sleep 0.5
+kill -0 "$pid" 2>/dev/null || fail "a close request given during the run closed the final picture"
+grab "$workdir/final.png" || fail "no final picture after a close during the run"
+[ "$("$pngcount" "$workdir/final.png" 000000 10 395 130 409)" -gt 0 ] || fail "no shape text"
+"$xclose" --timeout 5 "$title" || fail "xclose after the slow run"
+wait_for_exit
+[ "$status" = 0 ] || fail "slow run: status $status after the close button"
 
 [ $failures -eq 0 ] && echo "velorin under Xvfb: all checks passed"
 [ $failures -eq 0 ]

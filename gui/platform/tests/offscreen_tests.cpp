@@ -1,10 +1,12 @@
 // Tests of the offscreen window: drawing into its image, text boxes, paints, clipping and keys.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <stdexcept>
 
 #include "BitmapFont.h"
 #include "Offscreen.h"
+#include "Raster.h"
 
 namespace platform {
 namespace {
@@ -104,6 +106,31 @@ INSTANTIATE_TEST_SUITE_P(Widths, OffscreenLine,
                          ::testing::Values(WidthCase{1, 1}, WidthCase{2, 2}, WidthCase{3, 3},
                                            WidthCase{9, 9}),
                          [](const auto& info) { return "Width" + std::to_string(info.param.width); });
+
+TEST(Offscreen, ManyCrossingLinesComeOutAsDrawnOneByOne) {
+  // Hundreds of lines in three colours across each other, the later over the earlier,
+  // within a partial paint's clip: the same image as each line drawn at once in its turn.
+  std::mt19937 random(2015);
+  std::uniform_int_distribution<int> x(-30, 630), y(-30, 495), width(1, 12), colour(0, 2);
+  const Colour colours[] = {0xFF0000, 0x0053FE, 0x323232};
+  const Rect area{40, 30, 560, 440};
+  OffscreenWindow canvas;
+  RgbImage expected(600, 465, kWhite);
+  canvas.paintAgain(
+      [&](Surface& s, const Rect&) {
+        for (int i = 0; i < 600; ++i) {
+          const int x1 = x(random), y1 = y(random), x2 = x(random), y2 = y(random);
+          const int w = width(random);
+          const Colour c = colours[colour(random)];
+          s.line(x1, y1, x2, y2, w, c);
+          raster::line(x1, y1, x2, y2, w, area, [&](int row, int first, int last) {
+            expected.fillRow(row, first, last, c);
+          });
+        }
+      },
+      area);
+  EXPECT_EQ(canvas.image().rgb, expected.rgb);
+}
 
 TEST(Offscreen, TextIsBlackOnAnOpaqueWhiteBox) {
   OffscreenWindow w;

@@ -208,6 +208,46 @@ TEST(WideLine, SpansMatchThePixelByPixelRuleOnThePictureEdges) {
   }
 }
 
+// The coverage rule in plain exact integers, independent of the rasteriser's shortcuts.
+bool coveredExactly(long ax, long ay, long bx, long by, long width, long x, long y) {
+  __extension__ using Wide = __int128;
+  const Wide dx = bx - ax, dy = by - ay, px = x - ax, py = y - ay;
+  const Wide lengthSquared = dx * dx + dy * dy;
+  const Wide dot = px * dx + py * dy;
+  auto facingInside = [](Wide ex, Wide ey) { return ex < 0 || (ex == 0 && ey < 0); };
+  auto nearPoint = [&](Wide rx, Wide ry) {
+    const Wide lhs = 4 * (rx * rx + ry * ry);
+    return lhs != Wide(width) * width ? lhs < Wide(width) * width : facingInside(rx, ry);
+  };
+  if (lengthSquared == 0 || dot <= 0) return nearPoint(px, py);
+  if (dot >= lengthSquared) return nearPoint(x - bx, y - by);
+  const Wide cross = px * dy - py * dx;
+  const Wide lhs = 4 * cross * cross;
+  const Wide rhs = Wide(width) * width * lengthSquared;
+  return lhs != rhs ? lhs < rhs : facingInside(cross * dy, -cross * dx);
+}
+
+TEST(WideLine, PixelsOnTheBorderFollowTheExactRule) {
+  // Directions of Pythagorean triples put many pixel centres exactly at width / 2 from the
+  // line, where rounding in a faster test would decide the wrong way.
+  const int directions[][2] = {{3, 4}, {4, -3}, {5, 12}, {-12, 5}, {8, 15}, {20, 21}, {7, 24}};
+  std::mt19937 random(465);
+  std::uniform_int_distribution<int> start(20, 120), length(1, 9), widths(1, 30);
+  for (int i = 0; i < 400; ++i) {
+    const auto& d = directions[i % 7];
+    const int x1 = start(random), y1 = start(random), k = length(random);
+    const int x2 = x1 + d[0] * k, y2 = y1 + d[1] * k;
+    const int width = widths(random);
+    Pixels expected;
+    const int reach = width / 2 + 2;
+    for (int y = std::max(0, std::min(y1, y2) - reach); y <= std::max(y1, y2) + reach; ++y)
+      for (int x = std::max(0, std::min(x1, x2) - reach); x <= std::max(x1, x2) + reach; ++x)
+        if (coveredExactly(x1, y1, x2, y2, width, x, y)) expected.insert({x, y});
+    ASSERT_EQ(rasterise(x1, y1, x2, y2, width), expected)
+        << "(" << x1 << ", " << y1 << ") to (" << x2 << ", " << y2 << "), width " << width;
+  }
+}
+
 TEST(Clip, NothingOutsideTheClipRectangle) {
   const Rect clip{120, 40, 180, 60};
   const Pixels pixels = rasterise(100, 50, 200, 50, 9, clip);

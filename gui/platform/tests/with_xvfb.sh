@@ -4,7 +4,8 @@
 # Usage: with_xvfb.sh [--timeout SECONDS] COMMAND [ARGS...]
 #   Starts "Xvfb :N -screen 0 1024x768x24 -nolisten tcp" on a free display number N (the
 #   server picks it with -displayfd), waits until xdpyinfo answers (at most 10 s), runs
-#   COMMAND with DISPLAY=:N, killing it after SECONDS (default 120; status 124 then), stops
+#   COMMAND with DISPLAY=:N and XVFB_PID set to the server's process id (for tests of a
+#   server that goes away), killing it after SECONDS (default 120; status 124 then), stops
 #   the server and exits with COMMAND's status. Exits 125 when the server does not start.
 set -u
 
@@ -54,6 +55,7 @@ if [ -z "$display" ]; then
   exit 125
 fi
 export DISPLAY=":$display"
+export XVFB_PID="$xvfb_pid"
 
 ready=""
 for _ in $(seq 50); do
