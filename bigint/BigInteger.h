@@ -103,8 +103,8 @@ class BigInteger {
   // Whether |this| fits k blocks, i.e. is below 2^(32 k).
   bool fitsInBlocks(Index k) const { return magnitude.fitsInBlocks(k); }
 
-  // Makes room for a magnitude of n blocks keeping the value, so that later results up to
-  // n blocks (subtractProduct included) are written without allocating.
+  // Makes room for a magnitude of n blocks keeping the value, so that later results of up
+  // to n blocks are written into the same array.
   void reserve(Index n) { magnitude.reserve(n); }
 
   CompareResult compareTo(const BigInteger& x) const {

@@ -52,8 +52,8 @@ class BigUnsigned : public NumberlikeArray<std::uint32_t> {
   // Whether the value fits k blocks, i.e. is below 2^(32 k).
   bool fitsInBlocks(Index k) const { return length <= k; }
 
-  // Makes room for n blocks keeping the value, so that later results up to n blocks are
-  // written without allocating.
+  // Makes room for n blocks keeping the value, so that later results of up to n blocks are
+  // written into the same array.
   void reserve(Index n) { allocateAndCopy(n); }
 
   // Block i, or 0 at and beyond length.
