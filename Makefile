@@ -1,9 +1,10 @@
-# Thin wrapper over CMake: `make run` builds and runs the built-in example, `make test` runs all tests.
+# Thin wrapper over CMake: `make run` builds and runs the built-in example, `make test` runs all
+# tests; `make clang-test` and `make portable-test` are the further checks CI runs.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test sanitize bench clean
+.PHONY: all deps build run test sanitize clang-test portable-test bench clean
 
 all: build
 
@@ -23,10 +24,21 @@ test: build
 sanitize:
 	@$(MAKE) --no-print-directory test BUILD=build-asan CMAKE_FLAGS="-DINFL_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo"
 
+# The second compiler: the whole suite built with clang, where any warning fails the build.
+clang-test:
+	@$(MAKE) --no-print-directory test BUILD=build-clang CMAKE_FLAGS="-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_COMPILE_WARNING_AS_ERROR=ON"
+
+# The integer layer on its portable kernels (no x86-64 assembly or carry intrinsics), which
+# other processors run: only the integer tests are built and run.
+portable-test: deps
+	@cmake -S . -B build-portable -DCMAKE_BUILD_TYPE=Release -DINFL_PORTABLE_KERNELS=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
+	@cmake --build build-portable -j $(JOBS) --target bigint_tests
+	ctest --test-dir build-portable --output-on-failure -j $(JOBS) -L bigint
+
 bench:
 	@scripts/deps.sh --bench
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DINFL_BENCH=ON >/dev/null
 	@cmake --build build-bench -j $(JOBS)
 
 clean:
-	rm -rf build build-asan build-bench
+	rm -rf build build-asan build-bench build-clang build-portable

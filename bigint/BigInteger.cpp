@@ -10,40 +10,33 @@ namespace bk = blockkernels;
 
 namespace {
 
-// Products up to this many blocks are formed on the stack by subtractProduct.
-const BigInteger::Index kStackProductBlocks = 256;
-
 const char* const kTooBig = "BigInteger::to<Primitive>: Value is too big to fit in the requested type";
 const char* const kNegativeToUnsigned =
     "BigInteger::to<Primitive>: Cannot convert a negative integer to an unsigned type";
 
 }  // namespace
 
-BigInteger::BigInteger(const Blk* b, Index n, Sign s) : magnitude(b, n) {
+BigInteger::BigInteger(BigUnsigned&& x, Sign s, const SignErrors& errors) : magnitude(std::move(x)) {
   switch (s) {
     case positive:
     case negative: sign = magnitude.isZero() ? zero : s; break;
     case zero:
-      if (!magnitude.isZero())
-        throw "BigInteger::BigInteger(const Blk *, Index, Sign): Cannot use a sign of zero with a nonzero magnitude";
+      if (!magnitude.isZero()) throw errors.zeroSignOfNonzero;
       sign = zero;
       break;
-    default: throw "BigInteger::BigInteger(const Blk *, Index, Sign): Invalid sign";
+    default: throw errors.invalidSign;
   }
 }
 
-BigInteger::BigInteger(const BigUnsigned& x, Sign s) : magnitude(x) {
-  switch (s) {
-    case positive:
-    case negative: sign = magnitude.isZero() ? zero : s; break;
-    case zero:
-      if (!magnitude.isZero())
-        throw "BigInteger::BigInteger(const BigUnsigned &, Sign): Cannot use a sign of zero with a nonzero magnitude";
-      sign = zero;
-      break;
-    default: throw "BigInteger::BigInteger(const BigUnsigned &, Sign): Invalid sign";
-  }
-}
+BigInteger::BigInteger(const Blk* b, Index n, Sign s)
+    : BigInteger(BigUnsigned(b, n), s,
+                 {"BigInteger::BigInteger(const Blk *, Index, Sign): Cannot use a sign of zero with a nonzero magnitude",
+                  "BigInteger::BigInteger(const Blk *, Index, Sign): Invalid sign"}) {}
+
+BigInteger::BigInteger(const BigUnsigned& x, Sign s)
+    : BigInteger(BigUnsigned(x), s,
+                 {"BigInteger::BigInteger(const BigUnsigned &, Sign): Cannot use a sign of zero with a nonzero magnitude",
+                  "BigInteger::BigInteger(const BigUnsigned &, Sign): Invalid sign"}) {}
 
 // ---- Conversions ----
 
@@ -232,8 +225,8 @@ void BigInteger::subtractProductGeneral(const BigInteger& a, const BigInteger& b
   // The product goes to scratch (on the stack unless long), then into this object's array;
   // the operands are read before this object changes, so any of them may be this object.
   Index pn = x.length + y.length;
-  Blk stackBlocks[kStackProductBlocks];
-  std::unique_ptr<Blk[]> heapBlocks(pn > kStackProductBlocks ? new Blk[pn] : nullptr);
+  Blk stackBlocks[stackProductBlocks];
+  std::unique_ptr<Blk[]> heapBlocks(pn > stackProductBlocks ? new Blk[pn] : nullptr);
   Blk* p = heapBlocks ? heapBlocks.get() : stackBlocks;
   bk::multiplyRuns(p, x.blocks, x.length, y.blocks, y.length);
   if (p[pn - 1] == 0) --pn;
@@ -279,10 +272,10 @@ void BigInteger::addRun(const Blk* p, Index pn, Sign s) {
   magnitude.trimLeadingZeros();
 }
 
-// this -= productSign * x * y, one row x * y[j] at a time in this object's array (grown
-// only when too small); used for a one-block y, where it is a single pass. When the magnitudes subtract, the running value is kept modulo
-// B^n; a borrow out of the top block means the result changed sign, and the two's
-// complement is taken at the end.
+// this -= productSign * x * y, one row x * y[j] at a time in this object's array (grown only
+// when too small); used for a one-block y, where it is a single pass.
+// When the magnitudes subtract, the running value is kept modulo B^n: a borrow out of the top
+// block means the result changed sign, and the two's complement is taken at the end.
 void BigInteger::subtractRows(const BigUnsigned& x, const BigUnsigned& y, Sign productSign) {
   Index xn = x.length;
   Index n = (magnitude.length > xn + y.length ? magnitude.length : xn + y.length) + 1;

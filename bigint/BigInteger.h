@@ -1,6 +1,7 @@
 // BigInteger: a signed integer of unbounded size, a sign and a BigUnsigned magnitude.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <utility>
 
@@ -91,7 +92,20 @@ class BigInteger {
   Index getLength() const { return magnitude.length; }
   Index getCapacity() const { return magnitude.capacity; }
   Blk getBlock(Index i) const { return magnitude.getBlock(i); }
+  // Questions about the value that read the sign and blocks only (no allocation).
   bool isZero() const { return sign == zero; }
+  bool isPositive() const { return sign == positive; }
+  bool isNegative() const { return sign == negative; }
+  bool isOne() const { return sign == positive && magnitude.isOne(); }
+  bool isMinusOne() const { return sign == negative && magnitude.isOne(); }
+  // Whether |this| >= k.
+  bool magnitudeAtLeast(Blk k) const { return magnitude.isAtLeast(k); }
+  // Whether |this| fits k blocks, i.e. is below 2^(32 k).
+  bool fitsInBlocks(Index k) const { return magnitude.fitsInBlocks(k); }
+
+  // Makes room for a magnitude of n blocks keeping the value, so that later results of up
+  // to n blocks are written into the same array.
+  void reserve(Index n) { magnitude.reserve(n); }
 
   CompareResult compareTo(const BigInteger& x) const {
     if (sign != x.sign) return sign < x.sign ? less : greater;
@@ -102,14 +116,11 @@ class BigInteger {
       default: throw "BigInteger internal error";
     }
   }
+  // == and <=> give all six comparisons (!=, <, <=, >, >= are derived from them).
   bool operator==(const BigInteger& x) const {
     return sign == x.sign && magnitude == x.magnitude;
   }
-  bool operator!=(const BigInteger& x) const { return !operator==(x); }
-  bool operator<(const BigInteger& x) const { return compareTo(x) == less; }
-  bool operator<=(const BigInteger& x) const { return compareTo(x) != greater; }
-  bool operator>=(const BigInteger& x) const { return compareTo(x) != less; }
-  bool operator>(const BigInteger& x) const { return compareTo(x) == greater; }
+  std::strong_ordering operator<=>(const BigInteger& x) const { return int(compareTo(x)) <=> 0; }
 
   // this = a + b, a - b, a * b, -a.
   void add(const BigInteger& a, const BigInteger& b) {
@@ -138,7 +149,9 @@ class BigInteger {
 
   // Helpers for allocation-free loops (the inflation step):
   // this = this - a * b, correct when any of the three are the same object; no allocation
-  // when this object's capacity is large enough (and the product has at most 256 blocks).
+  // when this object's capacity is large enough (and the product has at most
+  // stackProductBlocks blocks).
+  static constexpr Index stackProductBlocks = 256;
   void subtractProduct(const BigInteger& a, const BigInteger& b) {
     if (a.sign == zero || b.sign == zero) return;
     if (a.magnitude.length == 1 && b.magnitude.length == 1 && magnitude.length <= 1 &&
@@ -177,6 +190,14 @@ class BigInteger {
   void operator--(int) { operator--(); }
 
  private:
+  // The messages a constructor with a sign throws, naming that constructor.
+  struct SignErrors {
+    const char* zeroSignOfNonzero;
+    const char* invalidSign;
+  };
+  // x with the sign s; the two public constructors with a sign delegate here.
+  BigInteger(BigUnsigned&& x, Sign s, const SignErrors& errors);
+
   template <class X> static Sign signOf(X x) { return x > 0 ? positive : (x < 0 ? negative : zero); }
   template <class X> static std::uint64_t magnitudeOf(X x) {
     std::uint64_t v = std::uint64_t(std::int64_t(x));

@@ -1,6 +1,7 @@
 // BigUnsigned: an unsigned integer of unbounded size in normalised 32-bit blocks.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 
 #include "NumberlikeArray.h"
@@ -43,7 +44,17 @@ class BigUnsigned : public NumberlikeArray<std::uint32_t> {
   unsigned short toUnsignedShort() const;
   short toShort() const;
 
+  // Questions about the value that read the blocks only (no allocation).
   bool isZero() const { return length == 0; }
+  bool isOne() const { return length == 1 && blocks[0] == 1; }
+  // Whether the value is at least k.
+  bool isAtLeast(Blk k) const { return length > 1 || getBlock(0) >= k; }
+  // Whether the value fits k blocks, i.e. is below 2^(32 k).
+  bool fitsInBlocks(Index k) const { return length <= k; }
+
+  // Makes room for n blocks keeping the value, so that later results of up to n blocks are
+  // written into the same array.
+  void reserve(Index n) { allocateAndCopy(n); }
 
   // Block i, or 0 at and beyond length.
   Blk getBlock(Index i) const { return i >= length ? 0 : blocks[i]; }
@@ -61,12 +72,9 @@ class BigUnsigned : public NumberlikeArray<std::uint32_t> {
     }
     return equal;
   }
+  // == and <=> give all six comparisons (!=, <, <=, >, >= are derived from them).
   bool operator==(const BigUnsigned& x) const { return NumberlikeArray<Blk>::operator==(x); }
-  bool operator!=(const BigUnsigned& x) const { return !operator==(x); }
-  bool operator<(const BigUnsigned& x) const { return compareTo(x) == less; }
-  bool operator<=(const BigUnsigned& x) const { return compareTo(x) != greater; }
-  bool operator>=(const BigUnsigned& x) const { return compareTo(x) != less; }
-  bool operator>(const BigUnsigned& x) const { return compareTo(x) == greater; }
+  std::strong_ordering operator<=>(const BigUnsigned& x) const { return int(compareTo(x)) <=> 0; }
 
   // this = a + b, a - b (error when negative), a * b.
   void add(const BigUnsigned& a, const BigUnsigned& b) {

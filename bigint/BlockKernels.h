@@ -43,7 +43,7 @@ inline void storePair(Blk* p, std::uint64_t v) {
 
 // r = a + b over n blocks; returns the carry out. r may be a or b.
 inline Blk addRuns(Blk* r, const Blk* a, const Blk* b, Index n) {
-#if defined(__x86_64__)
+#if defined(LIMBS_X86_64_KERNELS)
   // Pairs of blocks are the little-endian 64-bit words of the carry chain.
   Blk carry = limbs::addWords(r, a, b, n / 2);
   if (n % 2 == 0) return carry;
@@ -100,7 +100,7 @@ inline Blk addUnequal(Blk* r, const Blk* a, Index an, const Blk* b, Index bn) {
 
 // r = a - b over n blocks; returns the borrow out. r may be a or b.
 inline Blk subRuns(Blk* r, const Blk* a, const Blk* b, Index n) {
-#if defined(__x86_64__)
+#if defined(LIMBS_X86_64_KERNELS)
   Blk borrow = limbs::subWords(r, a, b, n / 2);
   if (n % 2 == 0) return borrow;
   Wide t = Wide(a[n - 1]) - b[n - 1] - borrow;

@@ -6,9 +6,13 @@
 #include <cstring>
 #include <vector>
 
+#if defined(LIMBS_X86_64_KERNELS)
+#include <cpuid.h>
+#endif
+
 namespace limbs {
 
-#if defined(__x86_64__)
+#if defined(LIMBS_X86_64_KERNELS)
 // Processors with mulx (BMI2) and the two independent carry flags of adcx/adox (ADX) run the
 // multiply-accumulate loops with two carry chains at once. Read once at start-up; before that
 // (static initialisation elsewhere) it reads false and the portable loops serve.
@@ -25,11 +29,18 @@ Size karatsubaThreshold = 60;
 // Measured with bench/bigint (limbsKnuth against limbsRecursiveOnce, 2n by n limbs).
 Size recursiveDivisionThreshold = 64;
 
-#if defined(__x86_64__)
+#if defined(LIMBS_X86_64_KERNELS)
 
 namespace {
 
-bool detectMulxAdx() { return __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("adx"); }
+// CPUID leaf 7, sub-leaf 0: EBX bit 8 is BMI2, bit 19 is ADX. Read directly rather than by
+// __builtin_cpu_supports, whose list of feature names differs between GCC and clang.
+bool detectMulxAdx() {
+  constexpr unsigned kBmi2 = 1u << 8, kAdx = 1u << 19;
+  unsigned eax, ebx, ecx, edx;
+  if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return false;
+  return (ebx & kBmi2) && (ebx & kAdx);
+}
 
 // One limb step of r += a m: the product's low half collects the previous high half on the
 // carry chain (CF) and r on the overflow chain (OF).

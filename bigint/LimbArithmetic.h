@@ -9,7 +9,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__x86_64__)
+// The x86-64 kernels (carry-flag intrinsics, inline assembly) serve on x86-64 unless the build
+// asks for the portable kernels, which then get tested on this machine too.
+#if defined(__x86_64__) && !defined(INFL_PORTABLE_KERNELS)
+#define LIMBS_X86_64_KERNELS 1
 #include <x86intrin.h>
 #endif
 
@@ -28,7 +31,7 @@ extern Size recursiveDivisionThreshold;
 extern bool useMulxAdx;
 
 inline unsigned char addWithCarry(unsigned char c, Limb x, Limb y, Limb* s) {
-#if defined(__x86_64__)
+#if defined(LIMBS_X86_64_KERNELS)
   unsigned long long out;
   c = _addcarry_u64(c, x, y, &out);
   *s = out;
@@ -43,7 +46,7 @@ inline unsigned char addWithCarry(unsigned char c, Limb x, Limb y, Limb* s) {
 }
 
 inline unsigned char subWithBorrow(unsigned char c, Limb x, Limb y, Limb* d) {
-#if defined(__x86_64__)
+#if defined(LIMBS_X86_64_KERNELS)
   unsigned long long out;
   c = _subborrow_u64(c, x, y, &out);
   *d = out;
@@ -57,7 +60,7 @@ inline unsigned char subWithBorrow(unsigned char c, Limb x, Limb y, Limb* d) {
 #endif
 }
 
-#if defined(__x86_64__)
+#if defined(LIMBS_X86_64_KERNELS)
 
 // The add-with-carry and subtract-with-borrow chains over n 64-bit words in memory, as one
 // loop whose carry stays in the flags (inc/dec, lea and mov leave the carry flag alone).
@@ -186,7 +189,7 @@ Limb subMul1(Limb* r, const Limb* a, Size n, Limb m);
 
 // (u1 u0) / d by the processor's division, for u1 < d (so the quotient fits one limb).
 inline Limb divide2by1Hardware(Limb u1, Limb u0, Limb d, Limb* r) {
-#if defined(__x86_64__)
+#if defined(LIMBS_X86_64_KERNELS)
   Limb q, rem;
   __asm__("divq %4" : "=a"(q), "=d"(rem) : "a"(u0), "d"(u1), "rm"(d) : "cc");
   *r = rem;

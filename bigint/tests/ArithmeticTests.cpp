@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <compare>
+#include <iterator>
 
 #include "BigIntegerUtils.h"
 
@@ -99,6 +101,46 @@ TEST(Comparison, OrderAcrossSignsAndLengths) {
   EXPECT_EQ(big.compareTo(big), BigInteger::equal);
   EXPECT_TRUE(BigInteger(3) != BigInteger(-3));
   EXPECT_EQ(BigUnsigned(7u).compareTo(BigUnsigned(1ul << 32)), BigUnsigned::less);
+}
+
+// Every comparison operator on every pair of an ascending list agrees with the list order.
+TEST(Comparison, AllSixOperatorsFollowTheOrder) {
+  const BigInteger huge(BigUnsigned(1) << 64);
+  const BigInteger ascending[] = {-huge, BigInteger(-(1L << 40)), BigInteger(-(1L << 32)),
+                                  BigInteger(-0xFFFFFFFFL), BigInteger(-2), BigInteger(-1),
+                                  BigInteger(0), BigInteger(1), BigInteger(2),
+                                  BigInteger(0xFFFFFFFFu), BigInteger(1L << 32),
+                                  BigInteger(1L << 40), huge};
+  const std::size_t n = std::size(ascending);
+  for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t j = 0; j < n; ++j) {
+      const BigInteger &a = ascending[i], &b = ascending[j];
+      EXPECT_EQ(a == b, i == j) << i << " " << j;
+      EXPECT_EQ(a != b, i != j) << i << " " << j;
+      EXPECT_EQ(a < b, i < j) << i << " " << j;
+      EXPECT_EQ(a <= b, i <= j) << i << " " << j;
+      EXPECT_EQ(a > b, i > j) << i << " " << j;
+      EXPECT_EQ(a >= b, i >= j) << i << " " << j;
+      EXPECT_EQ(a <=> b, i <=> j) << i << " " << j;
+      if (a.sign >= 0 && b.sign >= 0) {
+        const BigUnsigned &x = a.magnitude, &y = b.magnitude;
+        EXPECT_EQ(x == y, i == j) << i << " " << j;
+        EXPECT_EQ(x != y, i != j) << i << " " << j;
+        EXPECT_EQ(x < y, i < j) << i << " " << j;
+        EXPECT_EQ(x <= y, i <= j) << i << " " << j;
+        EXPECT_EQ(x > y, i > j) << i << " " << j;
+        EXPECT_EQ(x >= y, i >= j) << i << " " << j;
+        EXPECT_EQ(x <=> y, i <=> j) << i << " " << j;
+      }
+    }
+}
+
+TEST(Comparison, PrimitivesOnEitherSide) {
+  BigInteger x(-3);
+  EXPECT_TRUE(x < 0 && 0 > x && x == -3 && -3 == x && x != 3 && 3 != x);
+  EXPECT_TRUE(x <= -3 && -4 <= x && x >= -3L && 2u >= x);
+  BigUnsigned u(1ul << 33);
+  EXPECT_TRUE(u > 1u && 1u < u && u == (1ul << 33) && (1ul << 33) == u && u != 0 && 0 != u);
 }
 
 TEST(Shifts, NegativeAmountsShiftTheOtherWay) {

@@ -1,6 +1,7 @@
 // Differential tests against GMP: arithmetic, floor division and text on random operands.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <sstream>
 #include <string>
@@ -18,9 +19,23 @@ using testing_support::wellFormed;
 
 namespace {
 
-// Block counts around the kernel boundaries: one block, Karatsuba splits and recursion,
-// and the recursive division.
-const BigUnsigned::Index kSizes[] = {1, 2, 3, 4, 7, 8, 16, 31, 39, 40, 41, 64, 79, 80, 81, 130, 257};
+// Block counts around the kernel boundaries, derived from the limb thresholds (a limb is two
+// blocks): one block and the fixed small products; T - 1, T (odd and even block counts) and
+// T + 1 limbs around the Karatsuba threshold T, and 2T - 1 and 2T limbs, where Karatsuba
+// recurses once more; divisors of D - 1, D and D + 1 limbs around the recursive-division
+// threshold D, and dividends beyond 2D limbs, so that the quotient reaches D limbs too.
+std::vector<BigUnsigned::Index> boundarySizes() {
+  const auto karatsuba = BigUnsigned::Index(2 * limbs::karatsubaThreshold);
+  const auto recursive = BigUnsigned::Index(2 * limbs::recursiveDivisionThreshold);
+  std::vector<BigUnsigned::Index> sizes = {1, 2, 3, 4, 7, 8, 16, 31,
+                                           karatsuba - 2, karatsuba - 1, karatsuba, karatsuba + 1,
+                                           2 * karatsuba - 2, 2 * karatsuba,
+                                           recursive - 2, recursive, recursive + 2, 2 * recursive + 1};
+  std::sort(sizes.begin(), sizes.end());
+  sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
+  return sizes;
+}
+const std::vector<BigUnsigned::Index> kSizes = boundarySizes();
 
 BigInteger withSign(const BigInteger& x, int s) {
   if (x.isZero()) return x;

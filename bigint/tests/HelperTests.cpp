@@ -1,4 +1,5 @@
-// The helpers for allocation-free loops: subtractProduct, negateInPlace and swap.
+// The helpers for allocation-free loops: subtractProduct, negateInPlace, swap, reserve and the
+// questions about a value (isOne, magnitudeAtLeast, fitsInBlocks, ...).
 #include <gtest/gtest.h>
 
 #include "GmpReference.h"
@@ -39,16 +40,18 @@ TEST(SubtractProduct, RandomOperandsAgreeWithGmp) {
   }
 }
 
-// Long factors: a product on the stack up to its limit, on the heap beyond it.
+// Long factors: a product on the stack up to its limit, on the heap beyond it (products of
+// limit - 1, limit and limit + 1 blocks), under values of this far shorter and longer.
 TEST(SubtractProduct, LongFactorsAgreeWithGmp) {
   OperandSource source(1234);
-  for (BigUnsigned::Index nx : {1u, 3u, 47u, 48u, 49u, 120u}) {
-    for (BigUnsigned::Index na : {2u, 20u, 48u, 49u, 70u}) {
-      for (BigUnsigned::Index nb : {2u, 30u, 50u, 200u}) {
-        BigInteger x = source.integer(nx), a = source.integer(na), b = source.integer(nb);
+  const BigUnsigned::Index limit = BigInteger::stackProductBlocks, nb = 200;
+  for (BigUnsigned::Index nx : {1u, 3u, 120u, limit + 50}) {
+    for (BigUnsigned::Index na : {2u, 20u, limit - nb - 1, limit - nb, limit - nb + 1, 70u}) {
+      for (BigUnsigned::Index nbUsed : {2u, 30u, nb}) {
+        BigInteger x = source.integer(nx), a = source.integer(na), b = source.integer(nbUsed);
         mpz_class expected = toMpz(x) - toMpz(a) * toMpz(b);
         x.subtractProduct(a, b);
-        ASSERT_EQ(toMpz(x), expected) << nx << " " << na << " " << nb;
+        ASSERT_EQ(toMpz(x), expected) << nx << " " << na << " " << nbUsed;
         ASSERT_TRUE(wellFormed(x));
       }
     }
@@ -121,6 +124,64 @@ TEST(Helpers, NegateInPlaceAndSwap) {
   EXPECT_EQ(a.magnitude.blocks, arrayB);
   swap(a, b);
   EXPECT_EQ(a, BigInteger(5));
+}
+
+// Each question about a value, on values at the block boundaries, against GMP's answer.
+TEST(Predicates, AgreeWithTheValue) {
+  const mpz_class two32 = mpz_class(1) << 32;
+  const mpz_class values[] = {0, 1, -1, 2, -2, 3, two32 - 1, -(two32 - 1), two32, -two32,
+                              (two32 << 32) - 1, two32 << 32, -(two32 << 32)};
+  for (const mpz_class& v : values) {
+    const BigInteger x = testing_support::fromMpz(v);
+    const mpz_class size = abs(v);
+    EXPECT_EQ(x.isZero(), v == 0) << v;
+    EXPECT_EQ(x.isPositive(), v > 0) << v;
+    EXPECT_EQ(x.isNegative(), v < 0) << v;
+    EXPECT_EQ(x.isOne(), v == 1) << v;
+    EXPECT_EQ(x.isMinusOne(), v == -1) << v;
+    EXPECT_EQ(x.magnitude.isOne(), size == 1) << v;
+    for (BigInteger::Blk k : {0u, 1u, 2u, 3u, 0xFFFFFFFFu}) {
+      EXPECT_EQ(x.magnitudeAtLeast(k), size >= mpz_class(k)) << v << " at least " << k;
+      EXPECT_EQ(x.magnitude.isAtLeast(k), size >= mpz_class(k)) << v << " at least " << k;
+    }
+    for (BigInteger::Index k : {0u, 1u, 2u, 3u}) {
+      const bool fits = size < (mpz_class(1) << (32 * k));
+      EXPECT_EQ(x.fitsInBlocks(k), fits) << v << " in " << k << " blocks";
+      EXPECT_EQ(x.magnitude.fitsInBlocks(k), fits) << v << " in " << k << " blocks";
+    }
+  }
+}
+
+TEST(Reserve, KeepsTheValueAndNeverShrinks) {
+  for (long v : {0L, 7L, -7L, 1L << 40, -(1L << 40)}) {
+    BigInteger x(v);
+    x.reserve(9);
+    EXPECT_GE(x.getCapacity(), 9u);
+    EXPECT_EQ(x, BigInteger(v));
+    EXPECT_TRUE(wellFormed(x));
+    const BigUnsigned::Blk* array = x.magnitude.blocks;
+    x.reserve(2);
+    EXPECT_EQ(x.magnitude.blocks, array);
+    EXPECT_GE(x.getCapacity(), 9u);
+  }
+  BigUnsigned u(1ul << 40);
+  u.reserve(5);
+  EXPECT_GE(u.capacity, 5u);
+  EXPECT_EQ(u, BigUnsigned(1ul << 40));
+}
+
+// After reserve, results up to the reserved size are written into the same array.
+TEST(Reserve, LaterResultsNeedNoAllocation) {
+  BigInteger x(1);
+  x.reserve(6);
+  const BigUnsigned::Blk* array = x.magnitude.blocks;
+  const BigInteger a = BigInteger(1L << 62), b = -BigInteger(1L << 60);
+  x.subtractProduct(a, b);  // about 2^122: four blocks
+  EXPECT_EQ(x.magnitude.blocks, array);
+  EXPECT_EQ(toMpz(x), 1 - toMpz(a) * toMpz(b));
+  x = BigInteger(-12345);
+  x.add(x, a);
+  EXPECT_EQ(x.magnitude.blocks, array);
 }
 
 TEST(Helpers, OneBlockDivisionFastPathMatchesFloorRules) {

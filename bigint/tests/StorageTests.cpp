@@ -55,7 +55,8 @@ TEST(Storage, AssignmentReusesALargeEnoughArrayAndNeverShrinks) {
   x = BigInteger(7);
   EXPECT_EQ(x.magnitude.blocks, array);
   EXPECT_EQ(x.magnitude.capacity, cap);
-  x = x;  // self-assignment
+  const BigInteger& self = x;  // self-assignment (via a reference: clang warns on x = x)
+  x = self;
   EXPECT_EQ(x, BigInteger(7));
   x = BigInteger(-12345) * BigInteger(10);  // move assignment keeps the bigger array
   EXPECT_EQ(x.magnitude.capacity, cap);
