@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <memory>
+#include <regex>
 
 #include "Scene.h"
 
@@ -34,6 +35,32 @@ void centredText(cairo_t* cr, const std::string& text, Point at, double size, un
   setColour(cr, colour);
   cairo_move_to(cr, x, y);
   cairo_show_text(cr, text.c_str());
+}
+
+// Text centred horizontally on x with its baseline at y, so that titles line up.
+void textOnBaseline(cairo_t* cr, const std::string& text, double x, double y, double size) {
+  cairo_set_font_size(cr, size);
+  cairo_text_extents_t extents;
+  cairo_text_extents(cr, text.c_str(), &extents);
+  setColour(cr, kTextColour);
+  cairo_move_to(cr, x - extents.width / 2 - extents.x_bearing, y);
+  cairo_show_text(cr, text.c_str());
+}
+
+// "E~_6" as "Ẽ₆": the tilde as a combining mark, the index in subscript digits.
+std::string typesetDiagramNames(const std::string& text) {
+  static const std::regex diagram("([ADE])(~?)_([0-9]+)");
+  static const char* const subscripts[] = {"\u2080", "\u2081", "\u2082", "\u2083", "\u2084",
+                                           "\u2085", "\u2086", "\u2087", "\u2088", "\u2089"};
+  std::string out;
+  auto begin = text.cbegin();
+  for (std::smatch m; std::regex_search(begin, text.cend(), m, diagram); begin = m.suffix().first) {
+    out.append(begin, m[0].first);
+    out += m[1].str();
+    if (m[2].length() > 0) out += "\u0303";
+    for (char digit : m[3].str()) out += subscripts[digit - '0'];
+  }
+  return out.append(begin, text.cend());
 }
 
 void drawEdges(cairo_t* cr, const Scene& scene, const Panel& panel) {
@@ -81,8 +108,10 @@ void drawVertices(cairo_t* cr, const Scene& scene, const Panel& panel) {
     if (!v.number.empty())
       centredText(cr, v.number, {p.x + out.x, p.y + out.y}, scene.fontSize, kTextColour, false);
     if (!v.diagonal.empty())
-      centredText(cr, v.diagonal, {p.x - out.x, p.y - out.y}, scene.fontSize * 0.85,
-                  kDiagonalColour, false);
+      centredText(cr, v.diagonal,
+                  {p.x + v.diagonalDirection.x * labelDistance * 1.2,
+                   p.y - v.diagonalDirection.y * labelDistance * 1.2},
+                  scene.fontSize * 0.85, kDiagonalColour, false);
   }
 }
 
@@ -94,12 +123,12 @@ void drawScene(cairo_t* cr, const Scene& scene) {
     drawEdges(cr, scene, panel);
     drawVertices(cr, scene, panel);
     if (!panel.title.empty())
-      centredText(cr, panel.title, {scene.toPixels({panel.centreX, 0}).x, 10 + scene.fontSize * 0.7},
-                  scene.fontSize * 1.1, kTextColour, false);
+      textOnBaseline(cr, panel.title, scene.toPixels({panel.centreX, 0}).x, 10 + scene.fontSize,
+                     scene.fontSize * 1.1);
   }
   if (!scene.caption.empty())
-    centredText(cr, scene.caption, {scene.width / 2, scene.height - 10 - scene.fontSize * 0.7},
-                scene.fontSize * 1.1, kTextColour, false);
+    textOnBaseline(cr, typesetDiagramNames(scene.caption), scene.width / 2,
+                   scene.height - 10 - scene.fontSize * 0.4, scene.fontSize * 1.1);
 }
 
 cairo_surface_t* vectorSurface(Format format, const std::string& path, double w, double h) {

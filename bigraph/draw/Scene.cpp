@@ -37,16 +37,46 @@ Point unit(Point p, Point fallback) {
   return {p.x / length, p.y / length};
 }
 
-// Away from the circle's centre, or away from the vertex's neighbours in a shape drawing.
-Point labelDirection(const std::vector<Point>& at, const Structure& s, int v, bool circle) {
-  if (circle) return unit(at[v], {0, 1});
-  Point away{0, 0};
-  for (int w : s.neighbours[v]) {
-    const Point towards = unit({at[w].x - at[v].x, at[w].y - at[v].y}, {0, 0});
-    away.x -= towards.x;
-    away.y -= towards.y;
+std::vector<double> anglesToNeighbours(const std::vector<Point>& at, const Structure& s, int v) {
+  std::vector<double> angles;
+  for (int w : s.neighbours[v]) angles.push_back(std::atan2(at[w].y - at[v].y, at[w].x - at[v].x));
+  return angles;
+}
+
+// The middle of the widest angle between the occupied directions, so a label stands clear of
+// the edges; among equally wide ones the highest, then the rightmost. Up when nothing is taken.
+Point freeDirection(std::vector<double> occupied) {
+  if (occupied.empty()) return {0, 1};
+  constexpr double kTurn = 2 * 3.14159265358979;
+  for (double& a : occupied) a = std::fmod(std::fmod(a, kTurn) + kTurn, kTurn);
+  std::sort(occupied.begin(), occupied.end());
+  Point best{0, 1};
+  double widest = -1;
+  for (std::size_t k = 0; k < occupied.size(); ++k) {
+    const double from = occupied[k];
+    const double to = k + 1 < occupied.size() ? occupied[k + 1] : occupied[0] + kTurn;
+    const double middle = (from + to) / 2;
+    const Point direction{std::cos(middle), std::sin(middle)};
+    const double width = to - from;
+    const bool wider = width > widest + 1e-6;
+    const bool asWide = std::fabs(width - widest) <= 1e-6;
+    if (wider || (asWide && (direction.y > best.y + 1e-6 ||
+                             (std::fabs(direction.y - best.y) <= 1e-6 && direction.x > best.x)))) {
+      widest = std::max(width, widest);
+      best = direction;
+    }
   }
-  return unit(away, {0, 1});
+  return best;
+}
+
+// Numbers stand outside the circle, or clear of the edges in a shape drawing; the diagonal
+// entry takes the widest free angle left beside them.
+void placeLabels(SceneVertex& vertex, const std::vector<Point>& at, const Structure& s, int v,
+                 bool circle) {
+  std::vector<double> occupied = anglesToNeighbours(at, s, v);
+  vertex.labelDirection = circle ? unit(at[v], {0, 1}) : freeDirection(occupied);
+  occupied.push_back(std::atan2(vertex.labelDirection.y, vertex.labelDirection.x));
+  vertex.diagonalDirection = freeDirection(occupied);
 }
 
 BigInteger magnitudeOf(const BigInteger& e) { return e.getSign() == BigInteger::negative ? -e : e; }
@@ -66,7 +96,7 @@ Panel panelOf(const IntMatrix& gram, bool isResult, LayoutChoice choice, bool la
     vertex.hollow = gram[v][v] != BigInteger(1);
     if (labelled && numbers) vertex.number = std::to_string(v + 1);
     if (labelled && vertex.hollow) vertex.diagonal = bigIntegerToString(gram[v][v]);
-    vertex.labelDirection = labelDirection(*at, s, v, circle);
+    placeLabels(vertex, *at, s, v, circle);
     panel.vertices.push_back(vertex);
   }
   for (int i = 0; i < s.n; ++i)

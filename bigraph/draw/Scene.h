@@ -15,7 +15,8 @@ struct SceneVertex {
   bool hollow = false;      // the diagonal entry is not 1
   std::string number;       // "1".."n", empty without number labels
   std::string diagonal;     // the diagonal entry of a hollow vertex, empty when not shown
-  Point labelDirection;     // unit vector: the number goes this way, the diagonal the other
+  Point labelDirection;     // unit vector: where the number goes
+  Point diagonalDirection;  // unit vector: where the diagonal entry goes
 };
 
 struct SceneEdge {

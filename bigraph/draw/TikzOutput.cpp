@@ -97,7 +97,7 @@ void writePanel(const Panel& panel, std::ostream& out) {
     out << "\\node[" << (vertex.hollow ? "hollow vertex" : "vertex");
     if (!vertex.number.empty()) out << ", label={[vertex label]" << angle << ":" << vertex.number << "}";
     if (!vertex.diagonal.empty())
-      out << ", label={[diagonal label]" << angle + 180 << ":" << vertex.diagonal << "}";
+      out << ", label={[diagonal label]" << angleOf(vertex.diagonalDirection) << ":" << vertex.diagonal << "}";
     out << "] at " << name(static_cast<int>(v)) << " {};\n";
   }
 }
