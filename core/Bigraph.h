@@ -121,6 +121,6 @@ class Bigraph {
   Coeffs dottedAtSlot(long long slot) const;
 };
 
-// The program-wide 15-bit random generator of the random edge choices (values 0..32767).
+// The 15-bit random generator of the random edge choices (values 0..32767), one per thread.
 void seedRandom15(std::uint32_t seed);
 int random15();

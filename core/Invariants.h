@@ -52,8 +52,11 @@ struct Invariants {
   std::optional<IntVector> witness; // x with x^T S x < 0, whenever signature.negative > 0
 };
 
-// Every invariant above for the upper-triangular Gram matrix `upper` (n x n, n >= 0).
+// Every invariant above for the upper-triangular Gram matrix `upper` (n x n, n >= 0). Throws
+// std::invalid_argument when `upper` is not square.
 Invariants computeInvariants(const IntMatrix& upper);
+// The same for a bigraph's record.
+Invariants invariantsOf(const Bigraph& g);
 
 // The Dynkin type X_k read off rank k and d (A_k: d = k + 1; D_k, k >= 4: d = 4; E_6, E_7, E_8:
 // d = 3, 2, 1), as "A5", "D4", "E8"; none when no connected Dynkin diagram has them.
@@ -71,6 +74,17 @@ struct Verification {
 std::string verificationName(const Verification& v);
 
 // Checks B^T S B = S' independently of the run that produced B: in full for n <= 300, above
-// that with at least 20 random integer vectors drawn from `seed`.
+// that with at least 20 random integer vectors drawn from `seed`. Matrices that are not all
+// square of one size do not verify.
 Verification verifyCertificate(const IntMatrix& S, const IntMatrix& B, const IntMatrix& Sprime,
                                std::uint64_t seed = 1);
+// The same check in the mode given, whatever n is.
+Verification verifyCertificateIn(VerificationMode mode, const IntMatrix& S, const IntMatrix& B,
+                                 const IntMatrix& Sprime, std::uint64_t seed = 1);
+
+// Whether the shape recognised on `recognised` (after recognizeBigraphProperties) agrees with
+// its exact invariants `exact`: a Dynkin graph X_n must have type "Xn" (corank 0), a Euclidean
+// graph X~_k (k = n - 1) type "Xk" with corank 1. None when they agree or no such shape was
+// recognised; otherwise a sentence saying what disagrees.
+std::optional<std::string> typeAgreementError(const Bigraph& recognised,
+                                              const Invariants& exact);

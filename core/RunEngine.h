@@ -21,6 +21,9 @@ struct RunOptions {
   int rule = 0;                // edge-choice variant, as Bigraph::chooseDottedEdge
   std::int64_t maxSteps = 0;   // stop after this many inflations; <= 0: no bound
   bool trackCertificate = false;
+  // The count the run starts from: 0 in every program; tests start further on to try counts
+  // beyond 32 bits without making that many inflations.
+  std::uint64_t firstStepNumber = 0;
 };
 
 // Called by the run around each inflation. The default observer watches nothing.
@@ -30,7 +33,11 @@ class RunObserver {
   // Before the edge of step `done + 1` is chosen; false makes this step the last one
   // (velorin's Escape: the inflation in progress is still made).
   virtual bool continueAfterNextStep(std::uint64_t done) { (void)done; return true; }
-  // After inflation number `count` on `pair` (0-based vertices); false stops the run.
+  // Before step `done + 1` changes the matrix: the place to make room for recording it, so that
+  // running out of memory (std::bad_alloc here) ends the run with the matrix untouched.
+  virtual void prepareStep(std::uint64_t done) { (void)done; }
+  // After inflation number `count` on `pair` (0-based vertices); false stops the run. A
+  // std::bad_alloc thrown here ends the run with RunEnd::Error after that inflation.
   virtual bool afterStep(const Bigraph& g, const Coeffs& pair, std::uint64_t count) {
     (void)g; (void)pair; (void)count;
     return true;
@@ -50,7 +57,14 @@ struct RunOutcome {
   std::optional<std::string> certificateNote;
 };
 
+// The bound UIDFpos(n) on the number of inflations of a bigraph on n vertices: 0, 0, 1, 3 for
+// n = 0..3, 8, 15, 30, 56, 112 for n = 4..8 and n(n-2) from 9 on (saturating at INT32_MAX);
+// 0 for n < 0.
+int boundForVertexCount(int n);
+
 // Runs inflations on `g` until the rule finds no dotted edge, the bound, the observer or an
 // error ends it. A refused inflation propagates as InflationRefused. The matrix is never left
-// half-changed: after an error it is as before the failed step.
+// half-changed: after an error it is as before the failed step. Running out of memory anywhere
+// in the run (inflation, observer, certificate) ends it with RunEnd::Error and an
+// out-of-memory message, after handing back a reserve so that what follows has some room.
 RunOutcome runInflations(Bigraph& g, const RunOptions& options, RunObserver& observer);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <thread>
+#include <vector>
 
 #include "GramTestHelpers.h"
 
@@ -120,6 +122,28 @@ TEST(Random15, SameSeedSameSequence) {
   seedRandom15(99);
   EXPECT_EQ(random15(), a);
   EXPECT_EQ(random15(), b);
+}
+
+// Each thread has its own generator: a thread seeded alike draws the same sequence while
+// another thread draws from a different seed at the same time.
+TEST(Random15, EachThreadHasItsOwnGenerator) {
+  auto sequence = [](std::uint32_t seed, std::vector<int>& out) {
+    seedRandom15(seed);
+    for (int k = 0; k < 100000; ++k) out.push_back(random15());
+  };
+  std::vector<int> alone, first, second;
+  sequence(7, alone);
+  std::thread a(sequence, 7u, std::ref(first));
+  std::thread b(sequence, 8u, std::ref(second));
+  a.join();
+  b.join();
+  EXPECT_EQ(first, alone);
+  EXPECT_NE(second, alone);
+  // A new thread starts as after a seed of 1, whatever this thread did.
+  seedRandom15(555);
+  int fresh = -1;
+  std::thread([&fresh] { fresh = random15(); }).join();
+  EXPECT_EQ(fresh, firstDraw(1));
 }
 
 TEST(FirstOrLast, DrawDecidesAtTheThreshold) {
