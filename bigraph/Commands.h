@@ -14,6 +14,7 @@
 
 void addClassifyCommand(CLI::App& app, int& status);
 void addSweepCommand(CLI::App& app, int& status);
+void addDrawCommand(CLI::App& app, int& status);
 
 // One input: `--nakayama N R` or a file name ("-" for standard input).
 struct InputChoice {

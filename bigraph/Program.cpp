@@ -30,6 +30,7 @@ int runBigraph(int argc, char** argv) {
   int status = kExitOk;
   addClassifyCommand(app, status);
   addSweepCommand(app, status);
+  addDrawCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "Bigraph.h"
 #include "Scene.h"
 
 namespace bigraph::draw {
@@ -124,13 +123,6 @@ Format formatOf(const std::string& path) {
   const std::string known = "use .svg, .pdf, .png or .tex";
   if (extension.empty()) throw DrawError("the output file " + quoted(path) + " has no extension: " + known);
   throw DrawError("unknown picture format " + quoted(extension) + " of " + quoted(path) + ": " + known);
-}
-
-IntMatrix gramMatrixOf(const Bigraph& g) {
-  IntMatrix m(g.n, std::vector<BigInteger>(g.n));
-  for (int i = 0; i < g.n; ++i)
-    for (int j = i; j < g.n; ++j) m[i][j] = g.gram[i][j];
-  return m;
 }
 
 DrawReport drawToFile(const DrawRequest& request) {

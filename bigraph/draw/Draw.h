@@ -11,8 +11,6 @@
 
 #include "Invariants.h"
 
-class Bigraph;
-
 namespace bigraph::draw {
 
 enum class State { Input, Result, Both };
@@ -65,9 +63,6 @@ bool parseSize(std::string_view text, int& width, int& height);
 // The format named by the file's extension (.svg, .pdf, .png, .tex; any letter case).
 // Throws DrawError for a missing or unknown extension.
 Format formatOf(const std::string& path);
-
-// The upper-triangular Gram matrix of `g`: its diagonal and the entries above it.
-IntMatrix gramMatrixOf(const Bigraph& g);
 
 // Writes the picture to a temporary file beside request.output and renames it into place, so
 // no partial file is ever left. Throws DrawError for a bad request or a file that cannot be

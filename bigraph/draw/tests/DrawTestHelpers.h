@@ -25,11 +25,11 @@ inline IntMatrix nakayama(int n, int r) {
   BigInteger** m = NakayamaBigraph(n, r);
   Bigraph g(n, m);
   deleteSqMat(n, m);
-  return bigraph::draw::gramMatrixOf(g);
+  return upperGramOf(g);
 }
 
 inline IntMatrix matrixOf(int n, const shapes::Edges& edges) {
-  return bigraph::draw::gramMatrixOf(*shapes::bigraphWith(n, edges));
+  return upperGramOf(*shapes::bigraphWith(n, edges));
 }
 
 // Inflations on the last dotted edge until none is left.
@@ -40,7 +40,7 @@ inline IntMatrix lastDottedResult(const IntMatrix& input) {
     for (int j = i; j < n; ++j) g.gram[i][j] = input[i][j];
   g.refreshEdgeCounts();
   for (Coeffs c = g.chooseDottedEdge(2); c.i != kNoEdge; c = g.chooseDottedEdge(2)) g.inflation(c);
-  return bigraph::draw::gramMatrixOf(g);
+  return upperGramOf(g);
 }
 
 // A fresh folder under the system's temporary folder, removed with everything in it.

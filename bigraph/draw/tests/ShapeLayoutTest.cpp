@@ -136,7 +136,7 @@ TEST(ShapeLayout, PathLiesOnAHorizontalLineFromItsLowerNumberedEnd) {
 }
 
 TEST(ShapeLayout, ExceptionalStarsKeepTheirLongArmsOnOneLineAndTheShortOneAcross) {
-  const Structure s = structureOf(bigraph::draw::gramMatrixOf(*shapes::star({1, 2, 4})));
+  const Structure s = structureOf(upperGramOf(*shapes::star({1, 2, 4})));
   const auto at = shapeLayout(s);
   ASSERT_TRUE(at);
   // star({1,2,4}): centre 0, arm 1; arm 2,3; arm 4..7.
@@ -200,7 +200,7 @@ TEST(ShapeRecognition, DiagramNamesNeedSingleSolidEdgesAndNoLoops) {
   IntMatrix loop = drawtest::matrixOf(5, shapes::pathEdges(5));
   loop[3][3] = BigInteger(2);
   EXPECT_EQ(recognizeShape(structureOf(loop)).name, "path");
-  IntMatrix doubleEdge = bigraph::draw::gramMatrixOf(*shapes::star({1, 2, 2}));
+  IntMatrix doubleEdge = upperGramOf(*shapes::star({1, 2, 2}));
   doubleEdge[0][1] = BigInteger(-2);
   EXPECT_EQ(recognizeShape(structureOf(doubleEdge)).name, "star [1,2,2]");
 }
