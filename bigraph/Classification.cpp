@@ -84,17 +84,11 @@ std::string shapeOf(Bigraph& g, std::uint64_t steps, std::int64_t bound) {
 }
 
 // A run that ends on a Dynkin or Euclidean graph has found the type; the exact invariants must
-// name the same one.
+// name the same one, or the program has a fault.
 void checkAgreement(const Invariants& inv, const Bigraph& g, const RunReport& run) {
-  if (run.end != RunEnd::NoDottedEdge || g.dottedEdges.sign != BigInteger::zero) return;
-  static const char letters[] = {'?', 'A', 'D', 'E'};
-  std::optional<std::string> expected;
-  if (g.dynkinType >= 1 && g.dynkinType <= 3 && g.euclideanType == 0)
-    expected = std::string(1, letters[g.dynkinType]) + std::to_string(g.n);
-  if (!expected) return;
-  if (inv.dynkinType != expected)
-    throw DisagreementError("the run ended on \"" + run.shape + "\" but the exact Dynkin type is " +
-                            inv.dynkinType.value_or("none"));
+  if (run.end != RunEnd::NoDottedEdge) return;
+  if (const auto disagreement = typeAgreementError(g, inv))
+    throw DisagreementError("the run ended on \"" + run.shape + "\" but " + *disagreement);
 }
 
 RunReport makeRun(const IntMatrix& upper, const Invariants& inv, const RunSettings& settings,
@@ -116,7 +110,7 @@ RunReport makeRun(const IntMatrix& upper, const Invariants& inv, const RunSettin
   run.steps = outcome.steps;
   run.end = outcome.end;
   if (outcome.error)
-    run.error = *outcome.error + (outcome.errorContext ? " " + *outcome.errorContext : "");
+    run.error = *outcome.error + (outcome.errorContext ? "; " + *outcome.errorContext : "");
   run.result = upperGramOf(g);
   run.shape = shapeOf(g, run.steps, bound);
   if (settings.certificate) {

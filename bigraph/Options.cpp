@@ -9,6 +9,7 @@ void addInputOptions(CLI::App& command, InputChoice& choice) {
   CLI::Option* nakayama =
       command.add_option("--nakayama", choice.nakayama, "the bigraph of the Nakayama algebra A_N(R)")
           ->expected(2)
+          ->allow_extra_args(false)
           ->type_name("N R")
           ->check(CLI::Range(0, 1 << 30));
   command

@@ -143,6 +143,7 @@ void addSweepCommand(CLI::App& app, int& status) {
       ->add_option("--nakayama", choice->nakayama,
                    "every A_N(R) for N in N1..N2 and R in R1..R2 (inclusive; R2 may be n)")
       ->expected(2)
+          ->allow_extra_args(false)
       ->type_name("N1..N2 R1..R2");
   command->add_option("FILES", choice->files, "Gram matrix files (text or JSON), - for standard input");
   command->add_option("--format", choice->format, "jsonl (default) or csv")

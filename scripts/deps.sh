@@ -3,7 +3,7 @@
 # when run as root, otherwise prints the apt-get line to run and fails. Quiet when all is there.
 set -euo pipefail
 packages=(g++ cmake make googletest libgtest-dev libgmp-dev libx11-dev libpng-dev
-          xvfb xdotool xfonts-base x11-utils tmux)
+          xvfb xdotool xfonts-base x11-utils tmux libcli11-dev python3)
 [ "${1:-}" = "--bench" ] && packages+=(libbenchmark-dev python3)
 missing=()
 for p in "${packages[@]}"; do
