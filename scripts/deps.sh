@@ -3,7 +3,9 @@
 # when run as root, otherwise prints the apt-get line to run and fails. Quiet when all is there.
 set -euo pipefail
 packages=(g++ cmake make googletest libgtest-dev libgmp-dev libx11-dev libpng-dev
-          xvfb xdotool xfonts-base x11-utils tmux libcli11-dev python3)
+          xvfb xdotool xfonts-base x11-utils tmux libcli11-dev python3
+          pkg-config libcairo2-dev fonts-dejavu-core
+          librsvg2-bin poppler-utils texlive-latex-base texlive-latex-extra texlive-pictures)
 [ "${1:-}" = "--bench" ] && packages+=(libbenchmark-dev python3)
 missing=()
 for p in "${packages[@]}"; do
