@@ -193,3 +193,25 @@ TEST(Formats, FromTheExtensionInAnyCase) {
 
 }  // namespace
 }  // namespace bigraph::draw
+
+namespace bigraph::draw {
+namespace {
+
+TEST(TinyBigraphs, NoneOneAndTwoVerticesAreDrawnInEveryFormat) {
+  drawtest::ScratchFolder folder("bigraph-draw");
+  for (int n : {0, 1, 2}) {
+    for (const char* extension : {".svg", ".pdf", ".png", ".tex"}) {
+      DrawRequest request;
+      request.input = drawtest::matrixOf(n, n == 2 ? shapes::Edges{{0, 1, 2}} : shapes::Edges{});
+      request.result = request.input;
+      request.options.state = State::Both;
+      request.output = folder.file("tiny" + std::to_string(n) + extension);
+      std::ostringstream err;
+      EXPECT_EQ(runDraw(request, err), 0) << n << extension << ": " << err.str();
+      EXPECT_TRUE(std::filesystem::file_size(request.output) > 0) << n << extension;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace bigraph::draw
