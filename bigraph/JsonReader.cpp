@@ -106,7 +106,8 @@ class Parser {
       expect(':', "':' after the member name");
       skipSpace();
       JsonValue member = parseValue(depth + 1);
-      value.members.emplace_back(std::move(key), std::move(member));
+      value.keys.push_back(std::move(key));
+      value.items.push_back(std::move(member));
       skipSpace();
       if (peek() == ',') {
         advance();
@@ -257,8 +258,9 @@ class Parser {
 
 const JsonValue* JsonValue::member(const std::string& key) const {
   const JsonValue* found = nullptr;
-  for (const auto& [name, value] : members)
-    if (name == key) found = &value;
+  if (kind != Kind::Object) return nullptr;
+  for (std::size_t k = 0; k < keys.size(); ++k)
+    if (keys[k] == key) found = &items[k];
   return found;
 }
 

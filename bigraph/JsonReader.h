@@ -5,7 +5,6 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
 
 // Where a value or an error stands in the text, both counted from 1; the column counts bytes.
@@ -27,8 +26,8 @@ struct JsonValue {
   TextPosition where;
   bool boolean = false;
   std::string text;  // a number as written, or a string's decoded UTF-8 content
-  std::vector<JsonValue> items;                             // an array's elements
-  std::vector<std::pair<std::string, JsonValue>> members;  // an object's members, in order
+  std::vector<JsonValue> items;  // an array's elements, or an object's member values
+  std::vector<std::string> keys;  // an object's member names, in order, one per item
 
   // The member named `key` (the last one, when a key is repeated), or nullptr.
   const JsonValue* member(const std::string& key) const;
