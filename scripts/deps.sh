@@ -3,7 +3,7 @@
 # when run as root, otherwise prints the apt-get line to run and fails. Quiet when all is there.
 set -euo pipefail
 packages=(g++ clang cmake make pkg-config googletest libgtest-dev libgmp-dev libx11-dev libpng-dev
-          libflint-dev libcli11-dev libcairo2-dev
+          libflint-dev libcli11-dev libcairo2-dev fonts-dejavu-core
           xvfb xdotool xfonts-base x11-utils tmux python3
           librsvg2-bin poppler-utils texlive-latex-base texlive-latex-extra texlive-pictures)
 [ "${1:-}" = "--bench" ] && packages+=(libbenchmark-dev python3)

@@ -1,0 +1,138 @@
+// Classification of one bigraph: exact invariants, the planned run, its shape and certificate.
+#include "Classification.h"
+
+#include <sstream>
+
+#include "Bigraph.h"
+
+int ruleNumber(const std::string& name) {
+  for (int k = 0; k < 6; ++k)
+    if (name == kRuleNames[k]) return k;
+  return -1;
+}
+
+bool ruleIsRandom(int rule) { return rule == 4 || rule == 5; }
+
+const char* runEndName(RunEnd end) {
+  switch (end) {
+    case RunEnd::NoDottedEdge: return "no dotted edge";
+    case RunEnd::StepBound: return "step bound";
+    case RunEnd::Stopped: return "stopped";
+    case RunEnd::Error: return "error";
+  }
+  return "error";
+}
+
+std::int64_t defaultStepBound(int n) { return 10LL * n * n + 100; }
+
+// Positive bigraphs end every run, non-negative ones of corank 1 most runs; other runs need not
+// end, so they are made only on request, with the bound given.
+std::optional<std::int64_t> plannedStepBound(const RunSettings& settings, const Invariants& inv) {
+  if (settings.noRun) return std::nullopt;
+  const bool runsEnd = inv.definiteness == Definiteness::Positive ||
+                       (inv.definiteness == Definiteness::NonNegative && inv.corank == 1);
+  if (settings.maxSteps) return *settings.maxSteps;
+  if (runsEnd) return defaultStepBound(inv.vertices);
+  return std::nullopt;
+}
+
+namespace {
+
+void countEdges(const IntMatrix& upper, Classification& c) {
+  for (std::size_t i = 0; i < upper.size(); ++i)
+    for (std::size_t j = i + 1; j < upper.size(); ++j) {
+      const BigInteger& e = upper[i][j];
+      if (e.sign == BigInteger::positive) c.dottedEdges += e;
+      if (e.sign == BigInteger::negative) c.solidEdges -= e;
+    }
+}
+
+// Collects the pairs and stops the run when asked to from outside.
+class PairRecorder : public RunObserver {
+ public:
+  PairRecorder(std::vector<std::pair<int, int>>& pairs, const std::atomic<bool>* stop)
+      : pairs_(pairs), stop_(stop) {}
+  bool afterStep(const Bigraph&, const Coeffs& pair, std::uint64_t) override {
+    pairs_.emplace_back(pair.i + 1, pair.j + 1);
+    return stop_ == nullptr || !stop_->load(std::memory_order_relaxed);
+  }
+
+ private:
+  std::vector<std::pair<int, int>>& pairs_;
+  const std::atomic<bool>* stop_;
+};
+
+void loadGram(Bigraph& g, const IntMatrix& upper) {
+  const int n = static_cast<int>(upper.size());
+  for (int i = 0; i < n; ++i)
+    for (int j = i; j < n; ++j) g.gram[i][j] = upper[i][j];
+  g.refreshEdgeCounts();
+}
+
+std::string trimmed(std::string text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+// The shape text of the properties report; the report itself goes to a throwaway stream.
+std::string shapeOf(Bigraph& g, std::uint64_t steps, std::int64_t bound) {
+  g.recognizeBigraphProperties();
+  std::ostringstream discarded;
+  const int clippedSteps = steps > 2147483647u ? 2147483647 : static_cast<int>(steps);
+  const int clippedBound = bound > 2147483647 ? 2147483647 : static_cast<int>(bound);
+  return trimmed(g.describeProperties(clippedSteps, clippedBound, discarded));
+}
+
+// A run that ends on a Dynkin or Euclidean graph has found the type; the exact invariants must
+// name the same one, or the program has a fault.
+void checkAgreement(const Invariants& inv, const Bigraph& g, const RunReport& run) {
+  if (run.end != RunEnd::NoDottedEdge) return;
+  if (const auto disagreement = typeAgreementError(g, inv))
+    throw DisagreementError("the run ended on \"" + run.shape + "\" but " + *disagreement);
+}
+
+RunReport makeRun(const IntMatrix& upper, const Invariants& inv, const RunSettings& settings,
+                  std::int64_t bound, const std::atomic<bool>* stop) {
+  RunReport run;
+  run.rule = settings.rule;
+  if (ruleIsRandom(settings.rule)) {
+    run.seed = settings.seed.value_or(1);
+    seedRandom15(*run.seed);
+  }
+  Bigraph g(static_cast<int>(upper.size()));
+  loadGram(g, upper);
+  PairRecorder recorder(run.pairs, stop);
+  RunOptions options;
+  options.rule = settings.rule;
+  options.maxSteps = bound;
+  options.trackCertificate = settings.certificate;
+  RunOutcome outcome = runInflations(g, options, recorder);
+  run.steps = outcome.steps;
+  run.end = outcome.end;
+  if (outcome.error)
+    run.error = *outcome.error + (outcome.errorContext ? "; " + *outcome.errorContext : "");
+  run.result = upperGramOf(g);
+  run.shape = shapeOf(g, run.steps, bound);
+  if (settings.certificate) {
+    run.certificateNote = outcome.certificateNote;
+    if (outcome.certificate) {
+      run.certificate = std::move(outcome.certificate);
+      run.verification = verifyCertificate(symmetricGram(upper), *run.certificate,
+                                           symmetricGram(run.result), run.seed.value_or(1));
+    }
+  }
+  checkAgreement(inv, g, run);
+  return run;
+}
+
+}  // namespace
+
+Classification classify(const IntMatrix& upper, const RunSettings& settings,
+                        const std::atomic<bool>* stop) {
+  Classification c;
+  countEdges(upper, c);
+  c.invariants = computeInvariants(upper);
+  if (const auto bound = plannedStepBound(settings, c.invariants))
+    c.run = makeRun(upper, c.invariants, settings, *bound, stop);
+  return c;
+}

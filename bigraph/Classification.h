@@ -1,0 +1,73 @@
+// The classification of one bigraph: its exact invariants and, where the settings ask for it,
+// an inflation run with its pairs, result, shape and certificate. No printing here.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Invariants.h"
+#include "RunEngine.h"
+
+// The edge-choice rules by name, in the order of their variant numbers 0..5.
+inline constexpr const char* kRuleNames[] = {"first",        "first-highest",      "last",
+                                             "last-highest", "random-first-last", "random"};
+inline constexpr int kDefaultRule = 2;  // "last"
+// The variant number of a rule name, or -1.
+int ruleNumber(const std::string& name);
+bool ruleIsRandom(int rule);
+
+// What the command line asked of a run.
+struct RunSettings {
+  int rule = kDefaultRule;
+  std::optional<std::uint32_t> seed;    // for the random rules; none elsewhere
+  std::optional<std::int64_t> maxSteps; // given with --max-steps
+  bool noRun = false;
+  bool certificate = false;
+};
+
+// The run that was made, in the terms of the reports.
+struct RunReport {
+  int rule = kDefaultRule;
+  std::optional<std::uint32_t> seed;
+  std::uint64_t steps = 0;
+  RunEnd end = RunEnd::NoDottedEdge;
+  std::optional<std::string> error;  // with RunEnd::Error: the message (and its context)
+  std::string shape;                 // the shape of the result, as the properties report words it
+  std::vector<std::pair<int, int>> pairs;  // performed inflations, 1-based
+  IntMatrix result;                        // the final upper-triangular Gram matrix
+  std::optional<IntMatrix> certificate;    // B with B^T S B = S'
+  std::optional<Verification> verification;
+  std::optional<std::string> certificateNote;  // why no certificate could be made
+};
+
+struct Classification {
+  BigInteger dottedEdges;  // sum of the positive entries above the diagonal
+  BigInteger solidEdges;   // sum of the magnitudes of the negative entries above it
+  Invariants invariants;
+  std::optional<RunReport> run;
+};
+
+// "no dotted edge", "step bound", "stopped", "error".
+const char* runEndName(RunEnd end);
+
+// The exact type and the shape the run reached disagree: a fault of the program, not of the
+// input. what() says both.
+struct DisagreementError : std::logic_error {
+  using std::logic_error::logic_error;
+};
+
+// The default step bound of a run on n vertices: 10 n^2 + 100.
+std::int64_t defaultStepBound(int n);
+// The run the settings ask for on a bigraph with these invariants: none, or its step bound
+// (<= 0 for no bound never happens: every run made is bounded).
+std::optional<std::int64_t> plannedStepBound(const RunSettings& settings, const Invariants& inv);
+
+// Classifies `upper`. `stop`, when given and set, stops a run after its current step (Ctrl-C
+// in a sweep); the run then ends as "stopped". Throws DisagreementError on a disagreement.
+Classification classify(const IntMatrix& upper, const RunSettings& settings,
+                        const std::atomic<bool>* stop = nullptr);

@@ -1,0 +1,11 @@
+// The exit statuses of `bigraph`, documented in the README and in --help.
+#pragma once
+
+enum ExitStatus {
+  kExitOk = 0,            // the work is done, whatever the class of the bigraph
+  kExitUsage = 1,         // a bad command line
+  kExitBadInput = 2,      // input that is not a Gram matrix, or a file that cannot be read
+  kExitDisagreement = 3,  // the run's shape and the exact type disagree: a fault of the program
+  kExitFailure = 4,       // anything else: output cannot be written, memory ran out
+  kExitInterrupted = 130  // a sweep stopped by Ctrl-C (or SIGTERM); the lines written are whole
+};

@@ -1,0 +1,45 @@
+// The inputs of every bigraph subcommand: the Nakayama bigraph, a Gram matrix as text (the
+// dialogue form or plain rows) and a Gram matrix in JSON, each read into an upper-triangular
+// integer matrix, bad input refused with the file, line and column.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "Invariants.h"
+#include "JsonReader.h"
+
+// One thing to classify: its name (a file name, "-" for standard input, or "nakayama N R"),
+// the upper-triangular Gram matrix, and N and R for a Nakayama bigraph.
+struct InputItem {
+  std::string name;
+  IntMatrix upper;
+  std::optional<int> nakayamaN;
+  std::optional<int> nakayamaR;
+};
+
+// Input that cannot be read as a Gram matrix. what() is the whole line for standard error:
+// "FILE:LINE:COLUMN: description".
+struct BadInput : std::runtime_error {
+  BadInput(const std::string& file, TextPosition where, const std::string& description);
+  std::string file;
+  TextPosition where;
+  std::string description;
+};
+
+// The name under which standard input appears in messages and outputs.
+inline constexpr const char* kStandardInputName = "-";
+
+// The bigraph of A_N(R) as an item named "nakayama N R". N must be at least 0 and small enough
+// for memory, otherwise BadInput (file "--nakayama", position 1:1).
+InputItem nakayamaItem(int n, int r);
+
+// A Gram matrix in either text form or in JSON (the first character that is not white space is
+// "{"), read from `text`; `name` is the file name the messages give.
+IntMatrix parseGramText(const std::string& text, const std::string& name);
+IntMatrix parseGramJson(const std::string& text, const std::string& name);
+IntMatrix parseGram(const std::string& text, const std::string& name);
+
+// Reads the file (standard input for "-") and parses it. An unreadable file is BadInput too.
+InputItem readInputFile(const std::string& path);

@@ -1,0 +1,53 @@
+// The input and run options every subcommand shares.
+#include <chrono>
+#include <limits>
+#include <random>
+
+#include "Commands.h"
+
+void addInputOptions(CLI::App& command, InputChoice& choice) {
+  CLI::Option* nakayama =
+      command.add_option("--nakayama", choice.nakayama, "the bigraph of the Nakayama algebra A_N(R)")
+          ->expected(2)
+          ->allow_extra_args(false)
+          ->type_name("N R")
+          ->check(CLI::Range(0, 1 << 30));
+  command
+      .add_option("INPUT", choice.path,
+                  "a Gram matrix as text or JSON ({\"gram\": [[...], ...]}); - for standard input")
+      ->excludes(nakayama);
+}
+
+InputItem readChosenInput(const InputChoice& choice) {
+  if (!choice.nakayama.empty()) return nakayamaItem(choice.nakayama[0], choice.nakayama[1]);
+  if (choice.path.empty()) throw CLI::RequiredError("--nakayama N R or INPUT");
+  return readInputFile(choice.path);
+}
+
+void addRunOptions(CLI::App& command, RunChoice& choice) {
+  std::vector<std::string> rules(std::begin(kRuleNames), std::end(kRuleNames));
+  command.add_option("--rule", choice.rule, "edge choice of the inflation run (default last)")
+      ->check(CLI::IsMember(rules));
+  command.add_option("--seed", choice.settings.seed, "seed of the random rules (printed)");
+  command
+      .add_option("--max-steps", choice.settings.maxSteps,
+                  "step bound; default 10 n^2 + 100, and runs only on positive and corank-1 "
+                  "non-negative bigraphs; given, runs any bigraph at most M steps")
+      ->type_name("M")
+      ->check(CLI::Range(std::int64_t{1}, std::numeric_limits<std::int64_t>::max()));
+  command.add_flag("--no-run", choice.settings.noRun, "make no inflation run");
+  command.add_flag("--certificate", choice.settings.certificate,
+                   "the certificate B with B^T (G + G^T) B = G' + G'^T, verified");
+}
+
+RunSettings chosenRunSettings(const RunChoice& choice) {
+  RunSettings settings = choice.settings;
+  settings.rule = ruleNumber(choice.rule);
+  if (!ruleIsRandom(settings.rule)) {
+    settings.seed.reset();
+  } else if (!settings.seed) {
+    std::random_device device;
+    settings.seed = static_cast<std::uint32_t>(device());
+  }
+  return settings;
+}

@@ -1,0 +1,51 @@
+// The program: the command line with its subcommands, and the words and statuses of failures.
+#include <iostream>
+#include <new>
+
+#include "Commands.h"
+#include "ExitStatus.h"
+
+namespace {
+
+const char* const kVersion = "bigraph 1.0";
+
+const char* const kFooter =
+    "Exit status: 0 done (whatever the class), 1 bad command line, 2 bad input,\n"
+    "3 run and exact type disagree (a fault of the program), 4 other failure,\n"
+    "130 sweep interrupted.";
+
+// Subcommands' own failures (bad input and the rest) are worded here, once for all.
+int failure(const std::string& line, int status) {
+  std::cerr << "bigraph: " << line << std::endl;
+  return status;
+}
+
+}  // namespace
+
+int runBigraph(int argc, char** argv) {
+  CLI::App app("Exact class, Dynkin type, inflation run and certificate of bigraphs.", "bigraph");
+  app.set_version_flag("--version", kVersion);
+  app.footer(kFooter);
+  app.require_subcommand(1);
+  int status = kExitOk;
+  addClassifyCommand(app, status);
+  addSweepCommand(app, status);
+  addDrawCommand(app, status);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);  // prints help or version to stdout, errors to stderr
+    return code == 0 ? kExitOk : kExitUsage;
+  } catch (const BadInput& e) {
+    return failure(e.what(), kExitBadInput);
+  } catch (const DisagreementError& e) {
+    return failure(std::string("internal error: ") + e.what(), kExitDisagreement);
+  } catch (const std::bad_alloc&) {
+    return failure("out of memory", kExitFailure);
+  } catch (const std::exception& e) {
+    return failure(e.what(), kExitFailure);
+  } catch (const char* message) {  // the integer layer throws its messages as text
+    return failure(message, kExitFailure);
+  }
+  return status;
+}

@@ -1,0 +1,158 @@
+// `bigraph sweep`: a family of bigraphs classified in parallel, one JSON line or CSV row per
+// item in a stable order, with a progress line on a terminal, Ctrl-C and --resume.
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+
+#include "Commands.h"
+#include "ExitStatus.h"
+#include "JsonWriter.h"
+#include "SweepItems.h"
+#include "SweepScheduler.h"
+
+namespace {
+
+struct SweepChoice {
+  std::vector<std::string> nakayama;
+  std::vector<std::string> files;
+  std::string format = "jsonl";
+  int jobs = 0;
+  std::string resume;
+  RunChoice run;
+};
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void onInterrupt(int) { interrupted.store(true); }
+
+// SIGINT and SIGTERM set the flag instead of ending the program while the sweep runs.
+class InterruptGuard {
+ public:
+  InterruptGuard() {
+    interrupted.store(false);
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &oldInt_);
+    sigaction(SIGTERM, &action, &oldTerm_);
+  }
+  ~InterruptGuard() {
+    sigaction(SIGINT, &oldInt_, nullptr);
+    sigaction(SIGTERM, &oldTerm_, nullptr);
+  }
+  InterruptGuard(const InterruptGuard&) = delete;
+  InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+ private:
+  struct sigaction oldInt_ {};
+  struct sigaction oldTerm_ {};
+};
+
+// A whole line at once, flushed, so an interruption never leaves half a line behind.
+void writeLine(const std::string& line) {
+  if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() || std::fflush(stdout) != 0)
+    throw std::runtime_error("cannot write the output");
+}
+
+void showProgress(const SweepProgress& p) {
+  if (p.current.empty()) {
+    std::fputs("\r\033[K", stderr);  // the sweep is over: leave a clean line
+    return;
+  }
+  const double rate = p.elapsedSeconds > 0 ? p.done / p.elapsedSeconds : 0;
+  std::fprintf(stderr, "\r\033[K%zu/%zu items, %.1f items/s, at %s, %.1f s", p.done, p.total,
+               rate, p.current.c_str(), p.elapsedSeconds);
+  std::fflush(stderr);
+}
+
+std::vector<SweepItem> chosenItems(const SweepChoice& choice) {
+  std::vector<SweepItem> items;
+  if (!choice.nakayama.empty()) {
+    try {
+      items = nakayamaSweepItems(parseRange(choice.nakayama[0], false),
+                                 parseRange(choice.nakayama[1], true));
+    } catch (const std::invalid_argument& e) {
+      throw CLI::ValidationError("--nakayama", e.what());
+    }
+  }
+  for (std::size_t k = 0; k < choice.files.size(); ++k)
+    items.push_back({choice.files[k], std::nullopt, std::nullopt, static_cast<int>(k)});
+  if (items.empty()) throw CLI::RequiredError("--nakayama N1..N2 R1..R2 or an input file");
+  return items;
+}
+
+std::vector<SweepItem> notYetWritten(std::vector<SweepItem> items, const std::set<std::string>& done) {
+  std::vector<SweepItem> rest;
+  for (SweepItem& item : items)
+    if (done.count(item.name) == 0) rest.push_back(std::move(item));
+  return rest;
+}
+
+int sweepCommand(const SweepChoice& choice) {
+  std::vector<SweepItem> items = chosenItems(choice);
+  std::vector<InputItem> files;  // read before the first line, so bad input stops it early
+  for (const std::string& path : choice.files) files.push_back(readInputFile(path));
+  const bool csv = choice.format == "csv";
+  bool header = csv;
+  if (!choice.resume.empty()) {
+    items = notYetWritten(std::move(items), itemsAlreadyWritten(choice.resume, csv));
+    header = header && !hasContent(choice.resume);
+  }
+  const RunSettings settings = chosenRunSettings(choice.run);
+  if (header) writeLine(csvHeader() + "\n");
+
+  InterruptGuard guard;
+  SweepJob job;
+  job.count = items.size();
+  job.workers = choice.jobs > 0 ? choice.jobs
+                                : std::max(1u, std::thread::hardware_concurrency());
+  job.name = [&](std::size_t k) { return items[k].name; };
+  job.work = [&](std::size_t k) {
+    const SweepItem& spec = items[k];
+    const auto start = std::chrono::steady_clock::now();
+    const InputItem made = spec.fileIndex < 0 ? nakayamaItem(*spec.n, *spec.r) : InputItem{};
+    const InputItem& item = spec.fileIndex < 0 ? made : files[spec.fileIndex];
+    const Classification c = classify(item.upper, settings, &interrupted);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return (csv ? csvRow(item, c, seconds) : sweepJsonLine(item, c)) + "\n";
+  };
+  job.write = writeLine;
+  if (isatty(STDERR_FILENO)) job.progress = showProgress;
+  const std::size_t written = runSweep(job, interrupted);
+  if (interrupted.load()) {
+    std::fprintf(stderr, "bigraph: interrupted; %zu of %zu items written\n", written, items.size());
+    return kExitInterrupted;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+void addSweepCommand(CLI::App& app, int& status) {
+  auto choice = std::make_shared<SweepChoice>();
+  CLI::App* command = app.add_subcommand(
+      "sweep", "classify a family of bigraphs, one line per item, in a stable order");
+  command
+      ->add_option("--nakayama", choice->nakayama,
+                   "every A_N(R) for N in N1..N2 and R in R1..R2 (inclusive; R2 may be n)")
+      ->expected(2)
+          ->allow_extra_args(false)
+      ->type_name("N1..N2 R1..R2");
+  command->add_option("FILES", choice->files, "Gram matrix files (text or JSON), - for standard input");
+  command->add_option("--format", choice->format, "jsonl (default) or csv")
+      ->check(CLI::IsMember({"jsonl", "csv"}));
+  command->add_option("--jobs,-j", choice->jobs, "worker threads (default: number of cores)")
+      ->check(CLI::Range(1, 1024));
+  command->add_option("--resume", choice->resume,
+                      "skip the items already in FILE (an interrupted output; append to it)")
+      ->type_name("FILE");
+  addRunOptions(*command, choice->run);
+  command->callback([choice, &status] { status = sweepCommand(*choice); });
+}

@@ -1,0 +1,124 @@
+// Worker threads take task numbers in increasing order; the calling thread writes the results
+// in order and reports progress, so output never interleaves and never depends on timing.
+#include "SweepScheduler.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Slot {
+  bool done = false;
+  std::string text;
+  std::exception_ptr failure;
+};
+
+class Scheduler {
+ public:
+  Scheduler(const SweepJob& job, const std::atomic<bool>& stop)
+      : job_(job), stop_(stop), slots_(job.count) {}
+
+  std::size_t run() {
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<std::thread> workers;
+    const int count = std::max(1, std::min<int>(job_.workers, static_cast<int>(job_.count)));
+    for (int k = 0; k < count && job_.count > 0; ++k) workers.emplace_back([this] { work(); });
+    std::exception_ptr failure;
+    try {
+      writeInOrder(start);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    quit_ = true;
+    for (std::thread& t : workers) t.join();
+    if (failure) std::rethrow_exception(failure);
+    return written_;
+  }
+
+ private:
+  const SweepJob& job_;
+  const std::atomic<bool>& stop_;
+  std::vector<Slot> slots_;
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::atomic<std::size_t> next_{0};
+  std::atomic<bool> quit_{false};
+  std::size_t written_ = 0;
+
+  bool stopping() const { return stop_.load() || quit_.load(); }
+
+  void work() {
+    for (;;) {
+      if (stopping()) return;
+      const std::size_t k = next_.fetch_add(1);
+      if (k >= job_.count) return;
+      Slot result;
+      try {
+        result.text = job_.work(k);
+      } catch (...) {
+        result.failure = std::current_exception();
+      }
+      result.done = true;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        slots_[k] = std::move(result);
+      }
+      ready_.notify_all();
+    }
+  }
+
+  void report(std::chrono::steady_clock::time_point start) {
+    if (!job_.progress) return;
+    SweepProgress p;
+    p.done = written_;
+    p.total = job_.count;
+    if (written_ < job_.count) p.current = job_.name(written_);
+    p.elapsedSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    job_.progress(p);
+  }
+
+  // Waits for slot `written_`; false when the sweep is stopped first.
+  bool waitForNext(std::string& text) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!slots_[written_].done) {
+      if (stop_.load()) return false;
+      ready_.wait_for(lock, std::chrono::milliseconds(50));
+      if (!slots_[written_].done) return false;  // time to show progress; come back
+    }
+    Slot& slot = slots_[written_];
+    if (slot.failure) std::rethrow_exception(slot.failure);
+    text = std::move(slot.text);
+    slot.text.clear();
+    slot.text.shrink_to_fit();
+    return true;
+  }
+
+  void writeInOrder(std::chrono::steady_clock::time_point start) {
+    auto lastReport = std::chrono::steady_clock::now() - job_.progressInterval;
+    while (written_ < job_.count && !stop_.load()) {
+      std::string text;
+      if (waitForNext(text) && !stop_.load()) {
+        job_.write(text);
+        ++written_;
+      }
+      const auto now = std::chrono::steady_clock::now();
+      if (now - lastReport >= job_.progressInterval) {
+        report(start);
+        lastReport = now;
+      }
+    }
+    report(start);
+  }
+};
+
+}  // namespace
+
+std::size_t runSweep(const SweepJob& job, const std::atomic<bool>& stop) {
+  return Scheduler(job, stop).run();
+}

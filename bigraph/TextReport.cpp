@@ -1,0 +1,105 @@
+// Writing the classify report as aligned text.
+#include "TextReport.h"
+
+#include <algorithm>
+#include <iomanip>
+
+namespace {
+
+const char* yesNo(bool b) { return b ? "yes" : "no"; }
+
+std::string vectorText(const IntVector& v) {
+  std::string out = "(";
+  for (std::size_t k = 0; k < v.size(); ++k) {
+    if (k > 0) out += ", ";
+    out += bigIntegerToString(v[k]);
+  }
+  return out + ")";
+}
+
+void line(std::ostream& out, const char* label, const std::string& value) {
+  out << std::left << std::setw(16) << label << value << "\n";
+}
+
+void writeInvariants(std::ostream& out, const Classification& c) {
+  const Invariants& inv = c.invariants;
+  line(out, "vertices", std::to_string(inv.vertices));
+  line(out, "dotted edges", bigIntegerToString(c.dottedEdges));
+  line(out, "solid edges", bigIntegerToString(c.solidEdges));
+  line(out, "loop-free", yesNo(inv.loopFree));
+  line(out, "connected", yesNo(inv.components <= 1));
+  line(out, "components", std::to_string(inv.components));
+  std::string signature = "(";
+  signature += std::to_string(inv.signature.positive);
+  signature += ", ";
+  signature += std::to_string(inv.signature.zero);
+  signature += ", ";
+  signature += std::to_string(inv.signature.negative);
+  line(out, "signature", signature + ")  (positive, zero, negative)");
+  line(out, "definiteness", definitenessName(inv.definiteness));
+  line(out, "corank", std::to_string(inv.corank));
+  line(out, "det(G + G^T)", bigIntegerToString(inv.det));
+  line(out, "Dynkin type", inv.dynkinType.value_or("none"));
+  if (!inv.kernel.empty()) {
+    out << "kernel basis\n";
+    for (const IntVector& v : inv.kernel) out << "  " << vectorText(v) << "\n";
+  }
+  if (inv.witness) line(out, "witness", vectorText(*inv.witness) + "  (x^T (G + G^T) x < 0)");
+}
+
+void writePairs(std::ostream& out, const std::vector<std::pair<int, int>>& pairs) {
+  out << "pairs          ";
+  if (pairs.empty()) out << " none";
+  for (std::size_t k = 0; k < pairs.size(); ++k) {
+    if (k > 0 && k % 8 == 0) out << "\n               ";
+    out << " [" << pairs[k].first << ", " << pairs[k].second << "]";
+  }
+  out << "\n";
+}
+
+void writeRun(std::ostream& out, const RunReport& run) {
+  out << "\n";
+  std::string rule = kRuleNames[run.rule];
+  if (run.seed) rule += " (seed " + std::to_string(*run.seed) + ")";
+  line(out, "run rule", rule);
+  line(out, "steps", std::to_string(run.steps));
+  line(out, "ended", std::string(runEndName(run.end)) + (run.error ? ": " + *run.error : ""));
+  line(out, "shape", run.shape);
+  writePairs(out, run.pairs);
+  out << "result\n";
+  writeMatrix(out, run.result, 2);
+  if (run.certificate) {
+    std::string verified = "not verified";
+    if (run.verification)
+      verified = run.verification->holds ? "verified: " + verificationName(*run.verification)
+                                          : "VERIFICATION FAILED";
+    out << "certificate B (B^T S B = S', S = G + G^T before, S' after; " << verified << ")\n";
+    writeMatrix(out, *run.certificate, 2);
+  } else if (run.certificateNote) {
+    line(out, "certificate", "none: " + *run.certificateNote);
+  }
+}
+
+}  // namespace
+
+void writeMatrix(std::ostream& out, const IntMatrix& m, int indent) {
+  std::vector<std::vector<std::string>> text(m.size());
+  std::size_t width = 1;
+  for (std::size_t i = 0; i < m.size(); ++i)
+    for (const BigInteger& e : m[i]) {
+      text[i].push_back(bigIntegerToString(e));
+      width = std::max(width, text[i].back().size());
+    }
+  for (const auto& row : text) {
+    out << std::string(indent, ' ');
+    for (std::size_t k = 0; k < row.size(); ++k)
+      out << (k > 0 ? " " : "") << std::right << std::setw(static_cast<int>(width)) << row[k];
+    out << "\n";
+  }
+}
+
+void writeTextReport(std::ostream& out, const Classification& c) {
+  writeInvariants(out, c);
+  if (c.run) writeRun(out, *c.run);
+  else out << "\nrun             none\n";
+}

@@ -1,0 +1,95 @@
+// Classification and its writers: when a run is made, rule names, JSON strings and CSV fields.
+#include <gtest/gtest.h>
+
+#include "Classification.h"
+#include "GramInput.h"
+#include "JsonReader.h"
+#include "JsonWriter.h"
+
+namespace {
+
+Invariants withDefiniteness(Definiteness d, int corank, int n) {
+  Invariants inv;
+  inv.definiteness = d;
+  inv.corank = corank;
+  inv.vertices = n;
+  return inv;
+}
+
+struct PlanCase {
+  Definiteness definiteness;
+  int corank;
+  RunSettings settings;
+  std::optional<std::int64_t> bound;
+};
+
+TEST(Classification, RunsWhereTheyEndAndElseOnlyOnRequest) {
+  RunSettings given;
+  given.maxSteps = 7;
+  RunSettings none;
+  none.noRun = true;
+  const PlanCase cases[] = {
+      {Definiteness::Positive, 0, {}, 10 * 5 * 5 + 100},
+      {Definiteness::NonNegative, 1, {}, 10 * 5 * 5 + 100},
+      {Definiteness::NonNegative, 2, {}, std::nullopt},
+      {Definiteness::Indefinite, 1, {}, std::nullopt},
+      {Definiteness::Indefinite, 0, given, 7},
+      {Definiteness::Positive, 0, given, 7},
+      {Definiteness::Positive, 0, none, std::nullopt},
+  };
+  for (const PlanCase& c : cases)
+    EXPECT_EQ(plannedStepBound(c.settings, withDefiniteness(c.definiteness, c.corank, 5)), c.bound)
+        << definitenessName(c.definiteness) << " corank " << c.corank;
+}
+
+TEST(Classification, RuleNamesAreTheVariantNumbers) {
+  EXPECT_EQ(ruleNumber("first"), 0);
+  EXPECT_EQ(ruleNumber("last-highest"), 3);
+  EXPECT_EQ(ruleNumber("random"), 5);
+  EXPECT_EQ(ruleNumber("Last"), -1);
+  EXPECT_TRUE(ruleIsRandom(4));
+  EXPECT_FALSE(ruleIsRandom(2));
+}
+
+TEST(Classification, StoppedFromOutsideEndsAsStopped) {
+  std::atomic<bool> stop{true};
+  RunSettings settings;
+  const Classification c = classify(nakayamaItem(30, 2).upper, settings, &stop);
+  ASSERT_TRUE(c.run);
+  EXPECT_EQ(c.run->end, RunEnd::Stopped);
+  EXPECT_EQ(c.run->steps, 1u);
+}
+
+TEST(Classification, CertificateOfARunVerifies) {
+  RunSettings settings;
+  settings.certificate = true;
+  const Classification c = classify(nakayamaItem(8, 3).upper, settings);
+  ASSERT_TRUE(c.run && c.run->verification);
+  EXPECT_TRUE(c.run->verification->holds);
+  EXPECT_EQ(c.invariants.dynkinType, "E8");
+}
+
+TEST(JsonWriter, StringsAreValidJsonWhateverTheBytes) {
+  const std::string raw = std::string("a\"b\\c\n\x01") + "\xff\xc3\xa9" + "\xe2\x82";
+  const std::string literal = jsonString(raw);
+  const JsonValue back = parseJson(literal);
+  EXPECT_EQ(back.text, std::string("a\"b\\c\n\x01") + "\xef\xbf\xbd\xc3\xa9\xef\xbf\xbd\xef\xbf\xbd");
+}
+
+TEST(JsonWriter, CsvFieldsQuotedOnlyWhenNeeded) {
+  EXPECT_EQ(csvField("Dynkin graph E_8"), "Dynkin graph E_8");
+  EXPECT_EQ(csvField("star graph of type [1,2,2]"), "\"star graph of type [1,2,2]\"");
+  EXPECT_EQ(csvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+}
+
+TEST(JsonWriter, SweepLineParsesBackWithItsInput) {
+  const InputItem item = nakayamaItem(6, 2);
+  const Classification c = classify(item.upper, RunSettings{});
+  const JsonValue v = parseJson(sweepJsonLine(item, c));
+  EXPECT_EQ(v.member("input")->text, "nakayama 6 2");
+  EXPECT_EQ(v.member("n")->text, "6");
+  EXPECT_EQ(v.member("run")->member("ended")->text, "no dotted edge");
+  EXPECT_EQ(v.member("dynkin_type")->text, "A6");
+}
+
+}  // namespace

@@ -1,0 +1,138 @@
+// Reading Gram matrices: both text forms, JSON, and each refusal with its position.
+#include <gtest/gtest.h>
+
+#include "Bigraph.h"
+#include "GramInput.h"
+
+namespace {
+
+IntMatrix matrix(std::initializer_list<std::initializer_list<long>> rows) {
+  IntMatrix m;
+  for (const auto& row : rows) {
+    IntVector v;
+    for (long e : row) v.emplace_back(e);
+    m.push_back(v);
+  }
+  return m;
+}
+
+struct GoodCase {
+  const char* label;
+  const char* text;
+  IntMatrix expected;
+};
+
+class GoodInput : public testing::TestWithParam<GoodCase> {};
+
+TEST_P(GoodInput, ReadsTheUpperTriangle) {
+  EXPECT_EQ(parseGram(GetParam().text, "f"), GetParam().expected) << GetParam().label;
+}
+
+const IntMatrix kPath3 = matrix({{1, -1, 0}, {0, 1, -1}, {0, 0, 1}});
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, GoodInput,
+    testing::Values(
+        GoodCase{"dialogue", "3\n1 -1 0\n0 1 -1\n0 0 1\n", kPath3},
+        GoodCase{"dialogue on one line after n", "3\n1 -1 0 0 1 -1 0 0 1", kPath3},
+        GoodCase{"rows", "1 -1 0\n0 1 -1\n0 0 1\n", kPath3},
+        GoodCase{"rows, any white space", "  1\t-1 0\n\n0 1\r\n -1 0 0 +1", kPath3},
+        GoodCase{"comments", "# a path\n1 -1 0 # first row\n0 1 -1\n0 0 1 # end", kPath3},
+        GoodCase{"comment glued to a number", "1 -1 0#x\n0 1 -1\n0 0 1", kPath3},
+        GoodCase{"lone number is 1x1", "7", matrix({{7}})},
+        GoodCase{"json", "{\"gram\": [[1, -1, 0], [0, 1, -1], [0, 0, 1]], \"name\": \"x\"}",
+                 kPath3},
+        GoodCase{"json, other keys of any kind",
+                 " {\"a\": [1.5, {\"b\": null}], \"gram\": [[2]], \"c\": \"\\u00e9\"}",
+                 matrix({{2}})},
+        GoodCase{"json empty", "{\"gram\": []}", IntMatrix{}}));
+
+TEST(GramInput, EntriesOfAnyLength) {
+  const std::string big = "123456789012345678901234567890123456789012345678901234567890";
+  const IntMatrix text = parseGram("1 " + big + "\n0 -" + big, "f");
+  EXPECT_EQ(bigIntegerToString(text[0][1]), big);
+  EXPECT_EQ(bigIntegerToString(text[1][1]), "-" + big);
+  const IntMatrix json = parseGram("{\"gram\": [[1, " + big + "], [0, 1]]}", "f");
+  EXPECT_EQ(bigIntegerToString(json[0][1]), big);
+}
+
+struct BadCase {
+  const char* label;
+  const char* text;
+  const char* message;  // the whole what(): file:line:column: description
+};
+
+class BadInputCase : public testing::TestWithParam<BadCase> {};
+
+TEST_P(BadInputCase, IsRefusedWithItsPosition) {
+  try {
+    parseGram(GetParam().text, "in.txt");
+    FAIL() << GetParam().label << ": accepted";
+  } catch (const BadInput& e) {
+    EXPECT_EQ(std::string(e.what()), GetParam().message) << GetParam().label;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, BadInputCase,
+    testing::Values(
+        BadCase{"empty", "", "in.txt:1:1: empty input, a Gram matrix was expected"},
+        BadCase{"only comments", "# nothing\n  # here\n",
+                "in.txt:3:1: empty input, a Gram matrix was expected"},
+        BadCase{"not an integer", "1 0\n0 x1", "in.txt:2:3: expected an integer, read \"x1\""},
+        BadCase{"decimal point", "1 0.5\n0 1", "in.txt:1:3: expected an integer, read \"0.5\""},
+        BadCase{"rows not square", "1 -1 0\n0 1 -1\n",
+                "in.txt:3:1: the matrix is not square: 6 entries, a 3 x 3 matrix needs 9 (n "
+                "read from the first row)"},
+        BadCase{"too many entries", "1 0\n0 1\n5",
+                "in.txt:3:1: more entries than a 2 x 2 matrix holds (n read from the first row)"},
+        BadCase{"dialogue short", "2\n1 0 0",
+                "in.txt:2:6: the matrix is not square: 3 entries, a 2 x 2 matrix needs 4 (the "
+                "vertex count first, then the entries)"},
+        BadCase{"below the diagonal", "1 -1\n-1 1",
+                "in.txt:2:1: entry (2, 1) below the diagonal is not zero (only the diagonal and "
+                "the upper triangle are read)"},
+        BadCase{"negative n", "-2\n1 0 0 1", "in.txt:1:1: the number of vertices is negative"},
+        BadCase{"n too large", "99999999999\n1",
+                "in.txt:1:1: the number of vertices is too large for memory"},
+        BadCase{"n large but int", "2000000000\n1",
+                "in.txt:1:1: the number of vertices is too large for memory"},
+        BadCase{"json syntax", "{\"gram\": [[1, 0], [0 1]]}",
+                "in.txt:1:22: expected ',' or ']' in the array"},
+        BadCase{"json trailing comma", "{\"gram\": [[1],]}",
+                "in.txt:1:15: unexpected character, a JSON value was expected"},
+        BadCase{"json no gram", "{\"grams\": []}",
+                "in.txt:1:1: the JSON object has no member \"gram\""},
+        BadCase{"json ragged", "{\"gram\": [[1, 0], [0]]}",
+                "in.txt:1:19: the matrix is not square: row 2 must be an array of 2 integers"},
+        BadCase{"json float", "{\"gram\": [[1, 0], [0, 1.0]]}",
+                "in.txt:1:23: expected an integer for entry (2, 2)"},
+        BadCase{"json string entry", "{\"gram\": [[\"1\"]]}",
+                "in.txt:1:12: expected an integer for entry (1, 1)"},
+        BadCase{"json below diagonal", "{\n \"gram\": [[1, 0],\n [2, 1]]}",
+                "in.txt:3:3: entry (2, 1) below the diagonal is not zero (only the diagonal and "
+                "the upper triangle are read)"},
+        BadCase{"json unterminated", "{\"gram\": [[1]]", "in.txt:1:15: expected ',' or '}' in the object"}));
+
+TEST(GramInput, MissingFileNamesIt) {
+  try {
+    readInputFile("/nonexistent/dir/file.txt");
+    FAIL();
+  } catch (const BadInput& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "/nonexistent/dir/file.txt:1:1: cannot open: No such file or directory");
+  }
+}
+
+TEST(GramInput, NakayamaItemIsTheCoreBigraph) {
+  const InputItem item = nakayamaItem(4, 2);
+  EXPECT_EQ(item.name, "nakayama 4 2");
+  EXPECT_EQ(item.nakayamaN, 4);
+  EXPECT_EQ(item.nakayamaR, 2);
+  BigInteger** g = NakayamaBigraph(4, 2);
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) EXPECT_EQ(item.upper[i][j], i <= j ? g[i][j] : BigInteger(0));
+  deleteSqMat(4, g);
+}
+
+}  // namespace
