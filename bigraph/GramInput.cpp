@@ -9,7 +9,8 @@
 #include <sstream>
 #include <vector>
 
-#include "DialogueInput.h"
+#include "Bigraph.h"
+#include "MemoryFit.h"
 
 BadInput::BadInput(const std::string& file, TextPosition where, const std::string& description)
     : std::runtime_error(file + ":" + std::to_string(where.line) + ":" +

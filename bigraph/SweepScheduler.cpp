@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "Invariants.h"
+
 namespace {
 
 struct Slot {
@@ -27,7 +29,10 @@ class Scheduler {
     const auto start = std::chrono::steady_clock::now();
     std::vector<std::thread> workers;
     const int count = std::max(1, std::min<int>(job_.workers, static_cast<int>(job_.count)));
-    for (int k = 0; k < count && job_.count > 0; ++k) workers.emplace_back([this] { work(); });
+    for (int k = 0; k < count && job_.count > 0; ++k) workers.emplace_back([this] {
+        work();
+        releaseThreadCaches();
+      });
     std::exception_ptr failure;
     try {
       writeInOrder(start);

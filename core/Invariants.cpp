@@ -403,3 +403,5 @@ std::optional<std::string> typeAgreementError(const Bigraph& recognised, const I
       .append(")");
   return message;
 }
+
+void releaseThreadCaches() { flint_cleanup(); }

@@ -90,3 +90,7 @@ Verification verifyCertificateIn(VerificationMode mode, const IntMatrix& S, cons
 // recognised; otherwise a sentence saying what disagrees.
 std::optional<std::string> typeAgreementError(const Bigraph& recognised,
                                               const Invariants& exact);
+
+// Releases the integer caches the exact linear algebra keeps for the calling thread. A thread
+// that computed invariants calls it before it ends; the main thread need not.
+void releaseThreadCaches();
