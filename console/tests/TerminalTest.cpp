@@ -169,22 +169,24 @@ std::string terminalMode(TmuxSession& session, int mark) {
   return screen.substr(lineStart + 1, at + end.size() - lineStart - 1);
 }
 
-// The state letter of the program's process as ps shows it (T when stopped).
-std::string programState() {
-  return shellOutput(std::string("ps -o stat=,args= -C inflations | grep -F '") +
-                     INFLATIONS_PROGRAM + "' | cut -c1");
+// The state letter of the program's process started with `arguments`, as ps shows it (T when
+// stopped). The whole command line must match, as other tests may run the program meanwhile.
+std::string programState(const std::string& arguments) {
+  return shellOutput(std::string("ps -o stat=,args= -C inflations | grep -E -- '") +
+                     INFLATIONS_PROGRAM + " " + arguments + "$' | cut -c1");
 }
 
 TEST(Terminal, CtrlZDuringAWaitStopsTheJobAndFgResumesTheWait) {
   if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
   TmuxSession session(kJobShell);
   EXPECT_EQ(terminalMode(session, 1), "icanon echo mode-1");
-  session.typeLine(std::string(INFLATIONS_PROGRAM) + " --Nakayama 4 2");
+  const std::string arguments = "--Nakayama 4 2 1 0 0";  // the defaults, spelt out
+  session.typeLine(std::string(INFLATIONS_PROGRAM) + " " + arguments);
   ASSERT_TRUE(session.waitFor("Press any key to start automatic inflations..."));
 
   session.sendKeys("C-z");
   ASSERT_TRUE(session.waitFor("Stopped")) << session.screen();
-  EXPECT_EQ(programState(), "T\n");
+  EXPECT_EQ(programState(arguments), "T\n");
   EXPECT_EQ(terminalMode(session, 2), "icanon echo mode-2") << "the shell got its mode back";
 
   session.typeLine("fg");
@@ -203,13 +205,14 @@ TEST(Terminal, CtrlZDuringARunStopsTheJobAndFgFinishesTheRun) {
   if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
   TmuxSession session(kJobShell);
   // k = 1 with a wait of 1.5 s after each display: the run is in its first wait when stopped.
-  session.typeLine(std::string(INFLATIONS_PROGRAM) + " --Nakayama 4 2 1 0 1500");
+  const std::string arguments = "--Nakayama 4 2 1 0 1500";
+  session.typeLine(std::string(INFLATIONS_PROGRAM) + " " + arguments);
   ASSERT_TRUE(session.waitFor("Press any key to start automatic inflations..."));
   session.sendKeys("x");
   ASSERT_TRUE(session.waitFor("Inflation no.: 1"));
   session.sendKeys("C-z");
   ASSERT_TRUE(session.waitFor("Stopped")) << session.screen();
-  EXPECT_EQ(programState(), "T\n");
+  EXPECT_EQ(programState(arguments), "T\n");
   EXPECT_EQ(terminalMode(session, 1), "icanon echo mode-1");
 
   session.typeLine("fg");
