@@ -9,18 +9,12 @@
 #include <memory>
 #include <string>
 
+#include "GramTestHelpers.h"
 #include "OutputCapture.h"
 
 namespace {
 
-std::unique_ptr<Bigraph> bigraphOf(int n, const std::vector<int>& entries) {
-  BigInteger** m = allocateSqZeroMat(n);
-  for (int i = 0; i < n; ++i)
-    for (int j = 0; j < n; ++j) m[i][j] = BigInteger(entries[static_cast<std::size_t>(i * n + j)]);
-  auto bigraph = std::make_unique<Bigraph>(n, m);
-  deleteSqMat(n, m);
-  return bigraph;
-}
+using gramtest::makeBigraph;
 
 int occurrences(const std::string& text, const std::string& piece) {
   int count = 0;
@@ -42,7 +36,7 @@ TEST(RunLoop, RecordsEveryInflationAndStopsAtTheBound) {
   CapturedOut captured;
   const Terminal terminal = Terminal::plain();
   Console console{captured.out(), terminal};
-  auto bigraph = bigraphOf(4, {1, -1, 1, -1, 0, 1, -1, 1, 0, 0, 1, -1, 0, 0, 0, 1});
+  auto bigraph = makeBigraph({{1, -1, 1, -1}, {0, 1, -1, 1}, {0, 0, 1, -1}, {0, 0, 0, 1}});
   RunResult all = inflations(*bigraph, 0, 0, 0, 0, console);
   ASSERT_EQ(all.performed.size(), 2u);
   EXPECT_EQ(all.performed.at(0).i, 0);
@@ -52,7 +46,7 @@ TEST(RunLoop, RecordsEveryInflationAndStopsAtTheBound) {
   EXPECT_FALSE(all.integerError);
   EXPECT_EQ(occurrences(captured.text(), "Inflation no.: "), 1);  // the final display only
 
-  auto again = bigraphOf(4, {1, -1, 1, -1, 0, 1, -1, 1, 0, 0, 1, -1, 0, 0, 0, 1});
+  auto again = makeBigraph({{1, -1, 1, -1}, {0, 1, -1, 1}, {0, 0, 1, -1}, {0, 0, 0, 1}});
   RunResult one = inflations(*again, 1, 1, 0, 0, console);
   EXPECT_EQ(one.performed.size(), 1u);
 }
@@ -61,7 +55,7 @@ TEST(RunLoop, IntegerErrorEndsTheRunAndKeepsTheList) {
   CapturedOut captured;
   const Terminal terminal = Terminal::plain();
   Console console{captured.out(), terminal};
-  auto bigraph = bigraphOf(4, {1, 1, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+  auto bigraph = makeBigraph({{1, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}});
   RunResult result = inflations(*bigraph, 0, 0, 0, 0, console);
   ASSERT_TRUE(result.integerError);
   EXPECT_EQ(*result.integerError, "BigInteger::operator /: division by zero");
@@ -78,7 +72,9 @@ TEST(RunLoop, IntegerErrorEndsTheRunAndKeepsTheList) {
 }
 
 // Each inflation of this bigraph leaves another dotted edge: the run never ends by itself.
-std::unique_ptr<Bigraph> endlessBigraph() { return bigraphOf(3, {1, 2, 0, 0, 1, 2, 0, 0, 1}); }
+std::unique_ptr<Bigraph> endlessBigraph() {
+  return makeBigraph({{1, 2, 0}, {0, 1, 2}, {0, 0, 1}});
+}
 
 TEST(RunLoop, FailedWriteStopsTheRun) {
   std::FILE* full = std::fopen("/dev/full", "w");
@@ -126,13 +122,13 @@ TEST(RunSequence, ExitStatusOfEachEnd) {
   {
     CapturedOut captured;
     Console console{captured.out(), terminal};
-    EXPECT_EQ(runSequence(bigraphOf(2, {1, 1, 0, 1}), RunParameters{}, console), 0);
+    EXPECT_EQ(runSequence(makeBigraph({{1, 1}, {0, 1}}), RunParameters{}, console), 0);
     EXPECT_NE(captured.text().find("[1, 2]"), std::string::npos);
   }
   {
     CapturedOut captured;
     Console console{captured.out(), terminal};
-    auto zeroDiagonal = bigraphOf(3, {0, 1, 0, 0, 1, 0, 0, 0, 1});
+    auto zeroDiagonal = makeBigraph({{0, 1, 0}, {0, 1, 0}, {0, 0, 1}});
     EXPECT_EQ(runSequence(std::move(zeroDiagonal), RunParameters{}, console), 3);
   }
 }

@@ -67,6 +67,14 @@ class TmuxSession {
   std::string name_;
 };
 
+// Every test drives a terminal of its own through tmux, and is skipped without it.
+class Terminal : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+  }
+};
+
 // After the program, the shell prints its status and whether canonical mode and echo are on.
 std::string programThenModeReport(const std::string& arguments) {
   return std::string("trap : INT; stty sane; ") + INFLATIONS_PROGRAM + " " + arguments +
@@ -75,8 +83,7 @@ std::string programThenModeReport(const std::string& arguments) {
          " echo '<mode'; sleep 600";
 }
 
-TEST(Terminal, ClearsWaitsForOneKeyWithoutEchoAndRestoresTheMode) {
-  if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+TEST_F(Terminal, ClearsWaitsForOneKeyWithoutEchoAndRestoresTheMode) {
   TmuxSession session(programThenModeReport("--Nakayama 4 2"));
 
   ASSERT_TRUE(session.waitFor("Press any key to start automatic inflations..."));
@@ -104,8 +111,7 @@ TEST(Terminal, ClearsWaitsForOneKeyWithoutEchoAndRestoresTheMode) {
   EXPECT_NE(end.find("icanon echo <mode"), std::string::npos) << end;
 }
 
-TEST(Terminal, InterruptDuringAWaitRestoresTheMode) {
-  if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+TEST_F(Terminal, InterruptDuringAWaitRestoresTheMode) {
   TmuxSession session(programThenModeReport("--Nakayama 4 2"));
   ASSERT_TRUE(session.waitFor("Press any key to start automatic inflations..."));
   session.sendKeys("C-c");
@@ -115,8 +121,7 @@ TEST(Terminal, InterruptDuringAWaitRestoresTheMode) {
   EXPECT_NE(end.find("icanon echo <mode"), std::string::npos) << end;
 }
 
-TEST(Terminal, EscapeSequenceKeyCountsAsOneKey) {
-  if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+TEST_F(Terminal, EscapeSequenceKeyCountsAsOneKey) {
   TmuxSession session(programThenModeReport("--Nakayama 4 2"));
   ASSERT_TRUE(session.waitFor("Press any key to start automatic inflations..."));
   session.sendKeys("Up");  // three bytes: ESC [ A
@@ -127,8 +132,7 @@ TEST(Terminal, EscapeSequenceKeyCountsAsOneKey) {
   EXPECT_TRUE(session.waitFor("<mode"));
 }
 
-TEST(Terminal, DialogueTypedAtTheTerminalShowsEachPromptBeforeReading) {
-  if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+TEST_F(Terminal, DialogueTypedAtTheTerminalShowsEachPromptBeforeReading) {
   TmuxSession session(programThenModeReport(""));
   const std::pair<const char*, const char*> steps[] = {
       {"Number of vertices:", "2"}, {"Upper triangular Gram matrix:", "'1 1'"},
@@ -175,8 +179,7 @@ std::string programState() {
                      INFLATIONS_PROGRAM + "' | cut -c1");
 }
 
-TEST(Terminal, CtrlZDuringAWaitStopsTheJobAndFgResumesTheWait) {
-  if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+TEST_F(Terminal, CtrlZDuringAWaitStopsTheJobAndFgResumesTheWait) {
   TmuxSession session(kJobShell);
   EXPECT_EQ(terminalMode(session, 1), "icanon echo mode-1");
   session.typeLine(std::string(INFLATIONS_PROGRAM) + " --Nakayama 4 2");
@@ -199,8 +202,7 @@ TEST(Terminal, CtrlZDuringAWaitStopsTheJobAndFgResumesTheWait) {
   EXPECT_EQ(terminalMode(session, 3), "icanon echo mode-3");
 }
 
-TEST(Terminal, CtrlZDuringARunStopsTheJobAndFgFinishesTheRun) {
-  if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+TEST_F(Terminal, CtrlZDuringARunStopsTheJobAndFgFinishesTheRun) {
   TmuxSession session(kJobShell);
   // k = 1 with a wait of 1.5 s after each display: the run is in its first wait when stopped.
   session.typeLine(std::string(INFLATIONS_PROGRAM) + " --Nakayama 4 2 1 0 1500");

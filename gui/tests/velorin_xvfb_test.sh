@@ -6,26 +6,13 @@
 # Usage: velorin_xvfb_test.sh VELORIN XCLOSE XGRAB PNGPIXEL PNGCOUNT
 set -u
 velorin="$1" xclose="$2" xgrab="$3" pngpixel="$4" pngcount="$5"
-title="Zaruzivedo 0.9   KQ 2015-2016"
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-workdir="$(mktemp -d)"
-pid=""
+. "$(dirname "$0")/velorin_test_common.sh"
 cleanup() {
   xdotool keyup shift keyup Escape 2>/dev/null
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
   rm -rf "$workdir"
 }
 trap cleanup EXIT
-
-# Waits up to $2 tenths of a second for the text $1 in velorin's standard output.
-wait_for_output() {
-  for _ in $(seq "$2"); do
-    grep -qF -- "$1" "$workdir/out" && return 0
-    sleep 0.1
-  done
-  return 1
-}
 
 # Grabs the window into $1 once it is mapped and viewable (up to 10 s); a grab that races the
 # mapping fails with BadMatch, so it is tried again a few times.
