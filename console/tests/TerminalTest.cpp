@@ -173,6 +173,16 @@ std::string terminalMode(TmuxSession& session, int mark) {
   return screen.substr(lineStart + 1, at + end.size() - lineStart - 1);
 }
 
+// The end of a resumed run: q at the list's wait shows the list, the program ends with status
+// 0, and the shell has canonical mode and echo again (checked with `mark`).
+void endsWithTheListAndStatusZero(TmuxSession& session, int mark) {
+  session.sendKeys("q");
+  ASSERT_TRUE(session.waitFor("[1, 3], [2, 4]"));
+  session.typeLine("echo \"status=$?\"");
+  ASSERT_TRUE(session.waitFor("status=0")) << session.screen();
+  EXPECT_EQ(terminalMode(session, mark), "icanon echo mode-" + std::to_string(mark));
+}
+
 // The state letter of the program's process as ps shows it (T when stopped).
 std::string programState() {
   return shellOutput(std::string("ps -o stat=,args= -C inflations | grep -F '") +
@@ -195,11 +205,7 @@ TEST_F(Terminal, CtrlZDuringAWaitStopsTheJobAndFgResumesTheWait) {
   session.sendKeys("x");  // one key, no Enter: the wait has its mode again
   ASSERT_TRUE(session.waitFor("Press any key to display the list of performed inflations..."))
       << session.screen();
-  session.sendKeys("q");
-  ASSERT_TRUE(session.waitFor("[1, 3], [2, 4]"));
-  session.typeLine("echo \"status=$?\"");
-  ASSERT_TRUE(session.waitFor("status=0")) << session.screen();
-  EXPECT_EQ(terminalMode(session, 3), "icanon echo mode-3");
+  endsWithTheListAndStatusZero(session, 3);
 }
 
 TEST_F(Terminal, CtrlZDuringARunStopsTheJobAndFgFinishesTheRun) {
@@ -217,11 +223,7 @@ TEST_F(Terminal, CtrlZDuringARunStopsTheJobAndFgFinishesTheRun) {
   session.typeLine("fg");
   ASSERT_TRUE(session.waitFor("Press any key to display the list of performed inflations..."))
       << session.screen();
-  session.sendKeys("q");
-  ASSERT_TRUE(session.waitFor("[1, 3], [2, 4]"));
-  session.typeLine("echo \"status=$?\"");
-  ASSERT_TRUE(session.waitFor("status=0")) << session.screen();
-  EXPECT_EQ(terminalMode(session, 2), "icanon echo mode-2");
+  endsWithTheListAndStatusZero(session, 2);
 }
 
 }  // namespace

@@ -27,16 +27,7 @@ if [ "$mode" = running ]; then
 fi
 kill "$XVFB_PID"
 
-status=timeout
-for _ in $(seq 150); do
-  if ! kill -0 "$pid" 2>/dev/null; then
-    wait "$pid"
-    status=$?
-    pid=""
-    break
-  fi
-  sleep 0.1
-done
+wait_for_exit 150
 [ "$status" = 5 ] || fail "$mode: status $status after the display was lost"
 grep -qF -- " -) shape: Dynkin graph A_6 " "$workdir/out" || fail "$mode: report: $(cat "$workdir/out")"
 grep -q "^Runtime: " "$workdir/out" || fail "$mode: no Runtime line"
