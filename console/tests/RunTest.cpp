@@ -76,37 +76,34 @@ std::unique_ptr<Bigraph> endlessBigraph() {
   return makeBigraph({{1, 2, 0}, {0, 1, 2}, {0, 0, 1}});
 }
 
+// A console without waits whose output goes to /dev/full, where every write fails with
+// ENOSPC. The file is opened first and closed last, after the output's final flush.
+struct FullDeviceConsole {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file{std::fopen("/dev/full", "w"), &std::fclose};
+  Out out{file.get(), 256};
+  const Terminal terminal = Terminal::plain();
+  Console console{out, terminal};
+};
+
 TEST(RunLoop, FailedWriteStopsTheRun) {
-  std::FILE* full = std::fopen("/dev/full", "w");
-  ASSERT_NE(full, nullptr);
-  {
-    Out out(full, 256);
-    const Terminal terminal = Terminal::plain();
-    Console console{out, terminal};
-    auto bigraph = endlessBigraph();
-    // The bound only keeps a broken stop from hanging the test.
-    RunResult result = inflations(*bigraph, 1, 10000000, 0, 0, console);
-    EXPECT_TRUE(out.failed());
-    EXPECT_EQ(out.error(), ENOSPC);
-    EXPECT_LT(result.performed.size(), 100u);
-    EXPECT_FALSE(result.integerError);
-  }
-  std::fclose(full);
+  FullDeviceConsole full;
+  ASSERT_NE(full.file, nullptr);
+  auto bigraph = endlessBigraph();
+  // The bound only keeps a broken stop from hanging the test.
+  RunResult result = inflations(*bigraph, 1, 10000000, 0, 0, full.console);
+  EXPECT_TRUE(full.out.failed());
+  EXPECT_EQ(full.out.error(), ENOSPC);
+  EXPECT_LT(result.performed.size(), 100u);
+  EXPECT_FALSE(result.integerError);
 }
 
 TEST(RunSequence, FailedWriteBeforeTheRunLeavesItOut) {
-  std::FILE* full = std::fopen("/dev/full", "w");
-  ASSERT_NE(full, nullptr);
-  {
-    Out out(full, 256);
-    const Terminal terminal = Terminal::plain();
-    Console console{out, terminal};
-    // Left out, the run takes no time; made, its 10^8 inflations would take many seconds.
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(runSequence(endlessBigraph(), RunParameters{0, 100000000, 0, 0}, console), 4);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-  }
-  std::fclose(full);
+  FullDeviceConsole full;
+  ASSERT_NE(full.file, nullptr);
+  // Left out, the run takes no time; made, its 10^8 inflations would take many seconds.
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(runSequence(endlessBigraph(), RunParameters{0, 100000000, 0, 0}, full.console), 4);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 TEST(Output, CountsPrintInFull) {
