@@ -2,6 +2,7 @@
 #include "Output.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 
 Out::Out(std::FILE* sink, std::size_t capacity) : sink_(sink), buffer_(capacity ? capacity : 1) {}
@@ -34,19 +35,10 @@ void Out::writeCount(unsigned long long v) {
 }
 
 void Out::writeNumber(long long v) {
-  // Digits written backwards into a small array: no format parsing per number, since the list
-  // of inflations can hold millions of them.
+  // to_chars parses no format per number, since the list of inflations can hold millions.
   char text[24];
-  char* end = text + sizeof text;
-  char* start = end;
-  unsigned long long magnitude =
-      v < 0 ? 0ull - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
-  do {
-    *--start = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (v < 0) *--start = '-';
-  write(start, static_cast<std::size_t>(end - start));
+  const char* end = std::to_chars(text, text + sizeof text, v).ptr;
+  write(text, static_cast<std::size_t>(end - text));
 }
 
 void Out::drain() {

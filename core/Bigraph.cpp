@@ -83,7 +83,7 @@ void Bigraph::refreshEdgeCounts() {
   if (gram != nullptr) {
     for (int x = 0; x < n; ++x) {
       int count = 0;
-      for (int y = x + 1; y < n; ++y) count += gram[x][y].sign > 0;
+      for (int y = x + 1; y < n; ++y) count += gram[x][y].isPositive();
       dottedInRow_[x] = count;
       dottedTotal_ += count;
     }
@@ -96,7 +96,7 @@ bool Bigraph::lowerTriangleIsZero() const {
   if (gram == nullptr) return true;
   for (int x = 1; x < n; ++x)
     for (int y = 0; y < x; ++y)
-      if (gram[x][y].sign != 0) return false;
+      if (!gram[x][y].isZero()) return false;
   return true;
 }
 
@@ -104,6 +104,6 @@ void Bigraph::clearLowerTriangle() {
   const BigInteger zero;
   for (int x = 1; x < n; ++x)
     for (int y = 0; y < x; ++y)
-      if (gram[x][y].sign != 0) gram[x][y] = zero;
+      if (!gram[x][y].isZero()) gram[x][y] = zero;
   lowerCleared_ = true;
 }

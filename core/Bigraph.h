@@ -92,7 +92,9 @@ class Bigraph {
   // Call after changing gram by hand, so the per-row dotted counts and maxima follow.
   void refreshEdgeCounts();
 
-  // Traversal and connectivity.
+  // Traversal and connectivity. GoThrough is the arm walk: the number of vertices on the walk
+  // along single solid edges from `start` away from `from`; it ends where it would come back
+  // to `from` or to a vertex it has already counted, so it ends on cycles as well.
   void DFS_Visit(int v);
   bool isConnected();
   int GoThrough(int from, int start);
@@ -105,6 +107,19 @@ class Bigraph {
  private:
   struct Adopt {};
   Bigraph(Adopt, int n, BigInteger** m);
+
+  // A loop-free connected bigraph whose edges are all single solid edges: the graphs that
+  // get a Dynkin, Euclidean, star, tree or cycle shape. Reads the recognised counts and flags.
+  bool isSimpleGraph() const;
+
+  // While a recognition walks arms, GoThrough reuses the single-solid neighbour lists (built
+  // at its first call) and its marks, so each arm costs its own length, not a matrix pass.
+  void keepArmWalkLists();
+  void dropArmWalkLists();
+  bool armWalkKept_ = false;
+  std::vector<std::vector<int>> armWalkLists_;  // per vertex, its neighbours in increasing order
+  std::vector<unsigned> armWalkMarks_;          // a vertex is counted when its mark is the walk's
+  unsigned armWalkNumber_ = 0;                  // number, so a new walk clears nothing
 
   bool lowerCleared_ = false;     // entries below the diagonal are all zero
   std::vector<int> dottedInRow_;  // per row: number of positive entries right of the diagonal

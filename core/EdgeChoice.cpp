@@ -6,8 +6,7 @@ namespace {
 constexpr Coeffs kNone{kNoEdge, kNoEdge};
 // Variant 4 takes the first dotted edge when the drawn value is below this threshold.
 constexpr int rndMax2 = 16383;
-
-bool isDotted(const BigInteger& v) { return v.sign > 0; }
+const BigInteger kZero;
 
 }  // namespace
 
@@ -15,13 +14,13 @@ bool isDotted(const BigInteger& v) { return v.sign > 0; }
 // over the row counts plus one scan of a single row.
 Coeffs Bigraph::firstDottedInRow(int row) const {
   for (int y = row + 1; y < n; ++y)
-    if (isDotted(gram[row][y])) return {row, y};
+    if (gram[row][y].isPositive()) return {row, y};
   return kNone;
 }
 
 Coeffs Bigraph::lastDottedInRow(int row) const {
   for (int y = n - 1; y > row; --y)
-    if (isDotted(gram[row][y])) return {row, y};
+    if (gram[row][y].isPositive()) return {row, y};
   return kNone;
 }
 
@@ -43,7 +42,7 @@ Coeffs Bigraph::findDottedEdgeBackwards() {
 // inflations keep the maxima up to date with the O(n) entries they change; a row is scanned
 // again only when the last entry holding its maximum went down.
 bool Bigraph::isRowMax(int row, int column) const {
-  if (rowMax_[row].sign <= 0 || rowMaxCount_[row] == 0) return false;
+  if (!rowMax_[row].isPositive() || rowMaxCount_[row] == 0) return false;
   if (column == rowMaxColumn_[row]) return true;
   return gram[row][column].compareTo(rowMax_[row]) == BigInteger::equal;
 }
@@ -57,10 +56,10 @@ void Bigraph::noteNewValue(int row, int column, bool wasRowMax) {
     if (column == rowMaxColumn_[row]) rowMaxColumn_[row] = -1;
   }
   const BigInteger& v = gram[row][column];
-  if (v.sign <= 0) return;
+  if (!v.isPositive()) return;
   BigInteger& best = rowMax_[row];
   const BigInteger::CompareResult order =
-      best.sign > 0 ? v.compareTo(best) : BigInteger::greater;
+      best.isPositive() ? v.compareTo(best) : BigInteger::greater;
   if (order == BigInteger::greater) {
     try {
       best = v;
@@ -78,14 +77,13 @@ void Bigraph::noteNewValue(int row, int column, bool wasRowMax) {
 
 void Bigraph::scanRowMax(int row) {
   BigInteger& best = rowMax_[row];
-  best.sign = BigInteger::zero;  // zero, keeping the array for the next maximum
-  best.magnitude.length = 0;
+  best = kZero;  // copying zero in keeps the array for the next maximum
   int count = 0;
   int column = -1;
   if (dottedInRow_[row] > 0) {
     for (int y = row + 1; y < n; ++y) {
       const BigInteger& v = gram[row][y];
-      if (!isDotted(v)) continue;
+      if (!v.isPositive()) continue;
       const BigInteger::CompareResult order =
           count > 0 ? v.compareTo(best) : BigInteger::greater;
       if (order == BigInteger::greater) {
@@ -104,7 +102,8 @@ void Bigraph::scanRowMax(int row) {
 Coeffs Bigraph::highestDotted(bool backwards) {
   const int rows = static_cast<int>(dottedInRow_.size());
   if (!rowMaxKept_) {
-    rowMax_.assign(rows, BigInteger());
+    rowMax_.clear();
+    rowMax_.resize(rows);  // all zero
     rowMaxCount_.assign(rows, 0);
     rowMaxColumn_.assign(rows, -1);
     for (int x = 0; x < rows; ++x) scanRowMax(x);
@@ -113,8 +112,8 @@ Coeffs Bigraph::highestDotted(bool backwards) {
   int bestRow = -1;
   for (int step = 0; step < rows; ++step) {
     const int x = backwards ? rows - 1 - step : step;
-    if (rowMax_[x].sign > 0 && rowMaxCount_[x] == 0) scanRowMax(x);  // lost its maximum
-    if (rowMax_[x].sign <= 0) continue;
+    if (rowMax_[x].isPositive() && rowMaxCount_[x] == 0) scanRowMax(x);  // lost its maximum
+    if (!rowMax_[x].isPositive()) continue;
     if (bestRow < 0 || rowMax_[x].compareTo(rowMax_[bestRow]) == BigInteger::greater) bestRow = x;
   }
   if (bestRow < 0) return kNone;
@@ -144,7 +143,7 @@ Coeffs Bigraph::dottedAtSlot(long long slot) const {
   int x = 0;
   while (slot >= dottedInRow_[x]) slot -= dottedInRow_[x++];
   for (int y = x + 1; y < n; ++y)
-    if (isDotted(gram[x][y]) && slot-- == 0) return {x, y};
+    if (gram[x][y].isPositive() && slot-- == 0) return {x, y};
   return kNone;  // unreachable while the counts describe gram
 }
 

@@ -23,7 +23,7 @@ ulong lowWord(const BigUnsigned& m) {
 }  // namespace
 
 void toFmpz(fmpz_t out, const BigInteger& x) {
-  const BigUnsigned& m = x.magnitude;
+  const BigUnsigned& m = x.getMagnitude();
   if (m.length <= 2) {
     fmpz_set_ui(out, lowWord(m));  // zero included
   } else {
@@ -32,7 +32,7 @@ void toFmpz(fmpz_t out, const BigInteger& x) {
       limbs[b / 2] |= static_cast<ulong>(m.blocks[b]) << (kBlockBits * (b % 2));
     fmpz_set_ui_array(out, limbs.data(), static_cast<slong>(limbs.size()));
   }
-  if (x.sign == BigInteger::negative) fmpz_neg(out, out);
+  if (x.isNegative()) fmpz_neg(out, out);
 }
 
 BigInteger fromFmpz(const fmpz_t x) {

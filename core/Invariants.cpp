@@ -29,10 +29,6 @@ void requireSquare(const IntMatrix& m, const char* what) {
       throw std::invalid_argument(std::string(what) + ": the matrix is not square");
 }
 
-bool isOne(const BigInteger& v) {
-  return v.sign == BigInteger::positive && v.magnitude.length == 1 && v.magnitude.blocks[0] == 1;
-}
-
 // Component number of every vertex; vertices i < j are joined when upperAt(i, j) != 0.
 template <class UpperAt>
 std::vector<int> componentsOf(int n, const UpperAt& upperAt, int& count) {
@@ -302,7 +298,7 @@ Invariants invariantsFrom(int n, const UpperAt& upperAt) {
   inv.vertices = n;
   inv.loopFree = true;
   for (int i = 0; i < n; ++i)
-    if (!isOne(upperAt(i, i))) inv.loopFree = false;
+    if (!upperAt(i, i).isOne()) inv.loopFree = false;
   const std::vector<int> label = componentsOf(n, upperAt, inv.components);
 
   FlintMatrix S(n, n);

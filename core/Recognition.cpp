@@ -1,6 +1,6 @@
 // Shape recognition: edge counts and flags, connectivity, and the Dynkin, Euclidean, star,
 // tree and cycle shapes of a bigraph.
-#include "Recognition.h"
+#include "ArmLengthOrder.h"
 
 #include <algorithm>
 #include <climits>
@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "Bigraph.h"
-#include "GramReading.h"
 
 int cmpfunc(const void* a, const void* b) {
   const long long difference =
@@ -22,20 +21,18 @@ int cmpfunc(const void* a, const void* b) {
 
 namespace {
 
-using namespace gram_reading;
-
 // Sums the magnitudes of entries. One-block magnitudes are gathered in a machine word and
 // moved into the BigInteger only before the word would overflow, so a pass over the whole
 // matrix allocates nothing per entry.
 class MagnitudeSum {
  public:
   void add(const BigInteger& e) {
-    if (e.magnitude.length == 1) {
-      const std::uint64_t v = e.magnitude.blocks[0];
+    if (e.fitsInBlocks(1)) {
+      const std::uint64_t v = e.getBlock(0);
       if (word_ > UINT64_MAX - v) flush();
       word_ += v;
     } else {
-      total_ += BigInteger(e.magnitude);
+      total_ += BigInteger(e.getMagnitude());
     }
   }
   BigInteger total() {
@@ -71,16 +68,16 @@ MatrixSurvey surveyMatrix(const Bigraph& g) {
   MagnitudeSum solid;
   for (int i = 0; i < g.n; ++i) {
     const BigInteger* row = g.gram[i];
-    if (!isOne(row[i])) survey.loopFree = false;
+    if (!row[i].isOne()) survey.loopFree = false;
     for (int j = i + 1; j < g.n; ++j) {
       const BigInteger& e = row[j];
-      if (isZero(e)) continue;
+      if (e.isZero()) continue;
       ++survey.degree[i];
       ++survey.degree[j];
       ++survey.pairsJoined;
-      (isPositive(e) ? dotted : solid).add(e);
-      if (magnitudeAtLeast(e, 2)) survey.multipleEdges = true;
-      if (magnitudeAtLeast(e, 3)) survey.wildEdges = true;
+      (e.isPositive() ? dotted : solid).add(e);
+      if (e.magnitudeAtLeast(2)) survey.multipleEdges = true;
+      if (e.magnitudeAtLeast(3)) survey.wildEdges = true;
     }
   }
   survey.dottedEdges = dotted.total();
@@ -113,9 +110,13 @@ void replaceArmLengths(Bigraph& g, int size) {
 }
 
 // Stores the arm lengths of ramification vertex c, neighbour by neighbour in increasing
-// order, and sorts them ascending.
-void storeArms(Bigraph& g, const Neighbours& singleSolid, int c) {
-  for (int u : singleSolid[c]) g.armLengths[g.armCount++] = walkArm(singleSolid, c, u);
+// order, and sorts them ascending. In a simple graph every edge is a single solid edge.
+void storeArms(Bigraph& g, int c) {
+  for (int u = 0; u < g.n; ++u) {
+    if (u == c) continue;
+    const BigInteger& entry = c < u ? g.gram[c][u] : g.gram[u][c];
+    if (entry.isMinusOne()) g.armLengths[g.armCount++] = g.GoThrough(c, u);
+  }
   std::qsort(g.armLengths, static_cast<std::size_t>(g.armCount), sizeof(int), cmpfunc);
 }
 
@@ -138,22 +139,21 @@ void classifyStar(Bigraph& g, int centre, int degree) {
     return;
   }
   replaceArmLengths(g, degree);
-  storeArms(g, singleSolidNeighbours(g), centre);
+  storeArms(g, centre);
   if (degree == 3) classifyThreeArms(g, g.armLengths[0], g.armLengths[1], g.armLengths[2]);
 }
 
 // Two ramification vertices of degree 3: D~_(n-1) when each has two arms of length 1.
 void classifyTwoBranchings(Bigraph& g, int first, int last) {
-  const Neighbours singleSolid = singleSolidNeighbours(g);
   replaceArmLengths(g, 3);
-  storeArms(g, singleSolid, first);
+  storeArms(g, first);
   if (g.armLengths[0] != 1 || g.armLengths[1] != 1) return;
   g.armCount = 0;
-  storeArms(g, singleSolid, last);
+  storeArms(g, last);
   if (g.armLengths[0] == 1 && g.armLengths[1] == 1) g.euclideanType = 2;
 }
 
-// A connected loop-free graph whose edges are all single solid edges.
+// A simple graph (Bigraph::isSimpleGraph); its arms are walked with GoThrough.
 void classifySimpleGraph(Bigraph& g, const MatrixSurvey& survey) {
   std::vector<int> branchingDegrees;
   int firstBranching = -1;
@@ -193,6 +193,10 @@ void classifySimpleGraph(Bigraph& g, const MatrixSurvey& survey) {
 
 }  // namespace
 
+bool Bigraph::isSimpleGraph() const {
+  return dottedEdges.isZero() && !multipleEdges && connected && loopFree;
+}
+
 void Bigraph::recognizeBigraphProperties() {
   resetProperties(*this);
   MatrixSurvey survey = surveyMatrix(*this);
@@ -212,7 +216,14 @@ void Bigraph::recognizeBigraphProperties() {
     dynkinType = 1;
     return;
   }
-  if (dottedEdges.isZero() && !multipleEdges && connected && loopFree) {
-    classifySimpleGraph(*this, survey);
+  if (isSimpleGraph()) {
+    keepArmWalkLists();
+    try {
+      classifySimpleGraph(*this, survey);
+    } catch (...) {
+      dropArmWalkLists();
+      throw;
+    }
+    dropArmWalkLists();
   }
 }

@@ -34,10 +34,6 @@ bool isKronecker(const Bigraph& g) {
   return g.multipleEdges && g.euclideanType == 1 && g.n == 2;
 }
 
-bool isSimple(const Bigraph& g) {
-  return g.dottedEdges.isZero() && !g.multipleEdges && g.connected && g.loopFree;
-}
-
 // The letter of a Dynkin or Euclidean type, or nullptr for a value that names no type.
 const char* typeLetter(int type) {
   switch (type) {
@@ -151,7 +147,7 @@ std::string Bigraph::describeProperties(std::uint64_t inflationCount, int bound,
     out << text << "\n" << kPrincipal << "\n";
     return text;
   }
-  if (isSimple(*this)) {
+  if (isSimpleGraph()) {
     if (std::optional<Shape> shape = simpleShape(*this)) {
       out << shape->text << "\n" << shape->definiteness << "\n";
       return shape->text;

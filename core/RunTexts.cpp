@@ -1,26 +1,16 @@
 // The texts of a run shared by both programs.
 #include "RunTexts.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace {
 
 constexpr std::uint64_t kPairsPerLine = 7;
 
-// Appends the decimal digits of v at `at`; returns the position after them.
-char* appendNumber(char* at, long long v) {
-  char digits[24];
-  char* start = digits + sizeof digits;
-  unsigned long long magnitude =
-      v < 0 ? 0ull - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
-  do {
-    *--start = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (v < 0) *--start = '-';
-  while (start != digits + sizeof digits) *at++ = *start++;
-  return at;
-}
+// Appends the decimal digits of v at `at`, which has room for the 20 characters of any long
+// long; returns the position after them.
+char* appendNumber(char* at, long long v) { return std::to_chars(at, at + 20, v).ptr; }
 
 char* appendText(char* at, std::string_view s) {
   for (char c : s) *at++ = c;

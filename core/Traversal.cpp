@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "Bigraph.h"
-#include "GramReading.h"
-
-namespace gram_reading {
 
 namespace {
+
+// For every vertex, its neighbours in increasing order.
+using Neighbours = std::vector<std::vector<int>>;
 
 // The first neighbour below c other than p, or -1: the lower scan of an arm walk.
 int firstLowerNeighbour(const std::vector<int>& list, int c, int p) {
@@ -42,7 +42,7 @@ class AdjacencyBits {
     for (int i = 0; i < g.n; ++i) {
       const BigInteger* row = g.gram[i];
       for (int j = i + 1; j < g.n; ++j) {
-        if (!isZero(row[j])) {
+        if (!row[j].isZero()) {
           set(i, j);
           set(j, i);
         }
@@ -104,16 +104,16 @@ void markReachable(const AdjacencyBits& adjacency, int n, int v, std::int16_t* m
   }
 }
 
-}  // namespace
-
-// Row i is read left to right, and the lower neighbours of a vertex come from earlier rows,
-// so every list ends up in increasing order.
+// Vertices joined by exactly one solid edge (entry -1), the only edges an arm walk follows.
+// Built in one pass over the rows above the diagonal, read in memory order; row i is read left
+// to right and the lower neighbours of a vertex come from earlier rows, so every list ends up
+// in increasing order.
 Neighbours singleSolidNeighbours(const Bigraph& g) {
-  Neighbours lists(static_cast<std::size_t>(std::max(g.n, 0)));
+  Neighbours lists(vertexCount(g));
   for (int i = 0; i < g.n; ++i) {
     const BigInteger* row = g.gram[i];
     for (int j = i + 1; j < g.n; ++j) {
-      if (isMinusOne(row[j])) {
+      if (row[j].isMinusOne()) {
         lists[i].push_back(j);
         lists[j].push_back(i);
       }
@@ -122,19 +122,21 @@ Neighbours singleSolidNeighbours(const Bigraph& g) {
   return lists;
 }
 
-int walkArm(const Neighbours& singleSolid, int from, int start) {
+// The walk of GoThrough over the lists. A vertex is counted in this walk when its mark equals
+// `walk`, a number no earlier walk over the same marks used.
+int walkArm(const Neighbours& singleSolid, int from, int start, std::vector<unsigned>& marks,
+            unsigned walk) {
   const int n = static_cast<int>(singleSolid.size());
   // Vertices the walk may not enter again; on a tree the walk never tries to.
-  std::vector<char> counted(n, 0);
-  if (from >= 0 && from < n) counted[from] = 1;
-  counted[start] = 1;
+  if (from >= 0 && from < n) marks[from] = walk;
+  marks[start] = walk;
   int current = start;
   int previous = from;
   int count = 1;
   // Moves on to `next` unless that closes a cycle; false ends the walk.
   auto stepTo = [&](int next) {
-    if (counted[next]) return false;
-    counted[next] = 1;
+    if (marks[next] == walk) return false;
+    marks[next] = walk;
     previous = current;
     current = next;
     ++count;
@@ -156,10 +158,6 @@ int walkArm(const Neighbours& singleSolid, int from, int start) {
   }
 }
 
-}  // namespace gram_reading
-
-namespace {
-
 void requireVertex(const Bigraph& g, int v, const char* operation) {
   if (v < 0 || v >= g.n) {
     throw std::out_of_range(std::string(operation) + ": vertex " + std::to_string(v) +
@@ -173,7 +171,7 @@ void requireVertex(const Bigraph& g, int v, const char* operation) {
 void Bigraph::DFS_Visit(int v) {
   requireVertex(*this, v, "DFS_Visit");
   if (visited == nullptr) visited = new std::int16_t[n]();
-  gram_reading::markReachable(gram_reading::AdjacencyBits(*this), n, v, visited);
+  markReachable(AdjacencyBits(*this), n, v, visited);
 }
 
 bool Bigraph::isConnected() {
@@ -191,5 +189,25 @@ bool Bigraph::isConnected() {
 
 int Bigraph::GoThrough(int from, int start) {
   requireVertex(*this, start, "GoThrough");
-  return gram_reading::walkArm(gram_reading::singleSolidNeighbours(*this), from, start);
+  if (!armWalkKept_) {
+    std::vector<unsigned> marks(static_cast<std::size_t>(n), 0);
+    return walkArm(singleSolidNeighbours(*this), from, start, marks, 1);
+  }
+  if (armWalkLists_.empty()) {  // n > 0 here, so empty lists were not built yet
+    armWalkLists_ = singleSolidNeighbours(*this);
+    armWalkMarks_.assign(static_cast<std::size_t>(n), 0);
+    armWalkNumber_ = 0;
+  }
+  return walkArm(armWalkLists_, from, start, armWalkMarks_, ++armWalkNumber_);
+}
+
+void Bigraph::keepArmWalkLists() {
+  dropArmWalkLists();
+  armWalkKept_ = true;
+}
+
+void Bigraph::dropArmWalkLists() {
+  armWalkKept_ = false;
+  std::vector<std::vector<int>>().swap(armWalkLists_);
+  std::vector<unsigned>().swap(armWalkMarks_);
 }

@@ -17,13 +17,8 @@ constexpr double kVertexRadius = 180;
 constexpr double kLabelRadius = 200;
 constexpr int kVertexSize = 6;
 
-// Whether the entry is 1 (BigInteger may come to answer this itself; until then, here only).
-bool isOne(const BigInteger& e) {
-  return e.getSign() == BigInteger::positive && e.getMagnitude() == BigUnsigned(1);
-}
-
 // Whether the entry is 1 or -1: an edge of multiplicity one, drawn without a label.
-bool isPlainEdge(const BigInteger& e) { return e.getMagnitude() == BigUnsigned(1); }
+bool isPlainEdge(const BigInteger& e) { return e.isOne() || e.isMinusOne(); }
 
 // Rounds to the nearest integer, halves away from zero.
 int roundToInt(double v) { return static_cast<int>(std::round(v)); }
@@ -46,7 +41,7 @@ void drawEdge(platform::Surface& surface, const Layout& layout, int i, int j, co
 
 void drawVertex(platform::Surface& surface, const Layout& layout, int q, const BigInteger& d) {
   BigPixel(surface, layout.vertexX[q], layout.vertexY[q], kVertexSize, colorVertex);
-  if (!isOne(d)) {
+  if (!d.isOne()) {
     surface.text(layout.labelX[q], layout.labelY[q], bigIntegerToString(d - BigInteger(1)));
   }
 }

@@ -12,6 +12,7 @@
 
 #include "ProgramRun.h"
 #include "ReferenceRun.h"
+#include "SanitizerBuild.h"
 
 namespace {
 
@@ -167,20 +168,6 @@ INSTANTIATE_TEST_SUITE_P(
                      "\nError: Expected an integer for k, but read "
                      "\"1234567890123456789012345678901234567890...\".\n"}),
     [](const testing::TestParamInfo<BadInput>& info) { return std::string(info.param.name); });
-
-// Whether this test program, and so the program it runs, is built with AddressSanitizer, whose
-// shadow memory counts against a data limit and adds to the resident size.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
 
 const long kSmallKiB = (kSanitized ? 160 : 40) * 1024;
 

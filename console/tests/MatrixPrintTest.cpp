@@ -8,20 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "GramTestHelpers.h"
 #include "OutputCapture.h"
 
 namespace {
-
-// A Bigraph holding the given rows of decimal texts.
-std::unique_ptr<Bigraph> bigraphOf(const std::vector<std::vector<std::string>>& rows) {
-  const int n = static_cast<int>(rows.size());
-  BigInteger** m = allocateSqZeroMat(n);
-  for (int i = 0; i < n; ++i)
-    for (int j = 0; j < n; ++j) m[i][j] = stringToBigInteger(rows[i][j]);
-  auto bigraph = std::make_unique<Bigraph>(n, m);
-  deleteSqMat(n, m);
-  return bigraph;
-}
 
 std::string cellOf(const std::string& text) {
   CapturedOut captured;
@@ -68,7 +58,7 @@ class MatrixPrints : public testing::TestWithParam<PrintCase> {};
 
 TEST_P(MatrixPrints, EachBlankRule) {
   const PrintCase& c = GetParam();
-  auto bigraph = bigraphOf(c.rows);
+  auto bigraph = gramtest::makeBigraph(c.rows);
   CapturedOut nonzero, upper, complete;
   printUpperTriangNonzero(*bigraph, nonzero.out());
   printUpperTriangLiteral(*bigraph, upper.out());

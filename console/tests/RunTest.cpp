@@ -9,18 +9,12 @@
 #include <memory>
 #include <string>
 
+#include "GramTestHelpers.h"
 #include "OutputCapture.h"
 
 namespace {
 
-std::unique_ptr<Bigraph> bigraphOf(int n, const std::vector<int>& entries) {
-  BigInteger** m = allocateSqZeroMat(n);
-  for (int i = 0; i < n; ++i)
-    for (int j = 0; j < n; ++j) m[i][j] = BigInteger(entries[static_cast<std::size_t>(i * n + j)]);
-  auto bigraph = std::make_unique<Bigraph>(n, m);
-  deleteSqMat(n, m);
-  return bigraph;
-}
+using gramtest::makeBigraph;
 
 int occurrences(const std::string& text, const std::string& piece) {
   int count = 0;
@@ -42,7 +36,7 @@ TEST(RunLoop, RecordsEveryInflationAndStopsAtTheBound) {
   CapturedOut captured;
   const Terminal terminal = Terminal::plain();
   Console console{captured.out(), terminal};
-  auto bigraph = bigraphOf(4, {1, -1, 1, -1, 0, 1, -1, 1, 0, 0, 1, -1, 0, 0, 0, 1});
+  auto bigraph = makeBigraph({{1, -1, 1, -1}, {0, 1, -1, 1}, {0, 0, 1, -1}, {0, 0, 0, 1}});
   RunResult all = inflations(*bigraph, 0, 0, 0, 0, console);
   ASSERT_EQ(all.performed.size(), 2u);
   EXPECT_EQ(all.performed.at(0).i, 0);
@@ -52,7 +46,7 @@ TEST(RunLoop, RecordsEveryInflationAndStopsAtTheBound) {
   EXPECT_FALSE(all.integerError);
   EXPECT_EQ(occurrences(captured.text(), "Inflation no.: "), 1);  // the final display only
 
-  auto again = bigraphOf(4, {1, -1, 1, -1, 0, 1, -1, 1, 0, 0, 1, -1, 0, 0, 0, 1});
+  auto again = makeBigraph({{1, -1, 1, -1}, {0, 1, -1, 1}, {0, 0, 1, -1}, {0, 0, 0, 1}});
   RunResult one = inflations(*again, 1, 1, 0, 0, console);
   EXPECT_EQ(one.performed.size(), 1u);
 }
@@ -61,7 +55,7 @@ TEST(RunLoop, IntegerErrorEndsTheRunAndKeepsTheList) {
   CapturedOut captured;
   const Terminal terminal = Terminal::plain();
   Console console{captured.out(), terminal};
-  auto bigraph = bigraphOf(4, {1, 1, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+  auto bigraph = makeBigraph({{1, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}});
   RunResult result = inflations(*bigraph, 0, 0, 0, 0, console);
   ASSERT_TRUE(result.integerError);
   EXPECT_EQ(*result.integerError, "BigInteger::operator /: division by zero");
@@ -78,39 +72,38 @@ TEST(RunLoop, IntegerErrorEndsTheRunAndKeepsTheList) {
 }
 
 // Each inflation of this bigraph leaves another dotted edge: the run never ends by itself.
-std::unique_ptr<Bigraph> endlessBigraph() { return bigraphOf(3, {1, 2, 0, 0, 1, 2, 0, 0, 1}); }
+std::unique_ptr<Bigraph> endlessBigraph() {
+  return makeBigraph({{1, 2, 0}, {0, 1, 2}, {0, 0, 1}});
+}
+
+// A console without waits whose output goes to /dev/full, where every write fails with
+// ENOSPC. The file is opened first and closed last, after the output's final flush.
+struct FullDeviceConsole {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file{std::fopen("/dev/full", "w"), &std::fclose};
+  Out out{file.get(), 256};
+  const Terminal terminal = Terminal::plain();
+  Console console{out, terminal};
+};
 
 TEST(RunLoop, FailedWriteStopsTheRun) {
-  std::FILE* full = std::fopen("/dev/full", "w");
-  ASSERT_NE(full, nullptr);
-  {
-    Out out(full, 256);
-    const Terminal terminal = Terminal::plain();
-    Console console{out, terminal};
-    auto bigraph = endlessBigraph();
-    // The bound only keeps a broken stop from hanging the test.
-    RunResult result = inflations(*bigraph, 1, 10000000, 0, 0, console);
-    EXPECT_TRUE(out.failed());
-    EXPECT_EQ(out.error(), ENOSPC);
-    EXPECT_LT(result.performed.size(), 100u);
-    EXPECT_FALSE(result.integerError);
-  }
-  std::fclose(full);
+  FullDeviceConsole full;
+  ASSERT_NE(full.file, nullptr);
+  auto bigraph = endlessBigraph();
+  // The bound only keeps a broken stop from hanging the test.
+  RunResult result = inflations(*bigraph, 1, 10000000, 0, 0, full.console);
+  EXPECT_TRUE(full.out.failed());
+  EXPECT_EQ(full.out.error(), ENOSPC);
+  EXPECT_LT(result.performed.size(), 100u);
+  EXPECT_FALSE(result.integerError);
 }
 
 TEST(RunSequence, FailedWriteBeforeTheRunLeavesItOut) {
-  std::FILE* full = std::fopen("/dev/full", "w");
-  ASSERT_NE(full, nullptr);
-  {
-    Out out(full, 256);
-    const Terminal terminal = Terminal::plain();
-    Console console{out, terminal};
-    // Left out, the run takes no time; made, its 10^8 inflations would take many seconds.
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(runSequence(endlessBigraph(), RunParameters{0, 100000000, 0, 0}, console), 4);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-  }
-  std::fclose(full);
+  FullDeviceConsole full;
+  ASSERT_NE(full.file, nullptr);
+  // Left out, the run takes no time; made, its 10^8 inflations would take many seconds.
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(runSequence(endlessBigraph(), RunParameters{0, 100000000, 0, 0}, full.console), 4);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 TEST(Output, CountsPrintInFull) {
@@ -126,13 +119,13 @@ TEST(RunSequence, ExitStatusOfEachEnd) {
   {
     CapturedOut captured;
     Console console{captured.out(), terminal};
-    EXPECT_EQ(runSequence(bigraphOf(2, {1, 1, 0, 1}), RunParameters{}, console), 0);
+    EXPECT_EQ(runSequence(makeBigraph({{1, 1}, {0, 1}}), RunParameters{}, console), 0);
     EXPECT_NE(captured.text().find("[1, 2]"), std::string::npos);
   }
   {
     CapturedOut captured;
     Console console{captured.out(), terminal};
-    auto zeroDiagonal = bigraphOf(3, {0, 1, 0, 0, 1, 0, 0, 0, 1});
+    auto zeroDiagonal = makeBigraph({{0, 1, 0}, {0, 1, 0}, {0, 0, 1}});
     EXPECT_EQ(runSequence(std::move(zeroDiagonal), RunParameters{}, console), 3);
   }
 }

@@ -67,6 +67,14 @@ class TmuxSession {
   std::string name_;
 };
 
+// Every test drives a terminal of its own through tmux, and is skipped without it.
+class Terminal : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+  }
+};
+
 // After the program, the shell prints its status and whether canonical mode and echo are on.
 std::string programThenModeReport(const std::string& arguments) {
   return std::string("trap : INT; stty sane; ") + INFLATIONS_PROGRAM + " " + arguments +
@@ -75,8 +83,7 @@ std::string programThenModeReport(const std::string& arguments) {
          " echo '<mode'; sleep 600";
 }
 
-TEST(Terminal, ClearsWaitsForOneKeyWithoutEchoAndRestoresTheMode) {
-  if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+TEST_F(Terminal, ClearsWaitsForOneKeyWithoutEchoAndRestoresTheMode) {
   TmuxSession session(programThenModeReport("--Nakayama 4 2"));
 
   ASSERT_TRUE(session.waitFor("Press any key to start automatic inflations..."));
@@ -104,8 +111,7 @@ TEST(Terminal, ClearsWaitsForOneKeyWithoutEchoAndRestoresTheMode) {
   EXPECT_NE(end.find("icanon echo <mode"), std::string::npos) << end;
 }
 
-TEST(Terminal, InterruptDuringAWaitRestoresTheMode) {
-  if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+TEST_F(Terminal, InterruptDuringAWaitRestoresTheMode) {
   TmuxSession session(programThenModeReport("--Nakayama 4 2"));
   ASSERT_TRUE(session.waitFor("Press any key to start automatic inflations..."));
   session.sendKeys("C-c");
@@ -115,8 +121,7 @@ TEST(Terminal, InterruptDuringAWaitRestoresTheMode) {
   EXPECT_NE(end.find("icanon echo <mode"), std::string::npos) << end;
 }
 
-TEST(Terminal, EscapeSequenceKeyCountsAsOneKey) {
-  if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+TEST_F(Terminal, EscapeSequenceKeyCountsAsOneKey) {
   TmuxSession session(programThenModeReport("--Nakayama 4 2"));
   ASSERT_TRUE(session.waitFor("Press any key to start automatic inflations..."));
   session.sendKeys("Up");  // three bytes: ESC [ A
@@ -127,8 +132,7 @@ TEST(Terminal, EscapeSequenceKeyCountsAsOneKey) {
   EXPECT_TRUE(session.waitFor("<mode"));
 }
 
-TEST(Terminal, DialogueTypedAtTheTerminalShowsEachPromptBeforeReading) {
-  if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+TEST_F(Terminal, DialogueTypedAtTheTerminalShowsEachPromptBeforeReading) {
   TmuxSession session(programThenModeReport(""));
   const std::pair<const char*, const char*> steps[] = {
       {"Number of vertices:", "2"}, {"Upper triangular Gram matrix:", "'1 1'"},
@@ -169,6 +173,16 @@ std::string terminalMode(TmuxSession& session, int mark) {
   return screen.substr(lineStart + 1, at + end.size() - lineStart - 1);
 }
 
+// The end of a resumed run: q at the list's wait shows the list, the program ends with status
+// 0, and the shell has canonical mode and echo again (checked with `mark`).
+void endsWithTheListAndStatusZero(TmuxSession& session, int mark) {
+  session.sendKeys("q");
+  ASSERT_TRUE(session.waitFor("[1, 3], [2, 4]"));
+  session.typeLine("echo \"status=$?\"");
+  ASSERT_TRUE(session.waitFor("status=0")) << session.screen();
+  EXPECT_EQ(terminalMode(session, mark), "icanon echo mode-" + std::to_string(mark));
+}
+
 // The state letter of the program's process started with `arguments`, as ps shows it (T when
 // stopped). The whole command line must match, as other tests may run the program meanwhile.
 std::string programState(const std::string& arguments) {
@@ -176,8 +190,7 @@ std::string programState(const std::string& arguments) {
                      INFLATIONS_PROGRAM + " " + arguments + "$' | cut -c1");
 }
 
-TEST(Terminal, CtrlZDuringAWaitStopsTheJobAndFgResumesTheWait) {
-  if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+TEST_F(Terminal, CtrlZDuringAWaitStopsTheJobAndFgResumesTheWait) {
   TmuxSession session(kJobShell);
   EXPECT_EQ(terminalMode(session, 1), "icanon echo mode-1");
   const std::string arguments = "--Nakayama 4 2 1 0 0";  // the defaults, spelt out
@@ -194,15 +207,10 @@ TEST(Terminal, CtrlZDuringAWaitStopsTheJobAndFgResumesTheWait) {
   session.sendKeys("x");  // one key, no Enter: the wait has its mode again
   ASSERT_TRUE(session.waitFor("Press any key to display the list of performed inflations..."))
       << session.screen();
-  session.sendKeys("q");
-  ASSERT_TRUE(session.waitFor("[1, 3], [2, 4]"));
-  session.typeLine("echo \"status=$?\"");
-  ASSERT_TRUE(session.waitFor("status=0")) << session.screen();
-  EXPECT_EQ(terminalMode(session, 3), "icanon echo mode-3");
+  endsWithTheListAndStatusZero(session, 3);
 }
 
-TEST(Terminal, CtrlZDuringARunStopsTheJobAndFgFinishesTheRun) {
-  if (!tmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+TEST_F(Terminal, CtrlZDuringARunStopsTheJobAndFgFinishesTheRun) {
   TmuxSession session(kJobShell);
   // k = 1 with a wait of 1.5 s after each display: the run is in its first wait when stopped.
   const std::string arguments = "--Nakayama 4 2 1 0 1500";
@@ -218,11 +226,7 @@ TEST(Terminal, CtrlZDuringARunStopsTheJobAndFgFinishesTheRun) {
   session.typeLine("fg");
   ASSERT_TRUE(session.waitFor("Press any key to display the list of performed inflations..."))
       << session.screen();
-  session.sendKeys("q");
-  ASSERT_TRUE(session.waitFor("[1, 3], [2, 4]"));
-  session.typeLine("echo \"status=$?\"");
-  ASSERT_TRUE(session.waitFor("status=0")) << session.screen();
-  EXPECT_EQ(terminalMode(session, 2), "icanon echo mode-2");
+  endsWithTheListAndStatusZero(session, 2);
 }
 
 }  // namespace

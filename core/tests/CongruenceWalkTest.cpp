@@ -6,6 +6,7 @@
 
 #include <random>
 
+#include "GramTestHelpers.h"
 #include "InvariantsTestHelpers.h"
 #include "ShapeBuilders.h"
 
@@ -122,23 +123,14 @@ void randomWalk(Square& S, Square& B, std::mt19937_64& generator, int steps) {
   }
 }
 
-IntMatrix big(const Square& m) {
-  IntMatrix out;
-  for (const auto& row : m) {
-    IntVector r;
-    for (long long v : row) r.push_back(BigInteger(v));
-    out.push_back(r);
-  }
-  return out;
-}
-
+// The loop-free bigraph whose symmetric Gram matrix is S: unit diagonal, S above it.
 std::unique_ptr<Bigraph> bigraphOf(const Square& S) {
-  const int n = static_cast<int>(S.size());
-  auto g = std::make_unique<Bigraph>(n);
-  for (int i = 0; i < n; ++i)
-    for (int j = i + 1; j < n; ++j) g->gram[i][j] = BigInteger(S[i][j]);
-  g->refreshEdgeCounts();
-  return g;
+  Square upper = S;
+  for (std::size_t i = 0; i < S.size(); ++i) {
+    upper[i][i] = 1;
+    for (std::size_t j = 0; j < i; ++j) upper[i][j] = 0;
+  }
+  return gramtest::makeBigraph(upper);
 }
 
 // Inflations until no dotted edge is left or the bound, with B tracked: the step on (i, j)
@@ -174,7 +166,8 @@ TEST_P(Walks, KeepTheTypeAndRunsEndInTheShape) {
     Square S = start;
     Square B = identity(d.n);
     randomWalk(S, B, generator, 5 + walk * 4);
-    ASSERT_TRUE(verifyCertificate(big(start), big(B), big(S)).holds);
+    ASSERT_TRUE(verifyCertificate(invtest::toIntMatrix(start), invtest::toIntMatrix(B),
+                                  invtest::toIntMatrix(S)).holds);
     std::unique_ptr<Bigraph> g = bigraphOf(S);
     const IntMatrix walkedUpper = upperGramOf(*g);
     const Invariants inv = computeInvariants(walkedUpper);

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "InputErrorText.h"
+
 namespace {
 
 // A stream over a fixed text, closed when the holder goes away.
@@ -27,15 +29,6 @@ class TextInput {
   std::string text_;
   std::FILE* file_;
 };
-
-std::string messageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const InputError& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 // The matrix of n x n as text, row by row.
 std::vector<std::vector<std::string>> entriesOf(int n, BigInteger** m) {

@@ -11,11 +11,10 @@
 #include "GramTestHelpers.h"
 
 using gramtest::IntRows;
+using gramtest::kNone;
 using gramtest::makeBigraph;
 
 namespace {
-
-const Coeffs kNone{kNoEdge, kNoEdge};
 
 struct ChoiceCase {
   const char* name;

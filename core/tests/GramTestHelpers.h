@@ -1,5 +1,5 @@
-// Helpers shared by the core tests: building matrices and bigraphs from small integers, reading
-// them back, and snapshots for "left as it was" checks.
+// Helpers shared by the core and console tests: building matrices and bigraphs from rows of
+// integers or decimal texts, reading them back, and snapshots for "left as it was" checks.
 #pragma once
 
 #include <memory>
@@ -14,18 +14,31 @@ namespace gramtest {
 
 using IntRows = std::vector<std::vector<int>>;
 
+// The pair the dotted-edge rules return when no dotted edge is left.
+inline constexpr Coeffs kNone{kNoEdge, kNoEdge};
+
+// One matrix entry from an integer, a BigInteger or a decimal text.
+inline BigInteger entryOf(const BigInteger& v) { return v; }
+inline BigInteger entryOf(long long v) { return BigInteger(v); }
+inline BigInteger entryOf(const std::string& text) { return stringToBigInteger(text); }
+
 // A matrix made by allocateSqZeroMat holding the given rows (all of the same length n).
-inline BigInteger** makeMatrix(const IntRows& rows) {
+template <class Rows> BigInteger** makeMatrix(const Rows& rows) {
   const int n = static_cast<int>(rows.size());
   BigInteger** m = allocateSqZeroMat(n);
   for (int x = 0; x < n; ++x)
-    for (int y = 0; y < n; ++y) m[x][y] = BigInteger(rows[x][y]);
+    for (int y = 0; y < n; ++y) m[x][y] = entryOf(rows[x][y]);
   return m;
 }
 
 // A bigraph built the way the front ends do it: the record takes the input matrix over.
-inline std::unique_ptr<Bigraph> makeBigraph(const IntRows& rows) {
+template <class Rows> std::unique_ptr<Bigraph> makeBigraph(const Rows& rows) {
   return Bigraph::adopting(static_cast<int>(rows.size()), makeMatrix(rows));
+}
+// The same for rows written in place as braced lists of ints.
+inline BigInteger** makeMatrix(const IntRows& rows) { return makeMatrix<IntRows>(rows); }
+inline std::unique_ptr<Bigraph> makeBigraph(const IntRows& rows) {
+  return makeBigraph<IntRows>(rows);
 }
 
 // The whole matrix as ints; the entries must fit.

@@ -7,14 +7,13 @@
 #include "GramTestHelpers.h"
 
 using gramtest::IntRows;
+using gramtest::kNone;
 using gramtest::asInts;
 using gramtest::makeBigraph;
 using gramtest::sameEntries;
 using gramtest::snapshot;
 
 namespace {
-
-const Coeffs kNone{kNoEdge, kNoEdge};
 
 struct StepCase {
   const char* name;

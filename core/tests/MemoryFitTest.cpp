@@ -12,17 +12,10 @@
 #include <string>
 
 #include "BigInteger.h"
+#include "InputErrorText.h"
+#include "SanitizerBuild.h"
 
 namespace {
-
-std::string messageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const InputError& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 struct MeminfoCase {
   const char* text;
@@ -95,19 +88,6 @@ bool roomWithinLimitInChild(int resource, rlim_t bytes) {
   waitpid(child, &status, 0);
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
-
-// The address sanitizer reserves terabytes of address space and shadow memory.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
 
 TEST(MemoryRoomNow, HonoursTheAddressSpaceAndDataLimits) {
   if (kSanitized) GTEST_SKIP() << "the sanitizer's reservations do not fit these limits";

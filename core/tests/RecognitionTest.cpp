@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "Bigraph.h"
-#include "Recognition.h"
+#include "ArmLengthOrder.h"
 #include "ShapeBuilders.h"
 
 namespace {

@@ -124,14 +124,6 @@ RandomBigraph randomBigraph(std::mt19937& rng) {
   return b;
 }
 
-std::unique_ptr<Bigraph> toBigraph(const Matrix& g) {
-  const int n = static_cast<int>(g.size());
-  BigInteger** m = allocateSqZeroMat(n);
-  for (int x = 0; x < n; ++x)
-    for (int y = 0; y < n; ++y) m[x][y] = g[x][y];
-  return Bigraph::adopting(n, m);
-}
-
 bool sameMatrix(const Bigraph& b, const Matrix& g) {
   for (int x = 0; x < b.n; ++x)
     for (int y = 0; y < b.n; ++y)
@@ -173,7 +165,7 @@ void checkRefusal(Bigraph& b, const Matrix& g, std::mt19937& rng) {
 // the matrix from before it. Returns false after the first difference.
 bool runBoth(const Matrix& start, int variant, std::uint32_t seed, std::mt19937& rng,
              int maxSteps = 200) {
-  auto b = toBigraph(start);
+  auto b = gramtest::makeBigraph(start);
   Matrix g = start;
   for (int step = 0; step < maxSteps && !tooWide(g); ++step) {
     const std::uint32_t drawSeed = seed * 7919u + static_cast<std::uint32_t>(step);

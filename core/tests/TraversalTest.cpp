@@ -179,3 +179,14 @@ TEST(ArmWalkTest, RefusesAStartOutsideTheBigraph) {
 }
 
 }  // namespace
+
+// A recognition keeps neighbour lists for its arm walks only while it runs: a later walk reads
+// the matrix as it is then.
+TEST(GoThroughAfterRecognition, ReadsTheMatrixAsItIsNow) {
+  auto g = shapes::bigraphWith(4, {{0, 1, -1}, {1, 2, -1}, {1, 3, -1}});  // D_4, arms walked
+  g->recognizeBigraphProperties();
+  ASSERT_EQ(g->dynkinType, 2);
+  EXPECT_EQ(g->GoThrough(1, 0), 1);
+  g->gram[0][2] = BigInteger(-1);
+  EXPECT_EQ(g->GoThrough(1, 0), 2);
+}

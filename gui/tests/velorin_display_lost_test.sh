@@ -5,24 +5,12 @@
 # Usage: velorin_display_lost_test.sh waiting|running VELORIN XGRAB
 set -u
 mode="$1" velorin="$2" xgrab="$3"
-title="Zaruzivedo 0.9   KQ 2015-2016"
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-workdir="$(mktemp -d)"
-pid=""
+. "$(dirname "$0")/velorin_test_common.sh"
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
   rm -rf "$workdir"
 }
 trap cleanup EXIT
-
-wait_for_output() {
-  for _ in $(seq "$2"); do
-    grep -qF -- "$1" "$workdir/out" && return 0
-    sleep 0.1
-  done
-  return 1
-}
 
 case "$mode" in
   waiting) args=(--Nakayama 6 2) ;;
@@ -39,16 +27,7 @@ if [ "$mode" = running ]; then
 fi
 kill "$XVFB_PID"
 
-status=timeout
-for _ in $(seq 150); do
-  if ! kill -0 "$pid" 2>/dev/null; then
-    wait "$pid"
-    status=$?
-    pid=""
-    break
-  fi
-  sleep 0.1
-done
+wait_for_exit 150
 [ "$status" = 5 ] || fail "$mode: status $status after the display was lost"
 grep -qF -- " -) shape: Dynkin graph A_6 " "$workdir/out" || fail "$mode: report: $(cat "$workdir/out")"
 grep -q "^Runtime: " "$workdir/out" || fail "$mode: no Runtime line"

@@ -6,26 +6,13 @@
 # Usage: velorin_xvfb_test.sh VELORIN XCLOSE XGRAB PNGPIXEL PNGCOUNT
 set -u
 velorin="$1" xclose="$2" xgrab="$3" pngpixel="$4" pngcount="$5"
-title="Zaruzivedo 0.9   KQ 2015-2016"
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-workdir="$(mktemp -d)"
-pid=""
+. "$(dirname "$0")/velorin_test_common.sh"
 cleanup() {
   xdotool keyup shift keyup Escape 2>/dev/null
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
   rm -rf "$workdir"
 }
 trap cleanup EXIT
-
-# Waits up to $2 tenths of a second for the text $1 in velorin's standard output.
-wait_for_output() {
-  for _ in $(seq "$2"); do
-    grep -qF -- "$1" "$workdir/out" && return 0
-    sleep 0.1
-  done
-  return 1
-}
 
 # Grabs the window into $1 once it is mapped and viewable (up to 10 s); a grab that races the
 # mapping fails with BadMatch, so it is tried again a few times.
@@ -41,19 +28,6 @@ grab() {
   return 1
 }
 
-# Waits up to 10 s for velorin to end after its window was closed; sets status.
-wait_for_exit() {
-  status=timeout
-  for _ in $(seq 100); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"
-      status=$?
-      pid=""
-      return
-    fi
-    sleep 0.1
-  done
-}
 
 # --- A(6, 2) to its end -----------------------------------------------------------------
 "$velorin" --Nakayama 6 2 >"$workdir/out" 2>"$workdir/err" </dev/null &
@@ -98,7 +72,7 @@ done
 xdotool keyup shift
 grep -qx "0 inflations" "$workdir/out" || fail "second paint: $(cat "$workdir/out")"
 "$xclose" --timeout 5 "$title" || fail "xclose"
-wait_for_exit
+wait_for_exit 100
 [ "$status" = 0 ] || fail "A(6, 2): status $status after the close button"
 
 # --- An endless run stopped by Escape ---------------------------------------------------
@@ -115,7 +89,7 @@ wait_for_output "Runtime:" 200 || fail "Escape did not stop the run"
 xdotool keyup Escape
 grep -qE "^[0-9]+ inflations$" "$workdir/out" || fail "no count line: $(cat "$workdir/out")"
 "$xclose" --timeout 5 "$title" || fail "xclose after Escape"
-wait_for_exit
+wait_for_exit 100
 [ "$status" = 0 ] || fail "endless run: status $status after the close button"
 
 # Starts velorin with the given arguments and waits for its window.
@@ -128,7 +102,7 @@ start_velorin() {
 # --- The close button while waiting for Shift ends velorin at once ----------------------
 start_velorin --Nakayama 6 2
 "$xclose" --timeout 5 "$title" || fail "xclose while waiting"
-wait_for_exit
+wait_for_exit 100
 [ "$status" = 0 ] || fail "close while waiting for Shift: status $status"
 grep -q "Zaruzivedo:" "$workdir/out" && fail "a run after the close request"
 [ -n "$pid" ] && kill "$pid" 2>/dev/null; pid=""
@@ -148,7 +122,7 @@ xdotool keyup shift
 sleep 0.3
 [ "$(grep -c "Runtime:" "$workdir/out")" -eq 1 ] || fail "one Shift press ran twice: $(cat "$workdir/out")"
 "$xclose" --timeout 5 "$title" || fail "xclose after the remapped run"
-wait_for_exit
+wait_for_exit 100
 [ "$status" = 0 ] || fail "remapped run: status $status"
 
 # --- A tap of Shift shorter than any poll interval starts the run ------------------------
@@ -156,7 +130,7 @@ start_velorin --Nakayama 6 2
 xdotool keydown shift keyup shift
 wait_for_output "Runtime:" 100 || fail "a short tap of Shift was missed"
 "$xclose" --timeout 5 "$title" || fail "xclose after the tap"
-wait_for_exit
+wait_for_exit 100
 [ "$status" = 0 ] || fail "tap run: status $status"
 
 # --- The close button during a run: the final picture stays until closed again -----------
@@ -171,7 +145,7 @@ kill -0 "$pid" 2>/dev/null || fail "a close request given during the run closed 
 grab "$workdir/final.png" || fail "no final picture after a close during the run"
 [ "$("$pngcount" "$workdir/final.png" 000000 10 395 130 409)" -gt 0 ] || fail "no shape text"
 "$xclose" --timeout 5 "$title" || fail "xclose after the slow run"
-wait_for_exit
+wait_for_exit 100
 [ "$status" = 0 ] || fail "slow run: status $status after the close button"
 
 [ $failures -eq 0 ] && echo "velorin under Xvfb: all checks passed"
