@@ -80,7 +80,7 @@ void Bigraph::computeQuotient(int i, int lo, int hi) {
 }
 
 // out = withJ - withI * q for entries past the machine word (or without room for the new
-// value), out being neither operand.
+// value), out being neither operand: a copy of withJ, then the product subtracted in place.
 void Bigraph::longNewValueOf(BigInteger& out, const BigInteger& withJ, const BigInteger& withI) {
   if (withI.magnitude.length == 1 && q_.magnitude.length == 1 && withJ.magnitude.length <= 2) {
     // Room for any such result, so that the integer layer takes its inline path.
@@ -89,8 +89,13 @@ void Bigraph::longNewValueOf(BigInteger& out, const BigInteger& withJ, const Big
     out.subtractProduct(withI, q_);
     return;
   }
-  out.multiply(withI, q_);
-  out.subtract(withJ, out);
+  // Room for the result up front, so that the copy below is the only pass that allocates
+  // (scratch entries usually have it already from an earlier step).
+  const BigInteger::Index room =
+      std::max(withJ.magnitude.length, withI.magnitude.length + q_.magnitude.length) + 2;
+  if (out.magnitude.capacity < room) out.magnitude.allocate(room);
+  out = withJ;
+  out.subtractProduct(withI, q_);
 }
 
 // E'(x, j) = E(x, j) - E(x, i) * q for every other vertex x, in one pass over the entries.
