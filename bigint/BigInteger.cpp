@@ -240,6 +240,14 @@ void BigInteger::subtractProductGeneral(const BigInteger& a, const BigInteger& b
   addRun(p, pn, Sign(-productSign));
 }
 
+BigInteger::Index BigInteger::roomToSubtractProduct(const BigInteger& a, const BigInteger& b) const {
+  const Index an = a.magnitude.length, bn = b.magnitude.length;
+  if (this == &a || this == &b || (an < bn ? an : bn) >= rowsBlocks()) return 0;
+  // The rows need max(length, an + bn) + 1 blocks; the one-block paths at most 4.
+  const Index longer = magnitude.length > an + bn ? magnitude.length : an + bn;
+  return longer + 1 > 4 ? longer + 1 : 4;
+}
+
 // this += s * P for the run P of pn blocks (normal form, non-zero), in this object's array.
 void BigInteger::addRun(const Blk* p, Index pn, Sign s) {
   Index n = magnitude.length;
