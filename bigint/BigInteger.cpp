@@ -9,6 +9,13 @@
 namespace bk = blockkernels;
 
 namespace {
+// Below this many blocks in the shorter factor, this -= a * b goes row by row into this
+// object's array: the rows do the schoolbook product's word products, without the product's
+// scratch, its copies and the separate subtraction.
+BigInteger::Index rowsBlocks() { return BigInteger::Index(2 * limbs::karatsubaThreshold); }
+}  // namespace
+
+namespace {
 
 const char* const kTooBig = "BigInteger::to<Primitive>: Value is too big to fit in the requested type";
 const char* const kNegativeToUnsigned =
@@ -218,7 +225,7 @@ void BigInteger::subtractProductGeneral(const BigInteger& a, const BigInteger& b
   }
   const BigUnsigned& x = a.magnitude.length >= b.magnitude.length ? a.magnitude : b.magnitude;
   const BigUnsigned& y = a.magnitude.length >= b.magnitude.length ? b.magnitude : a.magnitude;
-  if (y.length == 1 && this != &a && this != &b) {
+  if (y.length < rowsBlocks() && this != &a && this != &b) {
     subtractRows(x, y, productSign);
     return;
   }
@@ -231,6 +238,14 @@ void BigInteger::subtractProductGeneral(const BigInteger& a, const BigInteger& b
   bk::multiplyRuns(p, x.blocks, x.length, y.blocks, y.length);
   if (p[pn - 1] == 0) --pn;
   addRun(p, pn, Sign(-productSign));
+}
+
+BigInteger::Index BigInteger::roomToSubtractProduct(const BigInteger& a, const BigInteger& b) const {
+  const Index an = a.magnitude.length, bn = b.magnitude.length;
+  if (this == &a || this == &b || (an < bn ? an : bn) >= rowsBlocks()) return 0;
+  // The rows need max(length, an + bn) + 1 blocks; the one-block paths at most 4.
+  const Index longer = magnitude.length > an + bn ? magnitude.length : an + bn;
+  return longer + 1 > 4 ? longer + 1 : 4;
 }
 
 // this += s * P for the run P of pn blocks (normal form, non-zero), in this object's array.
@@ -273,7 +288,7 @@ void BigInteger::addRun(const Blk* p, Index pn, Sign s) {
 }
 
 // this -= productSign * x * y, one row x * y[j] at a time in this object's array (grown only
-// when too small); used for a one-block y, where it is a single pass.
+// when too small); used for a short y, with one pass over x per pair of y's blocks.
 // When the magnitudes subtract, the running value is kept modulo B^n: a borrow out of the top
 // block means the result changed sign, and the two's complement is taken at the end.
 void BigInteger::subtractRows(const BigUnsigned& x, const BigUnsigned& y, Sign productSign) {
@@ -285,23 +300,26 @@ void BigInteger::subtractRows(const BigUnsigned& x, const BigUnsigned& y, Sign p
   for (Index i = magnitude.length; i < n; ++i) magnitude.blocks[i] = 0;
   Blk* r = magnitude.blocks;
   bool wrapped = false;
-  for (Index j = 0; j < y.length; ++j) {
-    Blk m = y.blocks[j];
+  // One row per pair of y's blocks (the last may be a single block); a row ends at
+  // o + xn + 2 <= xn + y.length + 1 <= n.
+  for (Index o = 0; o < y.length; o += 2) {
+    bk::Wide m = o + 1 < y.length ? bk::loadPair(y.blocks + o) : y.blocks[o];
+    Index end = o + xn + 2;
     if (grow) {
-      Blk carry = bk::addMulBlock(r + j, x.blocks, xn, m);
-      bk::addCarry(r + j + xn, r + j + xn, n - j - xn, carry);
+      Blk carry = bk::addMulWide(r + o, x.blocks, xn, m);
+      bk::addCarry(r + end, r + end, n - end, carry);
     } else {
-      Blk borrow = bk::subMulBlock(r + j, x.blocks, xn, m);
-      wrapped |= bk::subBorrow(r + j + xn, r + j + xn, n - j - xn, borrow) != 0;
+      Blk borrow = bk::subMulWide(r + o, x.blocks, xn, m);
+      wrapped |= bk::subBorrow(r + end, r + end, n - end, borrow) != 0;
     }
   }
   if (wrapped) {
-    Blk carry = 1;
-    for (Index i = 0; i < n; ++i) {
-      std::uint64_t t = std::uint64_t(Blk(~r[i])) + carry;
-      r[i] = Blk(t);
-      carry = Blk(t >> 32);
-    }
+    // B^n - r: the low zero blocks stay, the lowest non-zero one is negated and the rest
+    // complemented, a loop without a carry chain.
+    Index i = 0;
+    while (i < n && r[i] == 0) ++i;
+    if (i < n) r[i] = Blk(0) - r[i];
+    for (++i; i < n; ++i) r[i] = ~r[i];
     resultSign = Sign(-resultSign);
   }
   magnitude.length = n;

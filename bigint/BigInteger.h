@@ -162,6 +162,10 @@ class BigInteger {
       subtractProductGeneral(a, b);
     }
   }
+  // The capacity this object needs for subtractProduct(a, b) to run without allocating
+  // whatever the operands' values, or 0 when it may allocate anyway (both factors long,
+  // or this object one of them).
+  Index roomToSubtractProduct(const BigInteger& a, const BigInteger& b) const;
   // this = -this.
   void negateInPlace() { sign = Sign(-sign); }
   // Exchanges the two values (and their arrays).

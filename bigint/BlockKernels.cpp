@@ -40,6 +40,52 @@ Blk subMulBlock(Blk* r, const Blk* a, Index n, Blk m) {
   return Blk(carry);
 }
 
+namespace {
+
+// The pairs of blocks of a times m added into (or subtracted from) r, as 64-bit words;
+// returns the high word.
+template <bool kAdd>
+Wide mulWordsInto(Blk* r, const Blk* a, Index pairs, Wide m) {
+  if constexpr (std::endian::native == std::endian::little) {
+    return kAdd ? limbs::addMulWords(r, a, pairs, m) : limbs::subMulWords(r, a, pairs, m);
+  } else {
+    Wide carry = 0;
+    for (Index i = 0; i < pairs; ++i) {
+      limbs::DLimb p = limbs::DLimb(loadPair(a + 2 * i)) * m + carry;
+      Wide old = loadPair(r + 2 * i);
+      Wide t = kAdd ? old + Wide(p) : old - Wide(p);
+      carry = Wide(p >> 64) + (kAdd ? t < old : t > old);
+      storePair(r + 2 * i, t);
+    }
+    return carry;
+  }
+}
+
+// The words, then the high word and the product of an odd last block, which end the run at
+// r[an + 2).
+template <bool kAdd>
+Blk mulWideInto(Blk* r, const Blk* a, Index an, Wide m) {
+  const Index pairs = an / 2;
+  Wide high = pairs != 0 ? mulWordsInto<kAdd>(r, a, pairs, m) : 0;
+  Blk tail[3];
+  Index tailBlocks = 2;
+  limbs::DLimb t = high;
+  if (an % 2 != 0) {
+    t += limbs::DLimb(a[an - 1]) * m;  // below 2^96: no overflow
+    tailBlocks = 3;
+  }
+  tail[0] = Blk(t);
+  tail[1] = Blk(t >> 32);
+  tail[2] = Blk(t >> 64);
+  Blk* at = r + 2 * pairs;
+  return kAdd ? addRuns(at, at, tail, tailBlocks) : subRuns(at, at, tail, tailBlocks);
+}
+
+}  // namespace
+
+Blk addMulWide(Blk* r, const Blk* a, Index an, Wide m) { return mulWideInto<true>(r, a, an, m); }
+Blk subMulWide(Blk* r, const Blk* a, Index an, Wide m) { return mulWideInto<false>(r, a, an, m); }
+
 Blk divBlock(Blk* q, const Blk* a, Index n, Blk d) {
   Wide rem = 0;
   for (Index i = n; i-- > 0;) {

@@ -160,6 +160,11 @@ Blk mulBlock(Blk* r, const Blk* a, Index n, Blk m);
 Blk addMulBlock(Blk* r, const Blk* a, Index n, Blk m);
 // r -= a * m over n blocks; returns the borrow block.
 Blk subMulBlock(Blk* r, const Blk* a, Index n, Blk m);
+// r[0 .. an + 2) += a * m for a run a of an blocks and a 64-bit multiplier m, in one pass of
+// 64-bit words; returns the carry out of r[an + 1] (0 or 1). r does not overlap a.
+Blk addMulWide(Blk* r, const Blk* a, Index an, Wide m);
+// r[0 .. an + 2) -= a * m likewise; returns the borrow out of r[an + 1] (0 or 1).
+Blk subMulWide(Blk* r, const Blk* a, Index an, Wide m);
 // q = a / d over n blocks (d != 0); returns the remainder. q may be a.
 Blk divBlock(Blk* q, const Blk* a, Index n, Blk d);
 

@@ -98,8 +98,9 @@ bool detectMulxAdx() {
       : "rax", "rcx", "r8", "r9", "r10", "r11", "cc", "memory");                            \
   return carry;
 
-Limb addMul1Mulx(Limb* r, const Limb* a, Size n, Limb m) { LIMBS_MULX_LOOP(LIMBS_ADDMUL_STEP) }
-Limb subMul1Mulx(Limb* r, const Limb* a, Size n, Limb m) { LIMBS_MULX_LOOP(LIMBS_SUBMUL_STEP) }
+// The words may be any little-endian pairs of blocks: memory is reached only by the assembly.
+Limb addMul1Mulx(void* r, const void* a, Size n, Limb m) { LIMBS_MULX_LOOP(LIMBS_ADDMUL_STEP) }
+Limb subMul1Mulx(void* r, const void* a, Size n, Limb m) { LIMBS_MULX_LOOP(LIMBS_SUBMUL_STEP) }
 
 #undef LIMBS_MULX_LOOP
 #undef LIMBS_SUBMUL_STEP
@@ -163,6 +164,46 @@ Limb subMul1(Limb* r, const Limb* a, Size n, Limb m) {
 }
 
 #endif
+
+// Word loads and stores through memcpy, so that the words may be pairs of 32-bit blocks.
+namespace {
+inline Limb loadWord(const void* p, Size i) {
+  Limb w;
+  std::memcpy(&w, static_cast<const unsigned char*>(p) + sizeof(Limb) * i, sizeof w);
+  return w;
+}
+inline void storeWord(void* p, Size i, Limb w) {
+  std::memcpy(static_cast<unsigned char*>(p) + sizeof(Limb) * i, &w, sizeof w);
+}
+}  // namespace
+
+Limb addMulWords(void* r, const void* a, Size n, Limb m) {
+#if defined(LIMBS_X86_64_KERNELS)
+  if (useMulxAdx) return addMul1Mulx(r, a, n, m);
+#endif
+  Limb carry = 0;
+  for (Size i = 0; i < n; ++i) {
+    DLimb t = DLimb(loadWord(a, i)) * m + loadWord(r, i) + carry;
+    storeWord(r, i, Limb(t));
+    carry = Limb(t >> 64);
+  }
+  return carry;
+}
+
+Limb subMulWords(void* r, const void* a, Size n, Limb m) {
+#if defined(LIMBS_X86_64_KERNELS)
+  if (useMulxAdx) return subMul1Mulx(r, a, n, m);
+#endif
+  Limb carry = 0;
+  for (Size i = 0; i < n; ++i) {
+    DLimb p = DLimb(loadWord(a, i)) * m + carry;
+    Limb low = Limb(p), old = loadWord(r, i);
+    Limb t = old - low;
+    carry = Limb(p >> 64) + (t > old);
+    storeWord(r, i, t);
+  }
+  return carry;
+}
 
 Limb divRem1(Limb* q, const Limb* a, Size n, Limb d) {
   if (n == 0) return 0;

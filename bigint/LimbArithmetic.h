@@ -187,6 +187,12 @@ Limb addMul1(Limb* r, const Limb* a, Size n, Limb m);
 // r -= a * m over n limbs; returns the borrow limb.
 Limb subMul1(Limb* r, const Limb* a, Size n, Limb m);
 
+// r += a * m and r -= a * m over n 64-bit words in memory, which may be any little-endian
+// pairs of 32-bit blocks (on big-endian machines only true limbs); return the carry or borrow
+// limb. r and a do not overlap.
+Limb addMulWords(void* r, const void* a, Size n, Limb m);
+Limb subMulWords(void* r, const void* a, Size n, Limb m);
+
 // (u1 u0) / d by the processor's division, for u1 < d (so the quotient fits one limb).
 inline Limb divide2by1Hardware(Limb u1, Limb u0, Limb d, Limb* r) {
 #if defined(LIMBS_X86_64_KERNELS)

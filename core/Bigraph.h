@@ -145,6 +145,8 @@ class Bigraph {
   void clearLowerTriangle();
   void computeQuotient(int i, int lo, int hi);
   template <bool keepRowMax> void recomputeEntriesOf(int i, int j);
+  bool reserveRoomInPlace(int i, int j);
+  template <bool keepRowMax> void subtractInPlace(int i, int j);
   void undoEntriesOf(int i, int j, int upTo);
   void longNewValueOf(BigInteger& out, const BigInteger& withJ, const BigInteger& withI);
   bool isRowMax(int row, int column) const;

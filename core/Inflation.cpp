@@ -80,7 +80,7 @@ void Bigraph::computeQuotient(int i, int lo, int hi) {
 }
 
 // out = withJ - withI * q for entries past the machine word (or without room for the new
-// value), out being neither operand.
+// value), out being neither operand: a copy of withJ, then the product subtracted in place.
 void Bigraph::longNewValueOf(BigInteger& out, const BigInteger& withJ, const BigInteger& withI) {
   if (withI.magnitude.length == 1 && q_.magnitude.length == 1 && withJ.magnitude.length <= 2) {
     // Room for any such result, so that the integer layer takes its inline path.
@@ -89,8 +89,13 @@ void Bigraph::longNewValueOf(BigInteger& out, const BigInteger& withJ, const Big
     out.subtractProduct(withI, q_);
     return;
   }
-  out.multiply(withI, q_);
-  out.subtract(withJ, out);
+  // Room for the result up front, so that the copy below is the only pass that allocates
+  // (scratch entries usually have it already from an earlier step).
+  const BigInteger::Index room =
+      std::max(withJ.magnitude.length, withI.magnitude.length + q_.magnitude.length) + 2;
+  if (out.magnitude.capacity < room) out.magnitude.allocate(room);
+  out = withJ;
+  out.subtractProduct(withI, q_);
 }
 
 // E'(x, j) = E(x, j) - E(x, i) * q for every other vertex x, in one pass over the entries.
@@ -99,11 +104,56 @@ void Bigraph::longNewValueOf(BigInteger& out, const BigInteger& withJ, const Big
 // so the old value stays in scratch_; if building one fails (out of memory), the entries
 // already done are put back (undoEntriesOf) and the matrix is as before the step. E(x, i) never
 // changes during the step. Entries with E(x, i) = 0 keep their value and are skipped.
+// Gives every entry E(x, j) that the step changes the room to take its new value in place
+// without allocating, when each of them can (a short E(x, i) or a short q); false when one
+// cannot. Only capacities change, so a failure to allocate leaves the matrix as it was.
+bool Bigraph::reserveRoomInPlace(int i, int j) {
+  for (int x = 0; x < n; ++x) {
+    if (x == i || x == j) continue;
+    const BigInteger& withI = edgeEntry(x, i);
+    if (withI.sign == 0) continue;
+    BigInteger& withJ = edgeEntry(x, j);
+    const BigInteger::Index room = withJ.roomToSubtractProduct(withI, q_);
+    if (room == 0) return false;
+    // A quarter more than needed: long entries grow step after step, and each new array
+    // costs a copy.
+    if (withJ.magnitude.capacity < room) withJ.magnitude.allocateAndCopy(room + room / 4);
+  }
+  return true;
+}
+
+// E'(x, j) = E(x, j) - E(x, i) * q in each entry's own array, after reserveRoomInPlace:
+// nothing here allocates, so nothing can fail part way and no old value needs keeping.
+template <bool keepRowMax>
+void Bigraph::subtractInPlace(int i, int j) {
+  for (int x = 0; x < n; ++x) {
+    if (x == i || x == j) continue;
+    const BigInteger& withI = edgeEntry(x, i);
+    if (withI.sign == 0) continue;
+    BigInteger& withJ = edgeEntry(x, j);
+    const int row = std::min(x, j);
+    const int column = std::max(x, j);
+    const bool wasDotted = withJ.sign > 0;
+    const bool wasRowMax = keepRowMax && wasDotted && isRowMax(row, column);
+    withJ.subtractProduct(withI, q_);
+    const int change = (withJ.sign > 0 ? 1 : 0) - (wasDotted ? 1 : 0);
+    dottedInRow_[row] += change;
+    dottedTotal_ += change;
+    if (keepRowMax) noteNewValue(row, column, wasRowMax);
+  }
+}
+
 template <bool keepRowMax>
 void Bigraph::recomputeEntriesOf(int i, int j) {
   if (q_.sign == 0) return;
   std::int64_t q = 0;
   const bool wordQ = readWord(q_, q);
+  // A quotient past the machine word makes long entries: they change in place, as a copy
+  // of each would cost as much again as its new value.
+  if (!wordQ && reserveRoomInPlace(i, j)) {
+    subtractInPlace<keepRowMax>(i, j);
+    return;
+  }
   if (scratch_.size() < static_cast<std::size_t>(n)) scratch_.resize(n);
   swapped_.clear();
   int x = 0;

@@ -72,6 +72,68 @@ TEST_F(Differential, AddSubtractMultiplyAgreeWithGmp) {
   });
 }
 
+// this -= a * b row by row (short factor below 2T blocks) and through the product (from 2T
+// blocks): factor lengths on both sides of the switch, odd and even long factors, every sign,
+// and minuends zero, short, long, and at the product itself plus or minus a little, so that the
+// running value wraps below zero or lands on zero.
+void checkSubtractProducts(OperandSource& source) {
+  const auto rows = BigUnsigned::Index(2 * limbs::karatsubaThreshold);
+  for (BigUnsigned::Index nb : {1u, 2u, 3u, 4u, 5u, rows - 1, rows, rows + 1}) {
+    for (BigUnsigned::Index na : {nb, nb + 1, 2 * nb + 7, 300u, 301u}) {
+      for (int s = 0; s < 4; ++s) {
+        BigInteger a = withSign(source.integer(na), s & 1 ? -1 : 1);
+        BigInteger b = withSign(source.integer(nb), s & 2 ? -1 : 1);
+        mpz_class product = toMpz(a) * toMpz(b);
+        for (const mpz_class& start :
+             {mpz_class(0), toMpz(source.integer(1)), toMpz(source.integer(na + nb + 3)), product,
+              mpz_class(product + 1), mpz_class(product - toMpz(source.integer(3))),
+              mpz_class(-product + 5)}) {
+          for (bool swapped : {false, true}) {
+            BigInteger x = fromMpz(start);
+            x.subtractProduct(swapped ? b : a, swapped ? a : b);
+            ASSERT_TRUE(wellFormed(x)) << na << " " << nb;
+            ASSERT_EQ(toMpz(x), start - product) << na << " " << nb << " " << s;
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST_F(Differential, SubtractProductAgreesWithGmp) { checkSubtractProducts(source); }
+
+// The 64-bit multiply-accumulate of a run of blocks: odd and even lengths, multipliers at the
+// ends of one and two blocks, and accumulators of all zeros and all ones (full carry and
+// borrow chains out of the top).
+void checkWideRows(OperandSource& source) {
+  for (BigUnsigned::Index an : {1u, 2u, 3u, 4u, 7u, 8u, 9u, 33u}) {
+    for (std::uint64_t m : {std::uint64_t(1), std::uint64_t(0xFFFFFFFFu), std::uint64_t(1) << 32,
+                            ~std::uint64_t(0), source.next()}) {
+      for (int fill = 0; fill < 3; ++fill) {
+        BigUnsigned a = source.magnitude(an);
+        std::vector<BigUnsigned::Blk> r(an + 2);
+        for (auto& x : r) x = fill == 0 ? 0u : fill == 1 ? 0xFFFFFFFFu : BigUnsigned::Blk(source.next());
+        const mpz_class base = toMpz(BigUnsigned(r.data(), an + 2));
+        const mpz_class top = mpz_class(1) << (32 * (an + 2));
+        const mpz_class p = toMpz(a) * mpz_class(std::to_string(m));
+        for (bool add : {true, false}) {
+          std::vector<BigUnsigned::Blk> out = r;
+          BigUnsigned::Blk c = add ? blockkernels::addMulWide(out.data(), a.blocks, an, m)
+                                   : blockkernels::subMulWide(out.data(), a.blocks, an, m);
+          mpz_class exact = add ? mpz_class(base + p) : mpz_class(base - p);
+          mpz_class expected = exact % top;
+          if (expected < 0) expected += top;
+          mpz_class expectedCarry = add ? mpz_class(exact / top) : mpz_class((expected - exact) / top);
+          ASSERT_EQ(toMpz(BigUnsigned(out.data(), an + 2)), expected) << an << " " << m;
+          ASSERT_EQ(mpz_class(c), expectedCarry) << an << " " << m << " " << add;
+        }
+      }
+    }
+  }
+}
+
+TEST_F(Differential, WideRowKernelsAgreeWithGmp) { checkWideRows(source); }
+
 TEST_F(Differential, FloorDivisionAgreesWithGmp) {
   forOperandPairs(5, [](const BigInteger& a, const BigInteger& b) {
     mpz_class ga = toMpz(a), gb = toMpz(b), gq, gr;
@@ -366,6 +428,13 @@ TEST(PortableLoops, ProductsAndDivisionsAgreeWithGmp) {
       ASSERT_EQ(toMpz(r), mpz_class(ga % gb));
     }
   }
+}
+
+TEST(PortableLoops, RowsAgreeWithGmp) {
+  OperandSource source(2718);
+  ScopedSetting<bool> setting(limbs::useMulxAdx, false);
+  checkWideRows(source);
+  checkSubtractProducts(source);
 }
 
 }  // namespace

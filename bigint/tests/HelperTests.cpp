@@ -2,7 +2,10 @@
 // questions about a value (isOne, magnitudeAtLeast, fitsInBlocks, ...).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "GmpReference.h"
+#include "LimbArithmetic.h"
 
 using testing_support::OperandSource;
 using testing_support::toMpz;
@@ -98,6 +101,31 @@ TEST(SubtractProduct, NoAllocationWhenCapacitySuffices) {
   e -= mpz_class(-3) * mpz_class(1L << 62);
   e -= e * -3;
   EXPECT_EQ(toMpz(x), e);
+}
+
+// With the room roomToSubtractProduct names, the array stays, whatever the values; with no
+// room named (both factors long, or aliasing) the result is still right.
+TEST(SubtractProduct, NamedRoomSuffices) {
+  OperandSource source(4242);
+  const auto rows = BigUnsigned::Index(2 * limbs::karatsubaThreshold);
+  for (BigUnsigned::Index na : {1u, 2u, 3u, 9u, rows - 1, rows, 400u})
+    for (BigUnsigned::Index nb : {1u, 2u, 5u, rows - 1, rows, 401u})
+      for (BigUnsigned::Index nx : {0u, 1u, 2u, 3u, na + nb + 5}) {
+        BigInteger a = source.integer(na), b = source.integer(nb), x = source.integer(nx);
+        mpz_class expected = toMpz(x) - toMpz(a) * toMpz(b);
+        const BigUnsigned::Index room = x.roomToSubtractProduct(a, b);
+        EXPECT_EQ(room == 0, std::min(na, nb) >= rows) << na << " " << nb;
+        if (room != 0) x.magnitude.allocateAndCopy(room);
+        const BigUnsigned::Blk* array = x.magnitude.blocks;
+        x.subtractProduct(a, b);
+        if (room != 0) {
+          EXPECT_EQ(x.magnitude.blocks, array) << na << " " << nb << " " << nx;
+        }
+        ASSERT_TRUE(wellFormed(x));
+        ASSERT_EQ(toMpz(x), expected) << na << " " << nb << " " << nx;
+      }
+  BigInteger y(12345);
+  EXPECT_EQ(y.roomToSubtractProduct(y, BigInteger(2)), 0u);
 }
 
 TEST(SubtractProduct, ZeroResultHasSignZero) {
