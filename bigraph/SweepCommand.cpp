@@ -114,10 +114,10 @@ int sweepCommand(const SweepChoice& choice) {
                                 : std::max(1u, std::thread::hardware_concurrency());
   job.name = [&](std::size_t k) { return items[k].name; };
   job.work = [&](std::size_t k) {
-    const SweepItem& spec = items[k];
+    const SweepItem& wanted = items[k];
     const auto start = std::chrono::steady_clock::now();
-    const InputItem made = spec.fileIndex < 0 ? nakayamaItem(*spec.n, *spec.r) : InputItem{};
-    const InputItem& item = spec.fileIndex < 0 ? made : files[spec.fileIndex];
+    const InputItem made = wanted.fileIndex < 0 ? nakayamaItem(*wanted.n, *wanted.r) : InputItem{};
+    const InputItem& item = wanted.fileIndex < 0 ? made : files[wanted.fileIndex];
     const Classification c = classify(item.upper, settings, &interrupted);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
