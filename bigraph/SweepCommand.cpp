@@ -116,7 +116,8 @@ int sweepCommand(const SweepChoice& choice) {
   job.work = [&](std::size_t k) {
     const SweepItem& wanted = items[k];
     const auto start = std::chrono::steady_clock::now();
-    const InputItem made = wanted.fileIndex < 0 ? nakayamaItem(*wanted.n, *wanted.r) : InputItem{};
+    const InputItem made =
+        wanted.fileIndex < 0 ? nakayamaItem(*wanted.n, *wanted.r) : InputItem{};
     const InputItem& item = wanted.fileIndex < 0 ? made : files[wanted.fileIndex];
     const Classification c = classify(item.upper, settings, &interrupted);
     const double seconds =
