@@ -204,9 +204,8 @@ void BigUnsigned::initFromUnsigned(X x) {
   static_assert(sizeof(X) <= 8, "at most 64-bit primitives");
   std::uint64_t v = std::uint64_t(x);
   if (v == 0) return;
-  Index n = (v >> 32) ? 2 : 1;
-  blocks = new Blk[n];
-  capacity = length = n;
+  Index n = (v >> 32) ? 2 : 1;  // always within the inline elements
+  length = n;
   blocks[0] = Blk(v);
   if (n == 2) blocks[1] = Blk(v >> 32);
 }

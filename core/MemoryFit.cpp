@@ -14,10 +14,6 @@
 
 namespace {
 
-// Heap bytes a small matrix entry may hold beside the BigInteger itself (its digit block and
-// the allocator's bookkeeping).
-constexpr std::uint64_t kEntryHeapBytes = 32;
-
 std::string fileText(const char* path) {
   std::ifstream file(path);
   std::ostringstream text;
@@ -56,7 +52,7 @@ ProcessSize processSizeNow() {
 
 std::uint64_t matrixBytes(int n) {
   const std::uint64_t side = static_cast<std::uint64_t>(std::max(n, 0));
-  const std::uint64_t perEntry = sizeof(BigInteger) + kEntryHeapBytes;
+  const std::uint64_t perEntry = sizeof(BigInteger);  // a small entry holds its digits itself
   const std::uint64_t perRow = side * perEntry + sizeof(BigInteger*);
   if (side != 0 && perRow > kUnboundedBytes / side) return kUnboundedBytes;  // beyond 64 bits
   return side * perRow;

@@ -139,7 +139,7 @@ TEST(SubtractProduct, ZeroResultHasSignZero) {
 }
 
 TEST(Helpers, NegateInPlaceAndSwap) {
-  BigInteger a(-5), b = BigInteger(1L << 50);
+  BigInteger a(-5), b = BigInteger(BigUnsigned(1) << 100);
   a.negateInPlace();
   EXPECT_EQ(a, BigInteger(5));
   BigInteger z;
@@ -147,7 +147,7 @@ TEST(Helpers, NegateInPlaceAndSwap) {
   EXPECT_EQ(z.sign, BigInteger::zero);
   const BigUnsigned::Blk* arrayB = b.magnitude.blocks;
   a.swap(b);
-  EXPECT_EQ(a, BigInteger(1L << 50));
+  EXPECT_EQ(a, BigInteger(BigUnsigned(1) << 100));
   EXPECT_EQ(b, BigInteger(5));
   EXPECT_EQ(a.magnitude.blocks, arrayB);
   swap(a, b);

@@ -7,24 +7,39 @@
 
 namespace {
 
-TEST(Storage, DefaultAndZeroValuesHaveNoArray) {
+// Values up to 64 bits live inside the object: no heap array, and the pointer is to the object.
+bool pointsInto(const BigUnsigned::Blk* array, const BigUnsigned& x) {
+  const auto* object = reinterpret_cast<const unsigned char*>(&x);
+  const auto* first = reinterpret_cast<const unsigned char*>(array);
+  return first >= object && first < object + sizeof x;
+}
+bool holdsInline(const BigUnsigned& x) { return pointsInto(x.blocks, x); }
+
+TEST(Storage, SmallValuesNeedNoHeapArray) {
   BigUnsigned a;
-  EXPECT_EQ(a.capacity, 0u);
+  EXPECT_EQ(a.capacity, BigUnsigned::kInline);
   EXPECT_EQ(a.length, 0u);
-  EXPECT_EQ(a.blocks, nullptr);
-  BigUnsigned z(0);
-  EXPECT_EQ(z.blocks, nullptr);
-  BigInteger i(0);
-  EXPECT_EQ(i.sign, BigInteger::zero);
-  EXPECT_EQ(i.magnitude.length, 0u);
-  EXPECT_EQ(i.magnitude.blocks, nullptr);
+  EXPECT_TRUE(holdsInline(a));
+  const BigUnsigned word(0xFFFFFFFFFFFFFFFFull);
+  EXPECT_EQ(word.length, 2u);
+  EXPECT_TRUE(holdsInline(word));
+  BigInteger i(-0x7FFFFFFFFFFFFFFFll);
+  EXPECT_TRUE(holdsInline(i.magnitude));
+  i.magnitude.allocateAndCopy(3);  // the first size past the object
+  EXPECT_FALSE(holdsInline(i.magnitude));
+  EXPECT_EQ(i, BigInteger(-0x7FFFFFFFFFFFFFFFll));
 }
 
-TEST(Storage, CopyGetsArrayOfExactlyTheSourceLength) {
+TEST(Storage, CopyGetsInlineRoomOrAnArrayOfExactlyTheSourceLength) {
   BigUnsigned zero;
   BigUnsigned zeroCopy(zero);
-  EXPECT_NE(zeroCopy.blocks, nullptr);  // an array of 0 elements
-  EXPECT_EQ(zeroCopy.capacity, 0u);
+  EXPECT_TRUE(holdsInline(zeroCopy));
+  EXPECT_EQ(zeroCopy.length, 0u);
+  BigUnsigned small(12345u);
+  small.allocateAndCopy(20);  // a long array holding a short value
+  BigUnsigned smallCopy(small);
+  EXPECT_TRUE(holdsInline(smallCopy));
+  EXPECT_EQ(smallCopy, small);
   BigUnsigned big = BigUnsigned(1) << 100;  // four blocks
   big.allocateAndCopy(20);
   BigUnsigned copy(big);
@@ -32,6 +47,36 @@ TEST(Storage, CopyGetsArrayOfExactlyTheSourceLength) {
   EXPECT_EQ(copy.length, 4u);
   EXPECT_EQ(copy, big);
   EXPECT_NE(copy.blocks, big.blocks);
+}
+
+// Every pairing of inline and heap storage: the values change places, a heap array moves
+// with its value, and neither object ends up pointing into the other.
+TEST(Storage, SwapAndMoveBetweenInlineAndHeapStorage) {
+  const BigInteger values[] = {BigInteger(), BigInteger(-3), BigInteger(1ll << 40),
+                               BigInteger(BigUnsigned(1) << 100), -BigInteger(BigUnsigned(7) << 200)};
+  for (const BigInteger& x : values) {
+    for (const BigInteger& y : values) {
+      BigInteger a = x, b = y;
+      const BigUnsigned::Blk* heapOfA = holdsInline(a.magnitude) ? nullptr : a.magnitude.blocks;
+      a.swap(b);
+      EXPECT_EQ(a, y);
+      EXPECT_EQ(b, x);
+      if (heapOfA) {
+        EXPECT_EQ(b.magnitude.blocks, heapOfA);
+      }
+      EXPECT_FALSE(pointsInto(a.magnitude.blocks, b.magnitude));
+      EXPECT_FALSE(pointsInto(b.magnitude.blocks, a.magnitude));
+      BigInteger c(std::move(a));
+      EXPECT_EQ(c, y);
+      EXPECT_TRUE(a.isZero());
+      c = std::move(b);
+      EXPECT_EQ(c, x);
+      EXPECT_TRUE(b.isZero());
+      b = BigInteger(BigUnsigned(5) << 150);  // the moved-from objects stay usable
+      a.add(b, c);
+      EXPECT_EQ(a, BigInteger(BigUnsigned(5) << 150) + x);
+    }
+  }
 }
 
 TEST(Storage, AllocateDiscardsAndAllocateAndCopyKeeps) {
@@ -104,8 +149,8 @@ TEST(Storage, ResultsAreWrittenIntoTheDestinationArray) {
 }
 
 TEST(Storage, SizesStaySmall) {
-  EXPECT_LE(sizeof(BigUnsigned), 16u);
-  EXPECT_LE(sizeof(BigInteger), 24u);
+  EXPECT_LE(sizeof(BigUnsigned), 24u);
+  EXPECT_LE(sizeof(BigInteger), 32u);
 }
 
 }  // namespace
