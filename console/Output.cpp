@@ -9,18 +9,18 @@ Out::Out(std::FILE* sink, std::size_t capacity) : sink_(sink), buffer_(capacity 
 
 Out::~Out() { flush(); }
 
-void Out::write(const char* s, std::size_t n) {
+// A text that does not fit the room left: the buffer is handed on first, and a text longer
+// than the whole buffer goes straight through.
+void Out::writeSlow(const char* s, std::size_t n) {
   if (n == 0) return;
   last_ = s[n - 1];
-  if (n > buffer_.size() - used_) {
-    drain();
-    if (n >= buffer_.size()) {  // larger than the whole buffer: straight through
-      sinkWrite(s, n);
-      return;
-    }
+  drain();
+  if (n >= buffer_.size()) {
+    sinkWrite(s, n);
+    return;
   }
-  std::memcpy(buffer_.data() + used_, s, n);
-  used_ += n;
+  std::memcpy(buffer_.data(), s, n);
+  used_ = n;
 }
 
 void Out::writeCount(unsigned long long v) {

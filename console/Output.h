@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,7 +19,15 @@ class Out {
   Out(const Out&) = delete;
   Out& operator=(const Out&) = delete;
 
-  void write(const char* s, std::size_t n);
+  void write(const char* s, std::size_t n) {
+    if (n != 0 && n <= buffer_.size() - used_) {  // the common case, inline: a matrix cell
+      std::memcpy(buffer_.data() + used_, s, n);
+      used_ += n;
+      last_ = s[n - 1];
+    } else {
+      writeSlow(s, n);
+    }
+  }
   void write(std::string_view s) { write(s.data(), s.size()); }
   void put(char c) {
     if (used_ == buffer_.size()) drain();
@@ -42,6 +51,7 @@ class Out {
   int error() const { return error_; }
 
  private:
+  void writeSlow(const char* s, std::size_t n);
   void drain();
   void sinkWrite(const char* s, std::size_t n);
 

@@ -139,14 +139,13 @@ class Bigraph {
   BigInteger q_;                     // the quotient of one inflation
   BigInteger remainder_;             // the remainder left by computing q_
 
-  // The entry between vertices x and y, x != y: the one above the diagonal.
-  BigInteger& edgeEntry(int x, int y) { return x < y ? gram[x][y] : gram[y][x]; }
   bool lowerTriangleIsZero() const;
   void clearLowerTriangle();
   void computeQuotient(int i, int lo, int hi);
+  template <class Visit> void forEachEntryOf(int i, int j, Visit&& visit);
+  template <bool keepRowMax, class NewValue> void updateEntriesOf(int i, int j, NewValue&& newValue);
   template <bool keepRowMax> void recomputeEntriesOf(int i, int j);
   bool reserveRoomInPlace(int i, int j);
-  template <bool keepRowMax> void subtractInPlace(int i, int j);
   void undoEntriesOf(int i, int j, int upTo);
   void longNewValueOf(BigInteger& out, const BigInteger& withJ, const BigInteger& withI);
   bool isRowMax(int row, int column) const;

@@ -19,40 +19,30 @@ bool isOne(const BigInteger& v) {
 // Reads v as a machine word when |v| < 2^63; false for longer values.
 inline bool readWord(const BigInteger& v, std::int64_t& out) {
   const BigInteger::Index length = v.magnitude.length;
-  std::uint64_t m;
-  if (length == 0) {
-    out = 0;
-    return true;
-  }
-  if (length == 1) {
-    m = v.magnitude.blocks[0];
-  } else if (length == 2) {
-    m = (std::uint64_t(v.magnitude.blocks[1]) << 32) | v.magnitude.blocks[0];
-    if (m >> 63) return false;
-  } else {
-    return false;
-  }
-  out = v.sign < 0 ? -std::int64_t(m) : std::int64_t(m);
+  if (length > 2) return false;
+  const std::uint64_t low = length != 0 ? v.magnitude.blocks[0] : 0;
+  const std::uint64_t high = length == 2 ? v.magnitude.blocks[1] : 0;
+  const std::uint64_t m = (high << 32) | low;
+  if (m >> 63) return false;
+  out = std::int64_t(m) * v.sign;
   return true;
 }
 
-// Stores w in v when v's array has room for it, without allocating; false (v unchanged) when
-// it has not.
-inline bool storeWord(BigInteger& v, std::int64_t w) {
+// Stores w in v; every entry holds a machine word without allocating.
+inline void storeWord(BigInteger& v, std::int64_t w) {
   if (w == 0) {
     v.sign = BigInteger::zero;
     v.magnitude.length = 0;
-    return true;
+    return;
   }
   const std::uint64_t m = w < 0 ? std::uint64_t(0) - std::uint64_t(w) : std::uint64_t(w);
-  const BigInteger::Index need = (m >> 32) ? 2 : 1;
-  if (v.magnitude.capacity < need) return false;
   v.magnitude.blocks[0] = BigInteger::Blk(m);
-  if (need == 2) v.magnitude.blocks[1] = BigInteger::Blk(m >> 32);
-  v.magnitude.length = need;
+  v.magnitude.blocks[1] = BigInteger::Blk(m >> 32);
+  v.magnitude.length = (m >> 32) ? 2 : 1;
   v.sign = w < 0 ? BigInteger::negative : BigInteger::positive;
-  return true;
 }
+
+static_assert(BigUnsigned::kInline * 32 >= 64, "a machine word fits every entry");
 
 // e - a * q in machine words, when neither the product nor the difference overflows.
 inline bool wordNewValue(std::int64_t e, std::int64_t a, std::int64_t q, std::int64_t& out) {
@@ -79,8 +69,8 @@ void Bigraph::computeQuotient(int i, int lo, int hi) {
   remainder_.divideWithRemainder(divisor, q_);
 }
 
-// out = withJ - withI * q for entries past the machine word (or without room for the new
-// value), out being neither operand: a copy of withJ, then the product subtracted in place.
+// out = withJ - withI * q for entries past the machine word, out being neither operand: a
+// copy of withJ, then the product subtracted in place.
 void Bigraph::longNewValueOf(BigInteger& out, const BigInteger& withJ, const BigInteger& withI) {
   if (withI.magnitude.length == 1 && q_.magnitude.length == 1 && withJ.magnitude.length <= 2) {
     // Room for any such result, so that the integer layer takes its inline path.
@@ -98,89 +88,108 @@ void Bigraph::longNewValueOf(BigInteger& out, const BigInteger& withJ, const Big
   out.subtractProduct(withI, q_);
 }
 
-// E'(x, j) = E(x, j) - E(x, i) * q for every other vertex x, in one pass over the entries.
-// Entries whose old and new values are machine words and whose arrays have room are rewritten
-// in place, which cannot fail. The others get their new value built in scratch_ and swapped in,
-// so the old value stays in scratch_; if building one fails (out of memory), the entries
-// already done are put back (undoEntriesOf) and the matrix is as before the step. E(x, i) never
-// changes during the step. Entries with E(x, i) = 0 keep their value and are skipped.
+// Calls visit(x, E(x, i), E(x, j), row, column) for every vertex x other than i and j whose
+// E(x, i) is not zero, in increasing x; (row, column) is where E(x, j) sits above the diagonal.
+// Within each of the three ranges of x around i and j, both entries are reached the same way
+// (in x's row or in i's and j's), so the choice of triangle is the same for a whole range.
+template <class Visit>
+void Bigraph::forEachEntryOf(int i, int j, Visit&& visit) {
+  BigInteger** const g = gram;  // a local copy: stores into entries cannot change it
+  const int bounds[] = {-1, std::min(i, j), std::max(i, j), n};
+  for (int range = 0; range < 3; ++range) {
+    const int first = bounds[range] + 1;
+    const int end = bounds[range + 1];
+    const bool pastI = first > i;  // E(x, i) is then in row i, else in row x
+    const bool pastJ = first > j;
+    for (int x = first; x < end; ++x) {
+      const BigInteger& withI = pastI ? g[i][x] : g[x][i];
+      if (withI.sign == 0) continue;
+      if (pastJ)
+        visit(x, withI, g[j][x], j, x);
+      else
+        visit(x, withI, g[x][j], x, j);
+    }
+  }
+}
+
+// E'(x, j) = E(x, j) - E(x, i) * q for every other vertex x, each new value made by
+// newValue(x, withI, withJ), and the per-row dotted counts and maxima following the change.
+// E(x, i) never changes during the step, and entries with E(x, i) = 0 keep their value.
+template <bool keepRowMax, class NewValue>
+void Bigraph::updateEntriesOf(int i, int j, NewValue&& newValue) {
+  // The counts are reached through a local pointer and the total added once: stores into the
+  // entries' blocks could otherwise alias them and force a reload per entry.
+  int* const dottedInRow = dottedInRow_.data();
+  long long totalChange = 0;
+  forEachEntryOf(i, j, [&](int x, const BigInteger& withI, BigInteger& withJ, int row,
+                           int column) {
+    const bool wasDotted = withJ.sign > 0;
+    const bool wasRowMax = keepRowMax && wasDotted && isRowMax(row, column);
+    newValue(x, withI, withJ);
+    const int change = (withJ.sign > 0 ? 1 : 0) - (wasDotted ? 1 : 0);
+    dottedInRow[row] += change;
+    totalChange += change;
+    if (keepRowMax) noteNewValue(row, column, wasRowMax);
+  });
+  dottedTotal_ += totalChange;  // a throw from newValue skips this: the undo counts afresh
+}
+
 // Gives every entry E(x, j) that the step changes the room to take its new value in place
 // without allocating, when each of them can (a short E(x, i) or a short q); false when one
 // cannot. Only capacities change, so a failure to allocate leaves the matrix as it was.
 bool Bigraph::reserveRoomInPlace(int i, int j) {
-  for (int x = 0; x < n; ++x) {
-    if (x == i || x == j) continue;
-    const BigInteger& withI = edgeEntry(x, i);
-    if (withI.sign == 0) continue;
-    BigInteger& withJ = edgeEntry(x, j);
+  bool roomForAll = true;
+  forEachEntryOf(i, j, [&](int, const BigInteger& withI, BigInteger& withJ, int, int) {
+    if (!roomForAll) return;
     const BigInteger::Index room = withJ.roomToSubtractProduct(withI, q_);
-    if (room == 0) return false;
+    if (room == 0) {
+      roomForAll = false;
+      return;
+    }
     // A quarter more than needed: long entries grow step after step, and each new array
     // costs a copy.
     if (withJ.magnitude.capacity < room) withJ.magnitude.allocateAndCopy(room + room / 4);
-  }
-  return true;
+  });
+  return roomForAll;
 }
 
-// E'(x, j) = E(x, j) - E(x, i) * q in each entry's own array, after reserveRoomInPlace:
-// nothing here allocates, so nothing can fail part way and no old value needs keeping.
-template <bool keepRowMax>
-void Bigraph::subtractInPlace(int i, int j) {
-  for (int x = 0; x < n; ++x) {
-    if (x == i || x == j) continue;
-    const BigInteger& withI = edgeEntry(x, i);
-    if (withI.sign == 0) continue;
-    BigInteger& withJ = edgeEntry(x, j);
-    const int row = std::min(x, j);
-    const int column = std::max(x, j);
-    const bool wasDotted = withJ.sign > 0;
-    const bool wasRowMax = keepRowMax && wasDotted && isRowMax(row, column);
-    withJ.subtractProduct(withI, q_);
-    const int change = (withJ.sign > 0 ? 1 : 0) - (wasDotted ? 1 : 0);
-    dottedInRow_[row] += change;
-    dottedTotal_ += change;
-    if (keepRowMax) noteNewValue(row, column, wasRowMax);
-  }
-}
-
+// The new values of one step. Entries whose old and new values are machine words are
+// rewritten in place, which cannot fail (every entry holds a word without allocating). With a
+// quotient past the machine word, the entries change in their own arrays after
+// reserveRoomInPlace, as a copy of each would cost as much again as its new value. Otherwise
+// a long new value is built in scratch_ and swapped in, so the old value stays in scratch_; if
+// building one fails (out of memory), the entries already done are put back (undoEntriesOf)
+// and the matrix is as before the step.
 template <bool keepRowMax>
 void Bigraph::recomputeEntriesOf(int i, int j) {
   if (q_.sign == 0) return;
   std::int64_t q = 0;
   const bool wordQ = readWord(q_, q);
-  // A quotient past the machine word makes long entries: they change in place, as a copy
-  // of each would cost as much again as its new value.
   if (!wordQ && reserveRoomInPlace(i, j)) {
-    subtractInPlace<keepRowMax>(i, j);
+    updateEntriesOf<keepRowMax>(i, j, [&](int, const BigInteger& withI, BigInteger& withJ) {
+      withJ.subtractProduct(withI, q_);  // cannot fail: the room is there
+    });
     return;
   }
   if (scratch_.size() < static_cast<std::size_t>(n)) scratch_.resize(n);
   swapped_.clear();
-  int x = 0;
+  int reached = 0;  // the vertex whose long new value is being built, for the undo
   try {
-    for (; x < n; ++x) {
-      if (x == i || x == j) continue;
-      const BigInteger& withI = edgeEntry(x, i);
-      if (withI.sign == 0) continue;
-      BigInteger& withJ = edgeEntry(x, j);
-      const int row = std::min(x, j);
-      const int column = std::max(x, j);
-      const bool wasDotted = withJ.sign > 0;
-      const bool wasRowMax = keepRowMax && wasDotted && isRowMax(row, column);
+    // q and wordQ by value, so that stores into the entries do not make them reload.
+    updateEntriesOf<keepRowMax>(i, j, [&, q, wordQ](int x, const BigInteger& withI,
+                                                    BigInteger& withJ) {
       std::int64_t a, e, r;
-      if (!(wordQ && readWord(withI, a) && readWord(withJ, e) && wordNewValue(e, a, q, r) &&
-            storeWord(withJ, r))) {
-        longNewValueOf(scratch_[x], withJ, withI);  // may throw; nothing of x changed yet
-        withJ.swap(scratch_[x]);
-        swapped_.push_back(x);
+      if (wordQ && readWord(withI, a) && readWord(withJ, e) && wordNewValue(e, a, q, r)) {
+        storeWord(withJ, r);
+        return;
       }
-      const int change = (withJ.sign > 0 ? 1 : 0) - (wasDotted ? 1 : 0);
-      dottedInRow_[row] += change;
-      dottedTotal_ += change;
-      if (keepRowMax) noteNewValue(row, column, wasRowMax);
-    }
+      reached = x;
+      longNewValueOf(scratch_[x], withJ, withI);  // may throw; nothing of x changed yet
+      withJ.swap(scratch_[x]);
+      swapped_.push_back(x);
+    });
   } catch (...) {
-    undoEntriesOf(i, j, x);
+    undoEntriesOf(i, j, reached);
     throw;
   }
 }
@@ -192,21 +201,18 @@ void Bigraph::undoEntriesOf(int i, int j, int upTo) {
   std::int64_t q = 0;
   readWord(q_, q);  // a word whenever an entry took the word path
   std::size_t next = 0;
-  for (int x = 0; x < upTo; ++x) {
-    if (x == i || x == j) continue;
-    const BigInteger& withI = edgeEntry(x, i);
-    if (withI.sign == 0) continue;
-    BigInteger& withJ = edgeEntry(x, j);
+  forEachEntryOf(i, j, [&](int x, const BigInteger& withI, BigInteger& withJ, int, int) {
+    if (x >= upTo) return;
     if (next < swapped_.size() && swapped_[next] == x) {
       withJ.swap(scratch_[x]);
       ++next;
-      continue;
+      return;
     }
     std::int64_t a = 0, r = 0;
     readWord(withI, a);
     readWord(withJ, r);
     storeWord(withJ, r + a * q);  // no overflow: it was the old value
-  }
+  });
   refreshEdgeCounts();
 }
 

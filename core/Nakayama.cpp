@@ -1,32 +1,40 @@
 // The Gram matrix of the bigraph of the Nakayama algebra A_n(r).
+#include <vector>
+
 #include "Bigraph.h"
 
 namespace {
 
-// Sets G(k, k + d) = value for every k with k + d < n.
-void fillDistance(BigInteger** g, int n, int d, int value) {
-  const BigInteger v(value);
-  for (int k = 0; k + d < n; ++k) g[k][k + d] = v;
+// The entry at distance d = column - row >= 1 above the diagonal, for r >= 2: d mod r = 1 gives
+// a solid edge (-1), d mod r = 0 a dotted edge (1), anything else no edge; with r >= n only the
+// path of distance 1 is there.
+int entryAtDistance(int d, int n, int r) {
+  if (d == 1) return -1;
+  if (r >= n) return 0;
+  const int t = (d + 1) % r;
+  if (t == 1) return 1;
+  if (t == 2 % r) return -1;
+  return 0;
 }
 
 }  // namespace
 
-// For r >= 2 an entry above the diagonal depends only on the distance d = column - row:
-// d mod r = 1 gives a solid edge (-1), d mod r = 0 a dotted edge (1), anything else no edge.
-// r <= 1 gives the identity, and r >= n only the path of distance 1.
+// An entry above the diagonal depends only on the distance between row and column, so one
+// table of distances fills the matrix row by row, in the order the rows lie in memory.
+// r <= 1 gives the identity.
 BigInteger** NakayamaBigraph(int n, int r) {
   BigInteger** g = allocateSqZeroMat(n);
-  const BigInteger one(1);
-  for (int k = 0; k < n; ++k) g[k][k] = one;
-  if (r <= 1) return g;
-  fillDistance(g, n, 1, -1);
-  if (r >= n) return g;
-  for (int d = 2; d < n; ++d) {
-    const int t = (d + 1) % r;
-    if (t == 1)
-      fillDistance(g, n, d, 1);
-    else if (t == 2 % r)
-      fillDistance(g, n, d, -1);
+  std::vector<int> byDistance(n > 0 ? n : 0, 0);
+  if (r > 1)
+    for (int d = 1; d < n; ++d) byDistance[d] = entryAtDistance(d, n, r);
+  const BigInteger one(1), minusOne(-1);  // copied into place, which allocates nothing
+  for (int k = 0; k < n; ++k) {
+    BigInteger* row = g[k];
+    row[k] = one;
+    for (int c = k + 1; c < n; ++c) {
+      const int value = byDistance[c - k];
+      if (value != 0) row[c] = value > 0 ? one : minusOne;
+    }
   }
   return g;
 }
