@@ -171,8 +171,11 @@ void Bigraph::recomputeEntriesOf(int i, int j) {
     });
     return;
   }
+  // Both are sized before any entry changes: a list that grew during the pass could fail
+  // to record an entry already swapped, and the undo would miss it.
   if (scratch_.size() < static_cast<std::size_t>(n)) scratch_.resize(n);
   swapped_.clear();
+  swapped_.reserve(static_cast<std::size_t>(n));
   int reached = 0;  // the vertex whose long new value is being built, for the undo
   try {
     // q and wordQ by value, so that stores into the entries do not make them reload.
