@@ -149,7 +149,7 @@ class NumberlikeArray {
   }
 
  private:
-  Blk inline_[kInline];
+  Blk inline_[kInline] = {};  // zero, so that reading a block past `length` is defined
 
   bool isInline() const { return blocks == inline_; }
   void releaseHeapArray() {

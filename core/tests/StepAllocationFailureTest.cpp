@@ -21,12 +21,16 @@ void* operator new(std::size_t size) {
   if (void* p = std::malloc(size != 0 ? size : 1)) return p;
   throw std::bad_alloc();
 }
+// Arrays too: a sanitizer's runtime may serve them without going through operator new.
+void* operator new[](std::size_t size) { return operator new(size); }
 // The matching release of the replaced allocation (GCC cannot see that they pair up).
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 #endif
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 using gramtest::makeBigraph;
 using gramtest::powerOfTwoPlus;
