@@ -103,6 +103,58 @@ bool detectMulxAdx() {
 Limb addMul1Mulx(void* r, const void* a, Size n, Limb m) { LIMBS_MULX_LOOP(LIMBS_ADDMUL_STEP) }
 Limb subMul1Mulx(void* r, const void* a, Size n, Limb m) { LIMBS_MULX_LOOP(LIMBS_SUBMUL_STEP) }
 
+// rows times r[j, j + an) += a b[j] for j < bn, r[an + j] = the carry of row j: the rows of
+// a schoolbook product in one block of assembly, without a call and a set-up per row. The
+// row loop is LIMBS_MULX_LOOP's with the pointers reset for each row.
+void addMulRowsMulx(Limb* r, const Limb* a, Size an, const Limb* b, Size bn) {
+  const Limb zero = 0;
+  const Size quads = an / 4, rest = an % 4;
+  Size rows = bn;
+  const Limb* rowA;
+  Limb* rowR;
+  Limb carry;
+  __asm__ volatile(
+      "0:\n\t"
+      "movq (%[b]), %%rdx\n\t"
+      "movq %[a0], %[a]\n\t"
+      "movq %[r0], %[r]\n\t"
+      "xorl %k[c], %k[c]\n\t"  // clears both chains
+      "movq %[q], %%rcx\n\t"
+      "jrcxz 5f\n\t"  // jrcxz reaches only 127 bytes: a near jump over the body
+      "jmp 1f\n"
+      "5:\n\t"
+      "jmp 2f\n"
+      "1:\n\t" LIMBS_ADDMUL_STEP("0", "%[c]", "%%r9") LIMBS_ADDMUL_STEP("8", "%%r9", "%%r10")
+          LIMBS_ADDMUL_STEP("16", "%%r10", "%%r9") LIMBS_ADDMUL_STEP("24", "%%r9", "%[c]")
+      "leaq 32(%[a]), %[a]\n\t"
+      "leaq 32(%[r]), %[r]\n\t"
+      "leaq -1(%%rcx), %%rcx\n\t"
+      "jrcxz 2f\n\t"
+      "jmp 1b\n"
+      "2:\n\t"
+      "movq %[s], %%rcx\n\t"
+      "jrcxz 4f\n"
+      "3:\n\t" LIMBS_ADDMUL_STEP("0", "%[c]", "%%r9")
+      "movq %%r9, %[c]\n\t"
+      "leaq 8(%[a]), %[a]\n\t"
+      "leaq 8(%[r]), %[r]\n\t"
+      "leaq -1(%%rcx), %%rcx\n\t"
+      "jrcxz 4f\n\t"
+      "jmp 3b\n"
+      "4:\n\t"
+      "adcx %[z], %[c]\n\t"
+      "adox %[z], %[c]\n\t"
+      "movq %[c], (%[r])\n\t"
+      "leaq 8(%[r0]), %[r0]\n\t"
+      "leaq 8(%[b]), %[b]\n\t"
+      "decq %[rows]\n\t"
+      "jnz 0b\n\t"
+      : [a] "=&r"(rowA), [r] "=&r"(rowR), [c] "=&r"(carry), [r0] "+&r"(r), [b] "+&r"(b),
+        [rows] "+m"(rows)
+      : [a0] "r"(a), [q] "m"(quads), [s] "m"(rest), [z] "m"(zero)
+      : "rdx", "rcx", "r8", "r9", "r10", "cc", "memory");
+}
+
 #undef LIMBS_MULX_LOOP
 #undef LIMBS_SUBMUL_STEP
 #undef LIMBS_ADDMUL_STEP
@@ -280,6 +332,12 @@ const FixedProduct kFixedProducts[4][4] = {LIMBS_FIXED_ROW(1), LIMBS_FIXED_ROW(2
 // an >= bn: the longer operand runs in the inner loop.
 void schoolbook(Limb* r, const Limb* a, Size an, const Limb* b, Size bn) {
   r[an] = mul1(r, a, an, b[0]);
+#if defined(LIMBS_X86_64_KERNELS)
+  if (useMulxAdx && bn > 1) {
+    addMulRowsMulx(r + 1, a, an, b + 1, bn - 1);
+    return;
+  }
+#endif
   for (Size j = 1; j < bn; ++j) r[an + j] = addMul1(r + j, a, an, b[j]);
 }
 

@@ -134,6 +134,38 @@ void checkWideRows(OperandSource& source) {
 
 TEST_F(Differential, WideRowKernelsAgreeWithGmp) { checkWideRows(source); }
 
+// Limbs of a test operand: random, all ones (carries through every limb), or a lone top bit.
+std::vector<limbs::Limb> limbOperand(OperandSource& source, std::size_t n, int kind) {
+  std::vector<limbs::Limb> v(n);
+  for (auto& x : v) x = kind == 0 ? source.next() : kind == 1 ? ~limbs::Limb(0) : 0;
+  if (kind == 2 && n > 0) v[n - 1] = limbs::Limb(1) << 63;
+  return v;
+}
+
+// Schoolbook products (the Karatsuba threshold out of reach) of every length to 80 limbs by 1
+// to 12 limbs and a few longer ones, so that the rows cross every unroll remainder, on the
+// mulx rows and on the portable ones, against mpn_mul.
+void checkSchoolbookRows(OperandSource& source) {
+  ScopedSetting<limbs::Size> setting(limbs::karatsubaThreshold, limbs::Size(1) << 30);
+  std::vector<limbs::Size> shortLengths;
+  for (limbs::Size n = 1; n <= 12; ++n) shortLengths.push_back(n);
+  for (limbs::Size n : {31u, 32u, 33u, 64u, 65u}) shortLengths.push_back(n);
+  for (limbs::Size an = 1; an <= 300; an += an < 80 ? 1 : 37) {
+    for (limbs::Size bn : shortLengths) {
+      if (bn > an) continue;
+      for (int kind = 0; kind < 3; ++kind) {
+        std::vector<limbs::Limb> a = limbOperand(source, an, kind), b = limbOperand(source, bn, kind);
+        std::vector<limbs::Limb> r(an + bn), expected(an + bn);
+        limbs::multiply(r.data(), a.data(), an, b.data(), bn);
+        mpn_mul(expected.data(), a.data(), mp_size_t(an), b.data(), mp_size_t(bn));
+        ASSERT_EQ(r, expected) << an << " by " << bn << " limbs, kind " << kind;
+      }
+    }
+  }
+}
+
+TEST_F(Differential, SchoolbookRowsAgreeWithGmp) { checkSchoolbookRows(source); }
+
 TEST_F(Differential, FloorDivisionAgreesWithGmp) {
   forOperandPairs(5, [](const BigInteger& a, const BigInteger& b) {
     mpz_class ga = toMpz(a), gb = toMpz(b), gq, gr;
@@ -493,6 +525,7 @@ TEST(PortableLoops, RowsAgreeWithGmp) {
   ScopedSetting<bool> setting(limbs::useMulxAdx, false);
   checkWideRows(source);
   checkSubtractProducts(source);
+  checkSchoolbookRows(source);
 }
 
 }  // namespace
