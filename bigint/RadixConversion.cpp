@@ -150,6 +150,10 @@ std::vector<Limb> limbsOf(const Blk* x, Size n) {
 // rounding.
 Size digitRoom(Size n, unsigned base) { return Size(64.0 * double(n) / std::log2(double(base))) + 2; }
 
+// Decimal text of up to this many limbs is made on the stack: a sign and the digit room.
+constexpr Size kShortTextLimbs = 16;
+constexpr Size kShortTextChars = 1 + Size(64.0 * kShortTextLimbs / 3.32) + 2;
+
 // Exactly count digits of the n-limb value v (destroyed when short) into out.
 template <class Sym>
 void writeDigits(std::vector<Limb>& v, unsigned base, Sym* out, Size count, Sym zero) {
@@ -162,7 +166,7 @@ void writeDigits(std::vector<Limb>& v, unsigned base, Sym* out, Size count, Sym 
 
 class ValueReader {
  public:
-  explicit ValueReader(unsigned base) : base(base), chunk(chunkFor(base)) { powers.push_back({chunk.power}); }
+  explicit ValueReader(unsigned base) : base(base), chunk(chunkFor(base)) {}
 
   // The value of count digits, most significant first, as trimmed limbs.
   std::vector<Limb> read(const Digit* d, Size count) {
@@ -190,6 +194,7 @@ class ValueReader {
   std::vector<std::vector<Limb>> powers;  // chunk^(2^k), made on demand by squaring
 
   const std::vector<Limb>& power(Size k) {
+    if (powers.empty()) powers.push_back({chunk.power});
     while (powers.size() <= k) {
       const std::vector<Limb>& last = powers.back();
       std::vector<Limb> square(2 * last.size());
@@ -247,6 +252,25 @@ std::vector<Digit> digitsOf(const Blk* x, std::size_t n, unsigned base) {
 
 std::string decimalText(const Blk* x, std::size_t n, bool minus) {
   if (n == 0) return "0";
+  const Size limbCount = (n + 1) / 2;
+  if (limbCount <= kShortTextLimbs && limbCount <= basecaseLimbs) {
+    // The common short case without allocation (a short result fits the string's own room).
+    Limb w[kShortTextLimbs] = {};
+    for (Size i = 0; i < n; ++i) w[i / 2] |= Limb(x[i]) << (32 * (i % 2));
+    char text[kShortTextChars];
+    char* const end = text + sizeof text;
+    char* start = end;
+    if (limbCount == 1) {
+      for (Limb v = w[0]; v != 0; v /= 10) *--start = char('0' + v % 10);
+    } else {
+      const Size count = digitRoom(limbCount, 10);
+      start = end - count;
+      basecase(w, limbCount, 10, start, count, '0');
+      start = std::find_if(start, end, [](char c) { return c != '0'; });  // x != 0
+    }
+    if (minus) *--start = '-';
+    return std::string(start, end);
+  }
   std::vector<Limb> v = limbsOf(x, n);
   const Size count = digitRoom(v.size(), 10), sign = minus ? 1 : 0;
   std::string s(sign + count, '-');

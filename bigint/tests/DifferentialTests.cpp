@@ -466,6 +466,30 @@ TEST(DecimalText, SplitIsBalancedForEverySize) {
   }
 }
 
+// Decimal text of every length from 1 to 60 blocks (across the stack-made short text, the
+// one-limb basecase and the first split), of all-ones values, a lone top bit and random
+// blocks, both signs, at the default basecase and a low one.
+TEST(DecimalText, EveryShortLengthAgreesWithGmp) {
+  OperandSource source(4242);
+  for (std::size_t threshold : {radix::basecaseLimbs, std::size_t(3)}) {
+    ScopedSetting<std::size_t> setting(radix::basecaseLimbs, threshold);
+    for (BigUnsigned::Index n = 1; n <= 60; ++n) {
+      for (int kind = 0; kind < 3; ++kind) {
+        const BigUnsigned random = source.magnitude(n);
+        std::vector<BigUnsigned::Blk> blocks(n, kind == 1 ? 0xFFFFFFFFu : 0u);
+        if (kind == 0) blocks.assign(random.blocks, random.blocks + n);
+        if (kind == 2) blocks[n - 1] = 0x80000000u;
+        blocks[n - 1] |= 1u;  // normal form: a non-zero top block
+        const BigUnsigned x(blocks.data(), n);
+        const std::string expected = toMpz(x).get_str(10);
+        ASSERT_EQ(bigUnsignedToString(x), expected) << n << " blocks, kind " << kind;
+        ASSERT_EQ(bigIntegerToString(BigInteger(x, BigInteger::negative)), "-" + expected);
+        ASSERT_EQ(stringToBigUnsigned(expected), x);
+      }
+    }
+  }
+}
+
 // The chunk table: the largest power of the base in one limb, for every base of the table and a
 // few wider ones.
 TEST(DecimalText, ChunkTableHoldsTheLargestPowerInALimb) {
