@@ -103,9 +103,10 @@ bool detectMulxAdx() {
 Limb addMul1Mulx(void* r, const void* a, Size n, Limb m) { LIMBS_MULX_LOOP(LIMBS_ADDMUL_STEP) }
 Limb subMul1Mulx(void* r, const void* a, Size n, Limb m) { LIMBS_MULX_LOOP(LIMBS_SUBMUL_STEP) }
 
-// rows times r[j, j + an) += a b[j] for j < bn, r[an + j] = the carry of row j: the rows of
-// a schoolbook product in one block of assembly, without a call and a set-up per row. The
-// row loop is LIMBS_MULX_LOOP's with the pointers reset for each row.
+// For j = 0 .. bn - 1: r[j, j + an) += a b[j], then r[an + j] = the carry of that row (read
+// by no earlier row). The rows of a schoolbook product in one block of assembly, without a
+// call and a set-up per row; the row loop is LIMBS_MULX_LOOP's with the pointers reset for
+// each row. an, bn >= 1; r overlaps neither a nor b.
 void addMulRowsMulx(Limb* r, const Limb* a, Size an, const Limb* b, Size bn) {
   const Limb zero = 0;
   const Size quads = an / 4, rest = an % 4;
