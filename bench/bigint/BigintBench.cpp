@@ -2,12 +2,14 @@
 //
 // Each operation runs on random operands of n 32-bit blocks (GMP gets the same values):
 // add and multiply n by n blocks, floor division of 2n blocks by n blocks (our dividend is
-// copied into the remainder object first, as the API requires), and decimal text of n blocks.
+// copied into the remainder object first, as the API requires), this -= x q for x of n blocks
+// and q of 10, and decimal text of n blocks.
 // After the Google Benchmark output, the median time ratio ours/GMP of every operation and
 // size is printed as a table. Run with --benchmark_repetitions=5 (the default here).
 #include <benchmark/benchmark.h>
 #include <gmp.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <random>
@@ -110,6 +112,39 @@ void divideGmp(benchmark::State& state) {
   }
 }
 
+// this -= x q with x of n blocks and a 10-block q, the shape of the long inflation runs
+// (entries of thousands of blocks, quotients of a few limbs); this starts at x's length and
+// is restored each time outside the timing, so the sign changes at every step.
+constexpr int kQuotientBlocks = 10;
+
+void submulOurs(benchmark::State& state) {
+  std::mt19937_64 rng(7);
+  int n = int(state.range(0));
+  BigInteger x = randomInteger(rng, n, false), q = randomInteger(rng, std::min(n, kQuotientBlocks), false);
+  BigInteger e0 = randomInteger(rng, n, false), e;
+  for (auto _ : state) {
+    state.PauseTiming();
+    e = e0;
+    state.ResumeTiming();
+    e.subtractProduct(x, q);
+    benchmark::DoNotOptimize(e.magnitude.blocks);
+  }
+}
+
+void submulGmp(benchmark::State& state) {
+  std::mt19937_64 rng(7);
+  int n = int(state.range(0));
+  BigInteger x0 = randomInteger(rng, n, false), q0 = randomInteger(rng, std::min(n, kQuotientBlocks), false);
+  Mpz x(x0), q(q0), e0(randomInteger(rng, n, false)), e;
+  for (auto _ : state) {
+    state.PauseTiming();
+    mpz_set(e.v, e0.v);
+    state.ResumeTiming();
+    mpz_submul(e.v, x.v, q.v);
+    benchmark::DoNotOptimize(e.v);
+  }
+}
+
 void decimalOurs(benchmark::State& state) {
   std::mt19937_64 rng(4);
   int n = int(state.range(0));
@@ -191,6 +226,8 @@ BENCHMARK(multiplyOurs)->Apply(sizes);
 BENCHMARK(multiplyGmp)->Apply(sizes);
 BENCHMARK(divideOurs)->Apply(sizes);
 BENCHMARK(divideGmp)->Apply(sizes);
+BENCHMARK(submulOurs)->Apply(sizes);
+BENCHMARK(submulGmp)->Apply(sizes);
 BENCHMARK(decimalOurs)->Apply(sizes);
 BENCHMARK(decimalGmp)->Apply(sizes);
 BENCHMARK(limbsSchoolbook)->Apply(thresholdSizes);
@@ -216,7 +253,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     std::printf("\nMedian time ratio ours/GMP\n%-10s", "blocks");
     for (int n : kSizes) std::printf("%9d", n);
     std::printf("\n");
-    for (const char* op : {"add", "multiply", "divide", "decimal"}) {
+    for (const char* op : {"add", "multiply", "divide", "submul", "decimal"}) {
       auto ours = medians.find(std::string(op) + "Ours");
       auto gmp = medians.find(std::string(op) + "Gmp");
       if (ours == medians.end() || gmp == medians.end()) continue;

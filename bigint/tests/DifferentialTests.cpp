@@ -134,6 +134,38 @@ void checkWideRows(OperandSource& source) {
 
 TEST_F(Differential, WideRowKernelsAgreeWithGmp) { checkWideRows(source); }
 
+// Limbs of a test operand: random, all ones (carries through every limb), or a lone top bit.
+std::vector<limbs::Limb> limbOperand(OperandSource& source, std::size_t n, int kind) {
+  std::vector<limbs::Limb> v(n);
+  for (auto& x : v) x = kind == 0 ? source.next() : kind == 1 ? ~limbs::Limb(0) : 0;
+  if (kind == 2 && n > 0) v[n - 1] = limbs::Limb(1) << 63;
+  return v;
+}
+
+// Schoolbook products (the Karatsuba threshold out of reach) of every length to 80 limbs by 1
+// to 12 limbs and a few longer ones, so that the rows cross every unroll remainder, on the
+// mulx rows and on the portable ones, against mpn_mul.
+void checkSchoolbookRows(OperandSource& source) {
+  ScopedSetting<limbs::Size> setting(limbs::karatsubaThreshold, limbs::Size(1) << 30);
+  std::vector<limbs::Size> shortLengths;
+  for (limbs::Size n = 1; n <= 12; ++n) shortLengths.push_back(n);
+  for (limbs::Size n : {31u, 32u, 33u, 64u, 65u}) shortLengths.push_back(n);
+  for (limbs::Size an = 1; an <= 300; an += an < 80 ? 1 : 37) {
+    for (limbs::Size bn : shortLengths) {
+      if (bn > an) continue;
+      for (int kind = 0; kind < 3; ++kind) {
+        std::vector<limbs::Limb> a = limbOperand(source, an, kind), b = limbOperand(source, bn, kind);
+        std::vector<limbs::Limb> r(an + bn), expected(an + bn);
+        limbs::multiply(r.data(), a.data(), an, b.data(), bn);
+        mpn_mul(expected.data(), a.data(), mp_size_t(an), b.data(), mp_size_t(bn));
+        ASSERT_EQ(r, expected) << an << " by " << bn << " limbs, kind " << kind;
+      }
+    }
+  }
+}
+
+TEST_F(Differential, SchoolbookRowsAgreeWithGmp) { checkSchoolbookRows(source); }
+
 TEST_F(Differential, FloorDivisionAgreesWithGmp) {
   forOperandPairs(5, [](const BigInteger& a, const BigInteger& b) {
     mpz_class ga = toMpz(a), gb = toMpz(b), gq, gr;
@@ -359,21 +391,37 @@ TEST(RecursiveDivision, AllOnesQuotients) {
   }
 }
 
+// The chunk counts at which the split rule gains a level: the smallest count with each number
+// of levels, found by bisection on the (monotone) level count.
+std::vector<std::size_t> levelStarts(std::size_t maxChunks) {
+  std::vector<std::size_t> starts;
+  for (std::size_t levels = 1;; ++levels) {
+    std::size_t lo = 1, hi = maxChunks + 1;  // first count in [lo, hi) with that many levels
+    while (lo < hi) {
+      const std::size_t mid = (lo + hi) / 2;
+      if (radix::splitChunks(mid).size() >= levels) hi = mid; else lo = mid + 1;
+    }
+    if (lo > maxChunks) return starts;
+    starts.push_back(lo);
+  }
+}
+
 // Decimal text of lengths around the points where the conversion changes shape: multiples
 // 19 * 2^k of the one-limb chunk (where powers of the chunk square), and the chunk counts at which
-// the balanced split gains a level (the basecase limb count times powers of two), each with a few
-// digits and a few chunks either way. Random digits and runs of nines, against GMP.
+// the split rule gains a level, each with a few digits and a few chunks either way. Random digits
+// and runs of nines, against GMP.
 TEST(DecimalText, AroundEverySplitPoint) {
-  constexpr long kChunkDigits = 19;  // 10^19 is the largest power of ten in a limb
-  const long basecase = static_cast<long>(radix::basecaseLimbs);
+  const long kChunkDigits = static_cast<long>(radix::chunkFor(10).digits);
+  ASSERT_EQ(kChunkDigits, 19);  // 10^19 is the largest power of ten in a limb
+  constexpr long kMaxDigits = 80000;
+  std::vector<long> points;
+  for (long k = 0; kChunkDigits << k <= kMaxDigits; ++k) points.push_back(kChunkDigits << k);
+  for (std::size_t chunks : levelStarts(std::size_t(kMaxDigits / kChunkDigits)))
+    points.push_back(static_cast<long>(chunks) * kChunkDigits);
   std::vector<long> lengths;
-  for (long k = 0; kChunkDigits << k <= 80000; ++k) {
-    for (long point : {kChunkDigits << k, (basecase * kChunkDigits) << k}) {
-      if (point > 80000) continue;
-      for (long delta : {-3 * kChunkDigits, -kChunkDigits, -1L, 0L, 1L, kChunkDigits, 3 * kChunkDigits})
-        if (point + delta > 0) lengths.push_back(point + delta);
-    }
-  }
+  for (long point : points)
+    for (long delta : {-3 * kChunkDigits, -kChunkDigits, -1L, 0L, 1L, kChunkDigits, 3 * kChunkDigits})
+      if (point + delta > 0 && point + delta <= kMaxDigits) lengths.push_back(point + delta);
   std::mt19937 rng(1999);
   std::uniform_int_distribution<int> digit(0, 9), leading(1, 9);
   for (long length : lengths) {
@@ -385,7 +433,73 @@ TEST(DecimalText, AroundEverySplitPoint) {
       const BigUnsigned x = testing_support::magnitudeFromMpz(g);
       ASSERT_EQ(bigUnsignedToString(x), text) << length << " digits";
       ASSERT_EQ(bigIntegerToString(BigInteger(x, BigInteger::negative)), "-" + text);
+      ASSERT_EQ(stringToBigUnsigned(text), x) << length << " digits";
     }
+  }
+}
+
+// Walks the split tree of a number of `chunks` chunks: every node at depth t of c chunks above
+// the basecase splits into a high part of c - m_t chunks and a low part of m_t, where the high
+// part is never longer than the low one and shorter by at most t + 1 chunks.
+void checkBalanced(const std::vector<std::size_t>& m, std::size_t c, std::size_t t, std::size_t chunks) {
+  if (t >= m.size() || c <= m[t]) return;
+  const std::size_t high = c - m[t], low = m[t];
+  ASSERT_LE(high, low) << chunks << " chunks, depth " << t;
+  ASSERT_LE(low - high, t + 1) << chunks << " chunks, depth " << t;
+  checkBalanced(m, high, t + 1, chunks);
+  checkBalanced(m, low, t + 1, chunks);
+}
+
+// The split rule is balanced for every size, at the default basecase and at low ones.
+TEST(DecimalText, SplitIsBalancedForEverySize) {
+  for (std::size_t threshold : {1u, 2u, 5u, 24u}) {
+    ScopedSetting<std::size_t> setting(radix::basecaseLimbs, threshold);
+    for (std::size_t chunks = 1; chunks <= 5000; ++chunks) {
+      const std::vector<std::size_t> m = radix::splitChunks(chunks);
+      for (std::size_t t = 0; t < m.size(); ++t) {
+        ASSERT_EQ(m[t], ((t == 0 ? chunks : m[t - 1]) + 1) / 2);
+        ASSERT_GT(t == 0 ? chunks : m[t - 1], threshold);
+      }
+      ASSERT_LE(m.empty() ? chunks : m.back(), threshold);
+      checkBalanced(m, chunks, 0, chunks);
+    }
+  }
+}
+
+// Decimal text of every length from 1 to 60 blocks (across the stack-made short text, the
+// one-limb basecase and the first split), of all-ones values, a lone top bit and random
+// blocks, both signs, at the default basecase and a low one.
+TEST(DecimalText, EveryShortLengthAgreesWithGmp) {
+  OperandSource source(4242);
+  for (std::size_t threshold : {radix::basecaseLimbs, std::size_t(3)}) {
+    ScopedSetting<std::size_t> setting(radix::basecaseLimbs, threshold);
+    for (BigUnsigned::Index n = 1; n <= 60; ++n) {
+      for (int kind = 0; kind < 3; ++kind) {
+        const BigUnsigned random = source.magnitude(n);
+        std::vector<BigUnsigned::Blk> blocks(n, kind == 1 ? 0xFFFFFFFFu : 0u);
+        if (kind == 0) blocks.assign(random.blocks, random.blocks + n);
+        if (kind == 2) blocks[n - 1] = 0x80000000u;
+        blocks[n - 1] |= 1u;  // normal form: a non-zero top block
+        const BigUnsigned x(blocks.data(), n);
+        const std::string expected = toMpz(x).get_str(10);
+        ASSERT_EQ(bigUnsignedToString(x), expected) << n << " blocks, kind " << kind;
+        ASSERT_EQ(bigIntegerToString(BigInteger(x, BigInteger::negative)), "-" + expected);
+        ASSERT_EQ(stringToBigUnsigned(expected), x);
+      }
+    }
+  }
+}
+
+// The chunk table: the largest power of the base in one limb, for every base of the table and a
+// few wider ones.
+TEST(DecimalText, ChunkTableHoldsTheLargestPowerInALimb) {
+  for (unsigned base : {2u, 3u, 7u, 10u, 16u, 35u, 36u, 37u, 1000u, 65535u}) {
+    const radix::Chunk chunk = radix::chunkFor(base);
+    mpz_class power;
+    mpz_ui_pow_ui(power.get_mpz_t(), base, chunk.digits);
+    ASSERT_EQ(mpz_sizeinbase(power.get_mpz_t(), 2) <= 64, true) << base;
+    ASSERT_EQ(power, mpz_class(std::to_string(chunk.power))) << base;
+    ASSERT_GT(mpz_sizeinbase(mpz_class(power * base).get_mpz_t(), 2), 64u) << base;
   }
 }
 
@@ -435,6 +549,7 @@ TEST(PortableLoops, RowsAgreeWithGmp) {
   ScopedSetting<bool> setting(limbs::useMulxAdx, false);
   checkWideRows(source);
   checkSubtractProducts(source);
+  checkSchoolbookRows(source);
 }
 
 }  // namespace
