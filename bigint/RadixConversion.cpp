@@ -122,13 +122,17 @@ class DigitWriter {
     const Size levels = splits.size();
     powers.resize(levels);
     if (levels == 0) return;
-    std::vector<Limb>& last = powers[levels - 1];
-    last.assign(1, 1);
-    for (Size i = 0; i < splits[levels - 1]; ++i) {
-      Limb carry = limbs::mul1(last.data(), last.data(), last.size(), chunk.power);
-      if (carry) last.push_back(carry);
-    }
-    for (Size t = levels - 1; t-- > 0;) {
+    for (Size t = levels; t-- > 0;) {
+      if (recentPowers.find(base, splits[t], powers[t])) continue;
+      if (t + 1 == levels) {
+        std::vector<Limb>& last = powers[t];
+        last.assign(1, 1);
+        for (Size i = 0; i < splits[t]; ++i) {
+          Limb carry = limbs::mul1(last.data(), last.data(), last.size(), chunk.power);
+          if (carry) last.push_back(carry);
+        }
+        continue;
+      }
       const std::vector<Limb>& half = powers[t + 1];
       std::vector<Limb> square(2 * half.size());
       limbs::multiply(square.data(), half.data(), half.size(), half.data(), half.size());
@@ -137,8 +141,41 @@ class DigitWriter {
       trim(square);
       powers[t] = std::move(square);
     }
+    recentPowers.keep(base, splits, powers);
   }
+
+  // The powers of the last long conversion on this thread. A matrix display converts many
+  // entries of about one length in a row; their splits share most exponents (all of them
+  // when the lengths are equal), so each power is made once instead of once per entry.
+  struct RecentPowers {
+    unsigned base = 0;
+    std::vector<Size> exponents;
+    std::vector<std::vector<Limb>> powers;
+
+    bool find(unsigned b, Size exponent, std::vector<Limb>& out) const {
+      if (b != base) return false;
+      for (Size k = 0; k < exponents.size(); ++k) {
+        if (exponents[k] == exponent) {
+          out = powers[k];
+          return true;
+        }
+      }
+      return false;
+    }
+    // Copies first, so that running out of memory leaves the kept powers as they were.
+    void keep(unsigned b, const std::vector<Size>& e, const std::vector<std::vector<Limb>>& p) {
+      std::vector<Size> newExponents = e;
+      std::vector<std::vector<Limb>> newPowers = p;
+      base = b;
+      exponents.swap(newExponents);
+      powers.swap(newPowers);
+    }
+  };
+  static thread_local RecentPowers recentPowers;
 };
+
+template <class Sym>
+thread_local typename DigitWriter<Sym>::RecentPowers DigitWriter<Sym>::recentPowers;
 
 std::vector<Limb> limbsOf(const Blk* x, Size n) {
   std::vector<Limb> v((n + 1) / 2);

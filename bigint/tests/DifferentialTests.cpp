@@ -490,6 +490,26 @@ TEST(DecimalText, EveryShortLengthAgreesWithGmp) {
   }
 }
 
+// Conversions in a row reuse the powers of the one before (a matrix display converts many
+// entries of about one length): equal lengths, lengths a few blocks apart whose splits share
+// only their lower exponents, other bases in between, and a changed basecase, against GMP.
+TEST(DecimalText, ConversionsInARowAgreeWithGmp) {
+  OperandSource source(777);
+  const BigUnsigned::Index lengths[] = {400, 400, 401, 397, 400, 800, 200, 403, 64, 400};
+  for (std::size_t threshold : {radix::basecaseLimbs, std::size_t(4)}) {
+    ScopedSetting<std::size_t> setting(radix::basecaseLimbs, threshold);
+    for (BigUnsigned::Index n : lengths) {
+      const BigUnsigned x = source.magnitude(n);
+      ASSERT_EQ(bigUnsignedToString(x), toMpz(x).get_str(10)) << n << " blocks";
+      // Digits in base 10 and another base, in turn, through the digit arrays.
+      const unsigned other = n % 2 == 1 ? 7 : 10;
+      ASSERT_EQ(std::string(BigUnsignedInABase(x, BigUnsignedInABase::Base(other))),
+                toMpz(x).get_str(int(other)))
+          << n << " blocks, base " << other;
+    }
+  }
+}
+
 // The chunk table: the largest power of the base in one limb, for every base of the table and a
 // few wider ones.
 TEST(DecimalText, ChunkTableHoldsTheLargestPowerInALimb) {
