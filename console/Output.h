@@ -20,7 +20,7 @@ class Out {
   Out& operator=(const Out&) = delete;
 
   void write(const char* s, std::size_t n) {
-    if (n != 0 && n <= buffer_.size() - used_) {  // the common case, inline: a matrix cell
+    if (n != 0 && n <= buffer_.size() - used_) {  // the common case, inline: a short text
       std::memcpy(buffer_.data() + used_, s, n);
       used_ += n;
       last_ = s[n - 1];

@@ -23,10 +23,10 @@ int entryAtDistance(int d, int n, int r) {
 // table of distances fills the matrix row by row, in the order the rows lie in memory.
 // r <= 1 gives the identity.
 BigInteger** NakayamaBigraph(int n, int r) {
-  BigInteger** g = allocateSqZeroMat(n);
-  std::vector<int> byDistance(n > 0 ? n : 0, 0);
+  std::vector<int> byDistance(n > 0 ? n : 0, 0);  // before the matrix, which nothing would free
   if (r > 1)
     for (int d = 1; d < n; ++d) byDistance[d] = entryAtDistance(d, n, r);
+  BigInteger** g = allocateSqZeroMat(n);
   const BigInteger one(1), minusOne(-1);  // copied into place, which allocates nothing
   for (int k = 0; k < n; ++k) {
     BigInteger* row = g[k];
