@@ -42,17 +42,24 @@ Blk subMulBlock(Blk* r, const Blk* a, Index n, Blk m) {
 
 namespace {
 
-// The pairs of blocks of a times m added into (or subtracted from) r, as 64-bit words;
-// returns the high word.
-template <bool kAdd>
+// How a row of a times m meets the accumulator r: added, subtracted, or added to the
+// complement of r.
+enum class RowMode { add, subtract, addToComplement };
+
+// The pairs of blocks of a times m into r as 64-bit words; returns the high word.
+template <RowMode kMode>
 Wide mulWordsInto(Blk* r, const Blk* a, Index pairs, Wide m) {
   if constexpr (std::endian::native == std::endian::little) {
-    return kAdd ? limbs::addMulWords(r, a, pairs, m) : limbs::subMulWords(r, a, pairs, m);
+    if constexpr (kMode == RowMode::add) return limbs::addMulWords(r, a, pairs, m);
+    if constexpr (kMode == RowMode::subtract) return limbs::subMulWords(r, a, pairs, m);
+    if constexpr (kMode == RowMode::addToComplement) return limbs::notAddMulWords(r, a, pairs, m);
   } else {
+    constexpr bool kAdd = kMode != RowMode::subtract;
     Wide carry = 0;
     for (Index i = 0; i < pairs; ++i) {
       limbs::DLimb p = limbs::DLimb(loadPair(a + 2 * i)) * m + carry;
       Wide old = loadPair(r + 2 * i);
+      if constexpr (kMode == RowMode::addToComplement) old = ~old;
       Wide t = kAdd ? old + Wide(p) : old - Wide(p);
       carry = Wide(p >> 64) + (kAdd ? t < old : t > old);
       storePair(r + 2 * i, t);
@@ -63,10 +70,10 @@ Wide mulWordsInto(Blk* r, const Blk* a, Index pairs, Wide m) {
 
 // The words, then the high word and the product of an odd last block, which end the run at
 // r[an + 2).
-template <bool kAdd>
+template <RowMode kMode>
 Blk mulWideInto(Blk* r, const Blk* a, Index an, Wide m) {
   const Index pairs = an / 2;
-  Wide high = pairs != 0 ? mulWordsInto<kAdd>(r, a, pairs, m) : 0;
+  Wide high = pairs != 0 ? mulWordsInto<kMode>(r, a, pairs, m) : 0;
   Blk tail[3];
   Index tailBlocks = 2;
   limbs::DLimb t = high;
@@ -78,13 +85,20 @@ Blk mulWideInto(Blk* r, const Blk* a, Index an, Wide m) {
   tail[1] = Blk(t >> 32);
   tail[2] = Blk(t >> 64);
   Blk* at = r + 2 * pairs;
-  return kAdd ? addRuns(at, at, tail, tailBlocks) : subRuns(at, at, tail, tailBlocks);
+  if constexpr (kMode == RowMode::subtract) return subRuns(at, at, tail, tailBlocks);
+  if constexpr (kMode == RowMode::addToComplement) {
+    for (Index i = 0; i < tailBlocks; ++i) at[i] = ~at[i];
+  }
+  return addRuns(at, at, tail, tailBlocks);
 }
 
 }  // namespace
 
-Blk addMulWide(Blk* r, const Blk* a, Index an, Wide m) { return mulWideInto<true>(r, a, an, m); }
-Blk subMulWide(Blk* r, const Blk* a, Index an, Wide m) { return mulWideInto<false>(r, a, an, m); }
+Blk addMulWide(Blk* r, const Blk* a, Index an, Wide m) { return mulWideInto<RowMode::add>(r, a, an, m); }
+Blk subMulWide(Blk* r, const Blk* a, Index an, Wide m) { return mulWideInto<RowMode::subtract>(r, a, an, m); }
+Blk notAddMulWide(Blk* r, const Blk* a, Index an, Wide m) {
+  return mulWideInto<RowMode::addToComplement>(r, a, an, m);
+}
 
 Blk divBlock(Blk* q, const Blk* a, Index n, Blk d) {
   Wide rem = 0;

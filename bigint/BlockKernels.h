@@ -165,6 +165,9 @@ Blk subMulBlock(Blk* r, const Blk* a, Index n, Blk m);
 Blk addMulWide(Blk* r, const Blk* a, Index an, Wide m);
 // r[0 .. an + 2) -= a * m likewise; returns the borrow out of r[an + 1] (0 or 1).
 Blk subMulWide(Blk* r, const Blk* a, Index an, Wide m);
+// r[0 .. an + 2) = ~r + a * m likewise (the complement of r plus the product); returns the
+// carry out of r[an + 1].
+Blk notAddMulWide(Blk* r, const Blk* a, Index an, Wide m);
 // q = a / d over n blocks (d != 0); returns the remainder. q may be a.
 Blk divBlock(Blk* q, const Blk* a, Index n, Blk d);
 

@@ -62,6 +62,17 @@ bool detectMulxAdx() {
   "notq %%r11\n\t"                                    \
   "movq %%r11, " offset "(%[r])\n\t"
 
+// r = ~r + a m: r is complemented on its way into the overflow chain, so that a caller who
+// knows that a subtraction will go below zero can compute a m - r (plus one afterwards)
+// without a separate pass to negate the result.
+#define LIMBS_NOTADDMUL_STEP(offset, hiIn, hiOut)     \
+  "mulx " offset "(%[a]), %%r8, " hiOut "\n\t"        \
+  "adcx " hiIn ", %%r8\n\t"                           \
+  "movq " offset "(%[r]), %%r11\n\t"                  \
+  "notq %%r11\n\t"                                    \
+  "adox %%r11, %%r8\n\t"                              \
+  "movq %%r8, " offset "(%[r])\n\t"
+
 // The loop around four steps and the single steps of the remainder; lea, jrcxz, jmp and not
 // leave both chains alone. The two pending carries end in the returned high limb.
 #define LIMBS_MULX_LOOP(STEP)                                                               \
@@ -102,6 +113,7 @@ bool detectMulxAdx() {
 // The words may be any little-endian pairs of blocks: memory is reached only by the assembly.
 Limb addMul1Mulx(void* r, const void* a, Size n, Limb m) { LIMBS_MULX_LOOP(LIMBS_ADDMUL_STEP) }
 Limb subMul1Mulx(void* r, const void* a, Size n, Limb m) { LIMBS_MULX_LOOP(LIMBS_SUBMUL_STEP) }
+Limb notAddMul1Mulx(void* r, const void* a, Size n, Limb m) { LIMBS_MULX_LOOP(LIMBS_NOTADDMUL_STEP) }
 
 // For j = 0 .. bn - 1: r[j, j + an) += a b[j], then r[an + j] = the carry of that row (read
 // by no earlier row). The rows of a schoolbook product in one block of assembly, without a
@@ -255,6 +267,19 @@ Limb subMulWords(void* r, const void* a, Size n, Limb m) {
     Limb t = old - low;
     carry = Limb(p >> 64) + (t > old);
     storeWord(r, i, t);
+  }
+  return carry;
+}
+
+Limb notAddMulWords(void* r, const void* a, Size n, Limb m) {
+#if defined(LIMBS_X86_64_KERNELS)
+  if (useMulxAdx) return notAddMul1Mulx(r, a, n, m);
+#endif
+  Limb carry = 0;
+  for (Size i = 0; i < n; ++i) {
+    DLimb t = DLimb(loadWord(a, i)) * m + Limb(~loadWord(r, i)) + carry;
+    storeWord(r, i, Limb(t));
+    carry = Limb(t >> 64);
   }
   return carry;
 }

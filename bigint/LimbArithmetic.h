@@ -192,6 +192,8 @@ Limb subMul1(Limb* r, const Limb* a, Size n, Limb m);
 // limb. r and a do not overlap.
 Limb addMulWords(void* r, const void* a, Size n, Limb m);
 Limb subMulWords(void* r, const void* a, Size n, Limb m);
+// r = ~r + a * m likewise (the complement of r plus the product); returns the carry limb.
+Limb notAddMulWords(void* r, const void* a, Size n, Limb m);
 
 // (u1 u0) / d by the processor's division, for u1 < d (so the quotient fits one limb).
 inline Limb divide2by1Hardware(Limb u1, Limb u0, Limb d, Limb* r) {

@@ -74,8 +74,9 @@ TEST_F(Differential, AddSubtractMultiplyAgreeWithGmp) {
 
 // this -= a * b row by row (short factor below 2T blocks) and through the product (from 2T
 // blocks): factor lengths on both sides of the switch, odd and even long factors, every sign,
-// and minuends zero, short, long, and at the product itself plus or minus a little, so that the
-// running value wraps below zero or lands on zero.
+// and minuends zero, short, long, at the product itself plus or minus a little (the running
+// value wraps below zero or lands on zero), and a fraction of the product (the sign change is
+// known in advance: from the lengths, or only from the leading bits).
 void checkSubtractProducts(OperandSource& source) {
   const auto rows = BigUnsigned::Index(2 * limbs::karatsubaThreshold);
   for (BigUnsigned::Index nb : {1u, 2u, 3u, 4u, 5u, rows - 1, rows, rows + 1}) {
@@ -87,7 +88,8 @@ void checkSubtractProducts(OperandSource& source) {
         for (const mpz_class& start :
              {mpz_class(0), toMpz(source.integer(1)), toMpz(source.integer(na + nb + 3)), product,
               mpz_class(product + 1), mpz_class(product - toMpz(source.integer(3))),
-              mpz_class(-product + 5)}) {
+              mpz_class(-product + 5), mpz_class(product / 2), mpz_class(product - product / 1024),
+              mpz_class(product - (product >> 61)), mpz_class(product + (product >> 61))}) {
           for (bool swapped : {false, true}) {
             BigInteger x = fromMpz(start);
             x.subtractProduct(swapped ? b : a, swapped ? a : b);
@@ -116,11 +118,14 @@ void checkWideRows(OperandSource& source) {
         const mpz_class base = toMpz(BigUnsigned(r.data(), an + 2));
         const mpz_class top = mpz_class(1) << (32 * (an + 2));
         const mpz_class p = toMpz(a) * mpz_class(std::to_string(m));
-        for (bool add : {true, false}) {
+        const mpz_class complement = top - 1 - base;
+        for (int mode = 0; mode < 3; ++mode) {
+          const bool add = mode != 1;
           std::vector<BigUnsigned::Blk> out = r;
-          BigUnsigned::Blk c = add ? blockkernels::addMulWide(out.data(), a.blocks, an, m)
-                                   : blockkernels::subMulWide(out.data(), a.blocks, an, m);
-          mpz_class exact = add ? mpz_class(base + p) : mpz_class(base - p);
+          BigUnsigned::Blk c = mode == 0   ? blockkernels::addMulWide(out.data(), a.blocks, an, m)
+                               : mode == 1 ? blockkernels::subMulWide(out.data(), a.blocks, an, m)
+                                           : blockkernels::notAddMulWide(out.data(), a.blocks, an, m);
+          mpz_class exact = mode == 0 ? mpz_class(base + p) : mode == 1 ? mpz_class(base - p) : mpz_class(complement + p);
           mpz_class expected = exact % top;
           if (expected < 0) expected += top;
           mpz_class expectedCarry = add ? mpz_class(exact / top) : mpz_class((expected - exact) / top);
