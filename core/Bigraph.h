@@ -151,6 +151,8 @@ class Bigraph {
   bool isRowMax(int row, int column) const;
   void noteNewValue(int row, int column, bool wasRowMax);
   void scanRowMax(int row);
+  void rescanRowMaxAfterStep(int row);
+  void keepRowMax(int row, const BigInteger& v);
   Coeffs firstDottedInRow(int row) const;
   Coeffs lastDottedInRow(int row) const;
   Coeffs highestDotted(bool backwards);

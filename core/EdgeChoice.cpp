@@ -62,7 +62,7 @@ void Bigraph::noteNewValue(int row, int column, bool wasRowMax) {
       best.isPositive() ? v.compareTo(best) : BigInteger::greater;
   if (order == BigInteger::greater) {
     try {
-      best = v;
+      keepRowMax(row, v);
     } catch (...) {
       rowMaxKept_ = false;
       return;
@@ -75,19 +75,19 @@ void Bigraph::noteNewValue(int row, int column, bool wasRowMax) {
   }
 }
 
+// The maximum of the row from its entries: one comparison per dotted entry, and one copy of
+// the value at the end.
 void Bigraph::scanRowMax(int row) {
-  BigInteger& best = rowMax_[row];
-  best = kZero;  // copying zero in keeps the array for the next maximum
+  const BigInteger* bestEntry = nullptr;
   int count = 0;
   int column = -1;
   if (dottedInRow_[row] > 0) {
     for (int y = row + 1; y < n; ++y) {
       const BigInteger& v = gram[row][y];
       if (!v.isPositive()) continue;
-      const BigInteger::CompareResult order =
-          count > 0 ? v.compareTo(best) : BigInteger::greater;
+      const BigInteger::CompareResult order = bestEntry ? v.compareTo(*bestEntry) : BigInteger::greater;
       if (order == BigInteger::greater) {
-        best = v;
+        bestEntry = &v;
         count = 1;
         column = y;
       } else if (order == BigInteger::equal) {
@@ -95,8 +95,27 @@ void Bigraph::scanRowMax(int row) {
       }
     }
   }
+  keepRowMax(row, bestEntry ? *bestEntry : kZero);  // copying zero in keeps the array
   rowMaxCount_[row] = count;
   rowMaxColumn_[row] = column;
+}
+
+// After a step changed the whole row: the maximum scanned again, which copies one value
+// instead of one per new maximum met on the way. Cannot fail, like noteNewValue.
+void Bigraph::rescanRowMaxAfterStep(int row) {
+  try {
+    scanRowMax(row);
+  } catch (...) {
+    rowMaxKept_ = false;
+  }
+}
+
+// rowMax_[row] = v. Maxima of a growing run grow a little at a time: room to spare saves an
+// allocation at most of the next ones.
+void Bigraph::keepRowMax(int row, const BigInteger& v) {
+  BigInteger& best = rowMax_[row];
+  if (v.magnitude.length > best.magnitude.capacity) best.reserve(v.magnitude.length + v.magnitude.length / 4);
+  best = v;
 }
 
 Coeffs Bigraph::highestDotted(bool backwards) {
@@ -117,6 +136,9 @@ Coeffs Bigraph::highestDotted(bool backwards) {
     if (bestRow < 0 || rowMax_[x].compareTo(rowMax_[bestRow]) == BigInteger::greater) bestRow = x;
   }
   if (bestRow < 0) return kNone;
+  // A maximum held by one entry whose column is known needs no search (and no comparison of
+  // two long equal values).
+  if (rowMaxCount_[bestRow] == 1 && rowMaxColumn_[bestRow] >= 0) return {bestRow, rowMaxColumn_[bestRow]};
   const BigInteger& best = rowMax_[bestRow];
   const BigInteger* row = gram[bestRow];
   if (backwards) {

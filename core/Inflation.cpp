@@ -121,17 +121,21 @@ void Bigraph::updateEntriesOf(int i, int j, NewValue&& newValue) {
   // entries' blocks could otherwise alias them and force a reload per entry.
   int* const dottedInRow = dottedInRow_.data();
   long long totalChange = 0;
+  // Row j changes from column j + 1 on, so its maximum is scanned again after the pass; the
+  // other rows change in one entry each and follow it as it changes.
   forEachEntryOf(i, j, [&](int x, const BigInteger& withI, BigInteger& withJ, int row,
                            int column) {
     const bool wasDotted = withJ.sign > 0;
-    const bool wasRowMax = keepRowMax && wasDotted && isRowMax(row, column);
+    const bool followMax = keepRowMax && row != j;
+    const bool wasRowMax = followMax && wasDotted && isRowMax(row, column);
     newValue(x, withI, withJ);
     const int change = (withJ.sign > 0 ? 1 : 0) - (wasDotted ? 1 : 0);
     dottedInRow[row] += change;
     totalChange += change;
-    if (keepRowMax) noteNewValue(row, column, wasRowMax);
+    if (followMax) noteNewValue(row, column, wasRowMax);
   });
   dottedTotal_ += totalChange;  // a throw from newValue skips this: the undo counts afresh
+  if (keepRowMax && j < n - 1) rescanRowMaxAfterStep(j);
 }
 
 // Gives every entry E(x, j) that the step changes the room to take its new value in place

@@ -131,10 +131,10 @@ bool sameMatrix(const Bigraph& b, const Matrix& g) {
   return true;
 }
 
-bool tooWide(const Matrix& g) {
+bool tooWide(const Matrix& g, BigUnsigned::Index maxBlocks) {
   for (const auto& row : g)
     for (const BigInteger& v : row)
-      if (v.magnitude.length > 16) return true;
+      if (v.magnitude.length > maxBlocks) return true;
   return false;
 }
 
@@ -160,14 +160,14 @@ void checkRefusal(Bigraph& b, const Matrix& g, std::mt19937& rng) {
   EXPECT_TRUE(sameMatrix(b, g)) << "a refused step changed the matrix";
 }
 
-// One run of up to maxSteps steps, stopped early once entries pass 16 blocks. The record's matrix is
+// One run of up to maxSteps steps, stopped early once entries pass maxBlocks blocks. The record's matrix is
 // compared with the reference after every step, so after a failing step it is compared with
 // the matrix from before it. Returns false after the first difference.
 bool runBoth(const Matrix& start, int variant, std::uint32_t seed, std::mt19937& rng,
-             int maxSteps = 200) {
+             int maxSteps = 200, BigUnsigned::Index maxBlocks = 16) {
   auto b = gramtest::makeBigraph(start);
   Matrix g = start;
-  for (int step = 0; step < maxSteps && !tooWide(g); ++step) {
+  for (int step = 0; step < maxSteps && !tooWide(g, maxBlocks); ++step) {
     const std::uint32_t drawSeed = seed * 7919u + static_cast<std::uint32_t>(step);
     seedRandom15(drawSeed);
     const Coeffs chosen = b->chooseDottedEdge(variant);
@@ -289,6 +289,24 @@ TEST(RunDifferential, HighestRulesKeepTheirTiesOverLongRuns) {
     for (int variant : {1, 3}) {
       SCOPED_TRACE(testing::Message() << "graph " << graph << ", variant " << variant);
       ASSERT_TRUE(runBoth(g, variant, static_cast<std::uint32_t>(graph), rng, 400));
+    }
+  }
+}
+
+// Nakayama bigraphs whose entries grow to hundreds of blocks under the highest-multiplicity
+// rules: the kept maxima follow long values (rows changed whole, maxima replaced by longer
+// ones step after step, quotients of several blocks) and must still give the full scan's choice.
+TEST(RunDifferential, HighestRulesFollowGrowingEntries) {
+  std::mt19937 rng(31);
+  for (int n : {14, 20}) {
+    BigInteger** m = NakayamaBigraph(n, 4);
+    Matrix g(n, std::vector<BigInteger>(n));
+    for (int x = 0; x < n; ++x)
+      for (int y = 0; y < n; ++y) g[x][y] = m[x][y];
+    deleteSqMat(n, m);
+    for (int variant : {1, 3}) {
+      SCOPED_TRACE(testing::Message() << "n " << n << ", variant " << variant);
+      ASSERT_TRUE(runBoth(g, variant, static_cast<std::uint32_t>(n), rng, 300, 400));
     }
   }
 }
