@@ -41,6 +41,49 @@ void trim(std::vector<Limb>& v) {
   while (!v.empty() && v.back() == 0) v.pop_back();
 }
 
+// The decimal digits of 0..99 as pairs, tens first.
+constexpr std::array<unsigned char, 200> makeDigitPairs() {
+  std::array<unsigned char, 200> pairs{};
+  for (unsigned d = 0; d < 100; ++d) {
+    pairs[2 * d] = static_cast<unsigned char>(d / 10);
+    pairs[2 * d + 1] = static_cast<unsigned char>(d % 10);
+  }
+  return pairs;
+}
+constexpr std::array<unsigned char, 200> kDigitPairs = makeDigitPairs();
+
+// The `digits` decimal digits of x (with leading zeros) ending just before end, two at a time.
+template <class Sym>
+inline void writeDecimalPairs(std::uint64_t x, unsigned digits, Sym* end, Sym zero) {
+  for (; digits >= 2; digits -= 2) {
+    const unsigned pair = unsigned(x % 100);
+    x /= 100;
+    *--end = Sym(zero + kDigitPairs[2 * pair + 1]);
+    *--end = Sym(zero + kDigitPairs[2 * pair]);
+  }
+  if (digits) *--end = Sym(zero + x % 10);
+}
+
+// The digits of one chunk r (below the chunk's power) into out, ending at out[pos) and not
+// reaching below out[0]; returns the new pos. A whole decimal chunk is cut in two halves
+// whose digits come out in pairs, two short independent chains instead of one of 19 steps.
+template <unsigned kBase, class Sym>
+inline Size writeChunk(Limb r, unsigned base, const Chunk& chunk, Sym* out, Size pos, Sym zero) {
+  if constexpr (kBase == 10) {
+    if (pos >= chunk.digits) {
+      constexpr std::uint64_t kLowPower = 10000000000ull;  // 10^10
+      writeDecimalPairs(r % kLowPower, 10, out + pos, zero);
+      writeDecimalPairs(r / kLowPower, chunk.digits - 10, out + pos - 10, zero);
+      return pos - chunk.digits;
+    }
+  }
+  for (unsigned i = 0; i < chunk.digits && pos > 0; ++i) {
+    out[--pos] = Sym(zero + r % base);
+    r /= base;
+  }
+  return pos;
+}
+
 // Writes exactly `count` symbols for the value w (n limbs, destroyed) into out, most
 // significant first, with leading zeros; the symbol of digit d is zero + d. A template so
 // that the common base 10 divides by a constant.
@@ -49,12 +92,26 @@ void basecaseDigits(Limb* w, Size n, unsigned base, Sym* out, Size count, Sym ze
   const unsigned b = kBase != 0 ? kBase : base;
   const Chunk chunk = kBase != 0 ? kChunks[kBase] : chunkFor(base);
   Size pos = count;
-  while (n > 0 && pos > 0) {
-    Limb r = limbs::divRem1(w, w, n, chunk.power);
-    while (n > 0 && w[n - 1] == 0) --n;
-    for (unsigned i = 0; i < chunk.digits && pos > 0; ++i) {
-      out[--pos] = Sym(zero + r % b);
-      r /= b;
+  if (__builtin_clzll(chunk.power) == 0) {
+    // A chunk with its top bit set (10^19 is one) needs no shift: two chunks come off in
+    // each pass, the second division taking the first one's quotient limbs as they come out,
+    // so that the two remainder chains run side by side.
+    const Limb v = limbs::reciprocal(chunk.power);
+    while (n > 0 && pos > 0) {
+      Limb low = 0, next = 0;
+      for (Size i = n; i-- > 0;) {
+        const Limb q = limbs::divide2by1(low, w[i], chunk.power, v, &low);
+        w[i] = limbs::divide2by1(next, q, chunk.power, v, &next);
+      }
+      while (n > 0 && w[n - 1] == 0) --n;
+      pos = writeChunk<kBase>(low, b, chunk, out, pos, zero);
+      pos = writeChunk<kBase>(next, b, chunk, out, pos, zero);
+    }
+  } else {
+    while (n > 0 && pos > 0) {
+      Limb r = limbs::divRem1(w, w, n, chunk.power);
+      while (n > 0 && w[n - 1] == 0) --n;
+      pos = writeChunk<kBase>(r, b, chunk, out, pos, zero);
     }
   }
   std::fill(out, out + pos, zero);
