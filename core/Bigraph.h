@@ -125,15 +125,17 @@ class Bigraph {
   std::vector<int> dottedInRow_;  // per row: number of positive entries right of the diagonal
   long long dottedTotal_ = 0;     // sum of dottedInRow_
   // The highest dotted value of each row, kept up to date by the inflations once a
-  // highest-multiplicity choice has asked for it: rowMax_[x] is the highest dotted entry of row
-  // x (zero when the row has none) and rowMaxCount_[x] how many entries of the row hold it. A
-  // row whose count fell to zero while rowMax_ is positive lost its maximum and is scanned again
-  // at the next choice. rowMaxColumn_[x] is a column holding it, or -1 when not known; it saves
-  // comparing long equal values.
+  // highest-multiplicity choice has asked for it (rowMaxKept_).
+  struct RowMaximum {
+    BigInteger copy;        // the value, unless atColumn
+    int count = 0;          // how many entries of the row hold it (0: none, or lost)
+    int column = -1;        // a column holding it, or -1 when not known
+    bool atColumn = false;  // the value is the entry at `column` itself (long values are not
+                            // copied: a run's maxima grow at every step)
+    bool gone = false;      // the entry holding it changed while atColumn: to be scanned again
+  };
   bool rowMaxKept_ = false;
-  std::vector<BigInteger> rowMax_;
-  std::vector<int> rowMaxCount_;
-  std::vector<int> rowMaxColumn_;
+  std::vector<RowMaximum> rowMax_;
   std::vector<BigInteger> scratch_;  // new values of long entries during one inflation
   std::vector<int> swapped_;         // vertices whose entry went through scratch_ this step
   BigInteger q_;                     // the quotient of one inflation
@@ -152,7 +154,9 @@ class Bigraph {
   void noteNewValue(int row, int column, bool wasRowMax);
   void scanRowMax(int row);
   void rescanRowMaxAfterStep(int row);
-  void keepRowMax(int row, const BigInteger& v);
+  void holdRowMax(int row, int column);
+  const BigInteger* rowMaxValue(int row) const;
+  bool rowMaxToScan(int row) const;
   Coeffs firstDottedInRow(int row) const;
   Coeffs lastDottedInRow(int row) const;
   Coeffs highestDotted(bool backwards);

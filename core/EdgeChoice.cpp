@@ -40,43 +40,83 @@ Coeffs Bigraph::findDottedEdgeBackwards() {
 // the rows' maxima, the row holding it first (or last) among them, and its first (or last)
 // entry of that value in the row, which is the first (last) such entry in row-major order. The
 // inflations keep the maxima up to date with the O(n) entries they change; a row is scanned
-// again only when the last entry holding its maximum went down.
+// again only when the last entry holding its maximum went down, or when the entry that holds
+// an uncopied long maximum changed.
+
+// Values up to this many blocks are copied as the row's maximum; longer ones stay in their
+// entry, so that a run whose maxima grow at every step copies nothing.
+constexpr BigInteger::Index kCopiedMaximumBlocks = 8;
+
+// The row's maximum, or null when the row has none or it must be scanned again.
+const BigInteger* Bigraph::rowMaxValue(int row) const {
+  const RowMaximum& m = rowMax_[row];
+  if (m.gone || m.count == 0) return nullptr;
+  return m.atColumn ? &gram[row][m.column] : &m.copy;
+}
+
+// Lost: the count fell to zero while a value was known (every other entry is below it), or
+// the entry holding an uncopied value changed.
+bool Bigraph::rowMaxToScan(int row) const {
+  const RowMaximum& m = rowMax_[row];
+  return m.gone || (m.count == 0 && !m.atColumn && m.copy.isPositive());
+}
+
 bool Bigraph::isRowMax(int row, int column) const {
-  if (!rowMax_[row].isPositive() || rowMaxCount_[row] == 0) return false;
-  if (column == rowMaxColumn_[row]) return true;
-  return gram[row][column].compareTo(rowMax_[row]) == BigInteger::equal;
+  const BigInteger* best = rowMaxValue(row);
+  if (best == nullptr) return false;
+  if (column == rowMax_[row].column) return true;
+  return gram[row][column].compareTo(*best) == BigInteger::equal;
+}
+
+// The entry (row, column) becomes the row's maximum, held once: a long value where it is,
+// a short one copied. May throw (out of memory on the copy).
+void Bigraph::holdRowMax(int row, int column) {
+  RowMaximum& m = rowMax_[row];
+  const BigInteger& v = gram[row][column];
+  const bool atColumn = v.magnitude.length > kCopiedMaximumBlocks;
+  if (!atColumn) m.copy = v;  // first: a failed copy leaves the row as it was
+  m.gone = false;
+  m.atColumn = atColumn;
+  m.count = 1;
+  m.column = column;
 }
 
 // Called after the entry (row, column) changed; wasRowMax tells whether its old value was the
 // row's maximum. Cannot fail: if keeping the maximum runs out of memory, the maxima are
 // dropped and built again at the next choice.
 void Bigraph::noteNewValue(int row, int column, bool wasRowMax) {
+  RowMaximum& m = rowMax_[row];
+  if (m.gone) return;  // scanned again at the next choice
   if (wasRowMax) {
-    --rowMaxCount_[row];
-    if (column == rowMaxColumn_[row]) rowMaxColumn_[row] = -1;
+    --m.count;
+    if (column == m.column) {
+      m.column = -1;
+      if (m.atColumn) {  // the value held there is no more
+        m.atColumn = false;
+        m.gone = true;
+        return;
+      }
+    }
   }
   const BigInteger& v = gram[row][column];
   if (!v.isPositive()) return;
-  BigInteger& best = rowMax_[row];
+  const BigInteger* best = m.atColumn ? &gram[row][m.column] : &m.copy;
   const BigInteger::CompareResult order =
-      best.isPositive() ? v.compareTo(best) : BigInteger::greater;
+      best->isPositive() ? v.compareTo(*best) : BigInteger::greater;
   if (order == BigInteger::greater) {
     try {
-      keepRowMax(row, v);
+      holdRowMax(row, column);
     } catch (...) {
       rowMaxKept_ = false;
-      return;
     }
-    rowMaxCount_[row] = 1;
-    rowMaxColumn_[row] = column;
   } else if (order == BigInteger::equal) {
-    ++rowMaxCount_[row];
-    if (rowMaxColumn_[row] < 0) rowMaxColumn_[row] = column;
+    ++m.count;
+    if (m.column < 0) m.column = column;
   }
 }
 
-// The maximum of the row from its entries: one comparison per dotted entry, and one copy of
-// the value at the end.
+// The maximum of the row from its entries: one comparison per dotted entry, and at most one
+// copy, at the end.
 void Bigraph::scanRowMax(int row) {
   const BigInteger* bestEntry = nullptr;
   int count = 0;
@@ -95,13 +135,19 @@ void Bigraph::scanRowMax(int row) {
       }
     }
   }
-  keepRowMax(row, bestEntry ? *bestEntry : kZero);  // copying zero in keeps the array
-  rowMaxCount_[row] = count;
-  rowMaxColumn_[row] = column;
+  RowMaximum& m = rowMax_[row];
+  if (column < 0) {
+    m.copy = kZero;  // copying zero in keeps the array
+    m.atColumn = m.gone = false;
+  } else {
+    holdRowMax(row, column);
+  }
+  m.count = count;
+  m.column = column;
 }
 
-// After a step changed the whole row: the maximum scanned again, which copies one value
-// instead of one per new maximum met on the way. Cannot fail, like noteNewValue.
+// After a step changed the whole row: the maximum scanned again, which copies at most one
+// value instead of one per new maximum met on the way. Cannot fail, like noteNewValue.
 void Bigraph::rescanRowMaxAfterStep(int row) {
   try {
     scanRowMax(row);
@@ -110,43 +156,38 @@ void Bigraph::rescanRowMaxAfterStep(int row) {
   }
 }
 
-// rowMax_[row] = v. Maxima of a growing run grow a little at a time: room to spare saves an
-// allocation at most of the next ones.
-void Bigraph::keepRowMax(int row, const BigInteger& v) {
-  BigInteger& best = rowMax_[row];
-  if (v.magnitude.length > best.magnitude.capacity) best.reserve(v.magnitude.length + v.magnitude.length / 4);
-  best = v;
-}
-
 Coeffs Bigraph::highestDotted(bool backwards) {
   const int rows = static_cast<int>(dottedInRow_.size());
   if (!rowMaxKept_) {
     rowMax_.clear();
-    rowMax_.resize(rows);  // all zero
-    rowMaxCount_.assign(rows, 0);
-    rowMaxColumn_.assign(rows, -1);
+    rowMax_.resize(rows);
     for (int x = 0; x < rows; ++x) scanRowMax(x);
     rowMaxKept_ = true;
   }
   int bestRow = -1;
+  const BigInteger* best = nullptr;
   for (int step = 0; step < rows; ++step) {
     const int x = backwards ? rows - 1 - step : step;
-    if (rowMax_[x].isPositive() && rowMaxCount_[x] == 0) scanRowMax(x);  // lost its maximum
-    if (!rowMax_[x].isPositive()) continue;
-    if (bestRow < 0 || rowMax_[x].compareTo(rowMax_[bestRow]) == BigInteger::greater) bestRow = x;
+    if (rowMaxToScan(x)) scanRowMax(x);
+    const BigInteger* value = rowMaxValue(x);
+    if (value == nullptr) continue;
+    if (best == nullptr || value->compareTo(*best) == BigInteger::greater) {
+      bestRow = x;
+      best = value;
+    }
   }
   if (bestRow < 0) return kNone;
   // A maximum held by one entry whose column is known needs no search (and no comparison of
   // two long equal values).
-  if (rowMaxCount_[bestRow] == 1 && rowMaxColumn_[bestRow] >= 0) return {bestRow, rowMaxColumn_[bestRow]};
-  const BigInteger& best = rowMax_[bestRow];
+  const RowMaximum& m = rowMax_[bestRow];
+  if (m.count == 1 && m.column >= 0) return {bestRow, m.column};
   const BigInteger* row = gram[bestRow];
   if (backwards) {
     for (int y = n - 1; y > bestRow; --y)
-      if (row[y].compareTo(best) == BigInteger::equal) return {bestRow, y};
+      if (row[y].compareTo(*best) == BigInteger::equal) return {bestRow, y};
   } else {
     for (int y = bestRow + 1; y < n; ++y)
-      if (row[y].compareTo(best) == BigInteger::equal) return {bestRow, y};
+      if (row[y].compareTo(*best) == BigInteger::equal) return {bestRow, y};
   }
   return kNone;  // unreachable while the maxima describe gram
 }

@@ -311,4 +311,25 @@ TEST(RunDifferential, HighestRulesFollowGrowingEntries) {
   }
 }
 
+// The same ties among long values: every entry a multiple -1..2 of one number of ten blocks,
+// so that equal maxima are held by several long entries, which the kept maxima do not copy,
+// and the entry holding one changes while others still hold it.
+TEST(RunDifferential, HighestRulesKeepTiesAmongLongValues) {
+  std::mt19937 rng(2718);
+  std::uniform_int_distribution<int> size(6, 12), value(-1, 2), percent(0, 99);
+  const BigInteger unit(BigUnsigned(1) + (BigUnsigned(3) << 300));  // ten blocks
+  for (int graph = 0; graph < 80; ++graph) {
+    const int n = size(rng);
+    Matrix g(n, std::vector<BigInteger>(n));
+    for (int x = 0; x < n; ++x) {
+      g[x][x] = BigInteger(percent(rng) < 90 ? 1 : 2);
+      for (int y = x + 1; y < n; ++y) g[x][y] = unit * BigInteger(value(rng));
+    }
+    for (int variant : {1, 3}) {
+      SCOPED_TRACE(testing::Message() << "graph " << graph << ", variant " << variant);
+      ASSERT_TRUE(runBoth(g, variant, static_cast<std::uint32_t>(graph), rng, 60, 60));
+    }
+  }
+}
+
 }  // namespace
