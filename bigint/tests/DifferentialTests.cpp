@@ -104,11 +104,14 @@ void checkSubtractProducts(OperandSource& source) {
 
 TEST_F(Differential, SubtractProductAgreesWithGmp) { checkSubtractProducts(source); }
 
-// The 64-bit multiply-accumulate of a run of blocks: odd and even lengths, multipliers at the
-// ends of one and two blocks, and accumulators of all zeros and all ones (full carry and
-// borrow chains out of the top).
+// The 64-bit multiply-accumulate of a run of blocks: odd and even lengths (word counts of
+// every remainder modulo the loops' eight and four steps), multipliers at the ends of one and
+// two blocks, and accumulators of all zeros and all ones (full carry and borrow chains out of
+// the top).
 void checkWideRows(OperandSource& source) {
-  for (BigUnsigned::Index an : {1u, 2u, 3u, 4u, 7u, 8u, 9u, 33u}) {
+  std::vector<BigUnsigned::Index> lengths = {1u, 33u, 64u, 65u};
+  for (BigUnsigned::Index an = 2; an <= 32; ++an) lengths.push_back(an);
+  for (BigUnsigned::Index an : lengths) {
     for (std::uint64_t m : {std::uint64_t(1), std::uint64_t(0xFFFFFFFFu), std::uint64_t(1) << 32,
                             ~std::uint64_t(0), source.next()}) {
       for (int fill = 0; fill < 3; ++fill) {
