@@ -406,38 +406,44 @@ Size karatsubaScratch(Size n) { return 6 * n + 200; }
 
 void multiplyBalanced(Limb* r, const Limb* a, const Limb* b, Size n, Limb* scratch);
 
-// Karatsuba on two n-limb operands: a = a1 B^h + a0, b = b1 B^h + b0 with h the lower half.
-// a0 b1 + a1 b0 = a0 b0 + a1 b1 + (a0 - a1)(b1 - b0), so three half-size products suffice,
-// and the differences need no carry limb.
+// Karatsuba on two n-limb operands (n >= 2): a = a1 B^h + a0, b = b1 B^h + b0 with h the
+// lower half, the longer one (k = n - h is h or h - 1). a0 b1 + a1 b0 = a0 b0 + a1 b1 +
+// (a0 - a1)(b1 - b0), so three half-size products suffice, and the differences need no carry
+// limb. With z0 = L0 + H0 B^h and z2 = L2 + H2 B^h (L0, H0, L2 of h limbs),
+//   r = z0 + (z0 + z2) B^h + z2 B^2h +- mid B^h
+//     = L0 + (S + L0) B^h + (S + H2) B^2h + H2 B^3h +- mid B^h,  S = H0 + L2,
+// so the middle sum is three passes of h limbs over r itself, then one for mid. Carries out
+// of the top are dropped: the sum is exact modulo B^2n, and the product fits.
 void karatsuba(Limb* r, const Limb* a, const Limb* b, Size n, Limb* scratch) {
-  Size h = n / 2;
-  Size k = n - h;  // high half size, k >= h
+  const Size k = n / 2, h = n - k;
   const Limb *a0 = a, *a1 = a + h, *b0 = b, *b1 = b + h;
-  Limb* da = scratch;        // k limbs
-  Limb* db = da + k;         // k limbs
-  Limb* mid = db + k;        // 2k limbs
-  Limb* rest = mid + 2 * k;  // the recursion, then the middle sum (2k + 1 limbs)
+  Limb* da = scratch;        // h limbs
+  Limb* db = da + h;         // h limbs
+  Limb* mid = db + h;        // 2h limbs
+  Limb* rest = mid + 2 * h;  // the recursion
 
-  bool aNeg = absDifference(da, a0, h, a1, k);  // a0 < a1
-  bool bNeg = absDifference(db, b1, k, b0, h);  // b1 < b0
+  const bool aNeg = absDifference(da, a0, h, a1, k);  // a0 < a1
+  const bool bNeg = absDifference(db, b1, k, b0, h);  // b1 < b0
+  multiplyBalanced(mid, da, db, h, rest);        // |a0 - a1| |b1 - b0|
+  multiplyBalanced(r, a0, b0, h, rest);          // z0 in r[0, 2h)
+  multiplyBalanced(r + 2 * h, a1, b1, k, rest);  // z2 in r[2h, 2n)
 
-  multiplyBalanced(r, a0, b0, h, rest);           // z0 in r[0, 2h)
-  multiplyBalanced(r + 2 * h, a1, b1, k, rest);   // z2 in r[2h, 2n)
-  multiplyBalanced(mid, da, db, k, rest);         // |a0 - a1| |b1 - b0|
-
-  // t = z0 + z2 +- mid, then r[h ..] += t.
-  Limb* t = rest;
-  std::memcpy(t, r + 2 * h, sizeof(Limb) * 2 * k);
-  Limb carry = addN(t, t, r, 2 * h);
-  t[2 * k] = add1(t + 2 * h, t + 2 * h, 2 * k - 2 * h, carry);
+  Limb* const q1 = r + h;       // H0, then S + L0
+  Limb* const q2 = r + 2 * h;   // L2, then S, then S + H2
+  Limb* const h2 = r + 3 * h;   // H2, 2k - h limbs
+  const Size h2n = 2 * k - h;
+  const Limb cS = addN(q2, q1, q2, h);
+  const Limb c1 = addN(q1, r, q2, h);
+  Limb c2 = addN(q2, q2, h2, h2n);  // writes below what it reads: h2n <= h
+  c2 = add1(q2 + h2n, q2 + h2n, h - h2n, c2);
+  add1(q2, q2, 2 * n - 2 * h, cS + c1);
+  add1(h2, h2, h2n, cS + c2);
+  const Size above = 2 * n - 3 * h;  // limbs of r above mid's reach
   if (aNeg == bNeg) {
-    t[2 * k] += addN(t, t, mid, 2 * k);
+    add1(h2, h2, above, addN(q1, q1, mid, 2 * h));
   } else {
-    t[2 * k] -= subN(t, t, mid, 2 * k);
+    sub1(h2, h2, above, subN(q1, q1, mid, 2 * h));
   }
-  Size span = 2 * n - h;  // limbs of r from h upward, at least 2k + 1
-  carry = addN(r + h, r + h, t, 2 * k + 1);
-  add1(r + h + 2 * k + 1, r + h + 2 * k + 1, span - 2 * k - 1, carry);
 }
 
 void multiplyBalanced(Limb* r, const Limb* a, const Limb* b, Size n, Limb* scratch) {

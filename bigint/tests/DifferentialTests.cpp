@@ -322,6 +322,25 @@ TEST(KaratsubaRecursion, LowThresholdsAgreeWithGmp) {
   }
 }
 
+// Balanced Karatsuba products of every size to 70 limbs, with the recursion reaching one-limb
+// halves, on random limbs, all-ones limbs (every middle sum carries to the top) and a lone top
+// bit (the differences of the halves change sign), and mixed pairs of these.
+TEST(KaratsubaRecursion, CarriesOfTheMiddleSumAgreeWithGmp) {
+  OperandSource source(8080);
+  for (limbs::Size threshold : {2u, 3u, 7u}) {
+    ScopedSetting<limbs::Size> setting(limbs::karatsubaThreshold, threshold);
+    for (limbs::Size n = 2; n <= 70; ++n) {
+      for (int kinds = 0; kinds < 9; ++kinds) {
+        std::vector<limbs::Limb> a = limbOperand(source, n, kinds % 3), b = limbOperand(source, n, kinds / 3);
+        std::vector<limbs::Limb> r(2 * n), expected(2 * n);
+        limbs::multiply(r.data(), a.data(), n, b.data(), n);
+        mpn_mul_n(expected.data(), a.data(), b.data(), mp_size_t(n));
+        ASSERT_EQ(r, expected) << n << " limbs, kinds " << kinds << ", threshold " << threshold;
+      }
+    }
+  }
+}
+
 // Recursive division on small sizes: with a low threshold the padding, the piecewise
 // driver and both branches of the three-by-two step are reached with short operands.
 TEST(RecursiveDivision, LowThresholdsAgreeWithGmp) {
