@@ -324,12 +324,14 @@ Limb divRem1(Limb* q, const Limb* a, Size n, Limb d) {
 Limb negatedSum(Limb* r, const Limb* a, Size an, const Limb* b, Size bn) {
   // Limb by limb 0 - (a_i + b_i) - borrow, with the borrow 0, 1 or 2.
   Limb borrow = 0;
-  for (Size i = 0; i < an; ++i) {
-    DLimb t = DLimb(a[i]) + (i < bn ? b[i] : 0) + borrow;
+  auto step = [&](Size i, Limb y) {
+    DLimb t = DLimb(a[i]) + y + borrow;
     Limb low = Limb(t);
     r[i] = Limb(0) - low;
     borrow = Limb(t >> 64) + (low != 0);
-  }
+  };
+  for (Size i = 0; i < bn; ++i) step(i, b[i]);
+  for (Size i = bn; i < an; ++i) step(i, 0);
   return borrow;
 }
 
@@ -371,23 +373,42 @@ void halvedCombination(Limb* r, const Limb* a, const Limb* b, Size n) {
 void halvedSum(Limb* r, const Limb* a, const Limb* b, Size n) { halvedCombination<false>(r, a, b, n); }
 void halvedDifference(Limb* r, const Limb* a, const Limb* b, Size n) { halvedCombination<true>(r, a, b, n); }
 
-void divExactBy3(Limb* r, const Limb* a, Size n) {
-  // The inverse of 3 modulo B^n is -(B^n - 1) / 3 = -t (1 + B + ... + B^(n-1)) with
-  // t = (B - 1) / 3, so a / 3 = -(a t)(1 + B + ...): a running difference h of the limbs of
-  // a t. The products are independent of each other, so the loop-carried chain is only two
-  // subtractions per limb (faster than multiplying each limb by the inverse in turn, where
-  // every step waits for the previous product). Exactness of a t's limbs never lets the
-  // second subtraction borrow: 3 (h - lo) fits the product's high part.
+namespace {
+
+// (a - b) / 3, or -(a + b) / 3 when Negated. The inverse of 3 modulo B^n is
+// -(B^n - 1) / 3 = -t (1 + B + ... + B^(n-1)) with t = (B - 1) / 3, so x / 3 = -(x t)(1 + B + ...):
+// a running difference h of the limbs of x t (a running sum for -x / 3). The products are
+// independent of each other, so the loop-carried chain is two subtractions per limb, where
+// multiplying each limb by the inverse in turn would wait for every product. For exact
+// quotients the second subtraction never borrows (nor the second addition carries).
+template <bool Negated>
+void combinationDividedBy3(Limb* r, const Limb* a, const Limb* b, Size n) {
   const Limb third = ~Limb(0) / 3;
-  Limb h = 0;
+  Limb h = 0, carry = 0;
   for (Size i = 0; i < n; ++i) {
-    DLimb p = DLimb(a[i]) * third;
+    Limb x = Negated ? combineStep<false>(carry, a[i], b[i]) : combineStep<true>(carry, a[i], b[i]);
+    DLimb p = DLimb(x) * third;
     Limb low = Limb(p), high = Limb(p >> 64);
-    Limb borrow = h < low;
-    h -= low;
-    r[i] = h;
-    h = h - high - borrow;
+    if (Negated) {
+      h += low;
+      r[i] = h;
+      h += high + (h < low);
+    } else {
+      Limb borrow = h < low;
+      h -= low;
+      r[i] = h;
+      h = h - high - borrow;
+    }
   }
+}
+
+}  // namespace
+
+void differenceDividedBy3(Limb* r, const Limb* a, const Limb* b, Size n) {
+  combinationDividedBy3<false>(r, a, b, n);
+}
+void negatedSumDividedBy3(Limb* r, const Limb* a, const Limb* b, Size n) {
+  combinationDividedBy3<true>(r, a, b, n);
 }
 
 // ---- Products ----
@@ -477,7 +498,7 @@ bool useToom3(Size n) { return n >= toom3Threshold && n >= kToom3MinimumLimbs; }
 
 // Limbs of scratch that a balanced product of n limbs needs, recursion included. A bound that
 // grows with n: each level takes what Karatsuba or Toom-3 would take at most, and every
-// operand of the recursion has at most ceil(n / 2) limbs (Toom-3's k + 1 too, for n >= 5).
+// operand of the recursion has at most ceil(n / 2) limbs.
 Size multiplyScratch(Size n) {
   if (n < karatsubaThreshold) return 0;
   Size half = n - n / 2;
@@ -579,14 +600,16 @@ unsigned evaluateToom3(Limb* p1, Limb* m1, Limb* m2, const Limb* a, Size k, Size
   return signs;
 }
 
-// r (2k + 2 limbs) = x y for k + 1 limb operands; a k-limb product when both top limbs are 0.
+// r (2k + 2 limbs) = x y for k + 1 limb operands whose top limbs are small (at most 4): a
+// k-limb product, then the top limbs' rows added in, which is cheaper than a product of
+// k + 1 limbs (and keeps the recursion on the sizes that Toom-3 split).
 void multiplyEvaluations(Limb* r, const Limb* x, const Limb* y, Size k, Limb* scratch) {
-  if (x[k] == 0 && y[k] == 0) {
-    multiplyBalanced(r, x, y, k, scratch);
-    r[2 * k] = r[2 * k + 1] = 0;
-  } else {
-    multiplyBalanced(r, x, y, k + 1, scratch);
-  }
+  multiplyBalanced(r, x, y, k, scratch);
+  Limb top = x[k] * y[k];
+  if (x[k] != 0) top += addMul1(r + k, y, k, x[k]);
+  if (y[k] != 0) top += addMul1(r + k, x, k, y[k]);
+  r[2 * k] = top;
+  r[2 * k + 1] = 0;
 }
 
 // Adds the n-limb x into r[0, rn) (rn >= n), carrying upwards; the sum fits.
@@ -629,11 +652,10 @@ void toom3(Limb* r, const Limb* a, const Limb* b, Size n, Limb* scratch) {
   // The interpolation: with r1, r2, r3 in v1, vm1, vm2 it ends with c1, c2, c3 there.
   // r3 = (v(-2) - v(1)) / 3
   if (vm2Negative) {
-    negatedSum(vm2, vm2, w, v1, w);
+    negatedSumDividedBy3(vm2, vm2, v1, w);
   } else {
-    subN(vm2, vm2, v1, w);
+    differenceDividedBy3(vm2, vm2, v1, w);
   }
-  divExactBy3(vm2, vm2, w);
   // r1 = (v(1) - v(-1)) / 2
   if (vm1Negative) {
     halvedSum(v1, v1, vm1, w);
@@ -651,16 +673,17 @@ void toom3(Limb* r, const Limb* a, const Limb* b, Size n, Limb* scratch) {
   halvedDifference(vm2, vm1, vm2, w);
   Limb high = addMul1(vm2, vinf, 2 * s, 2);
   add1(vm2 + 2 * s, vm2 + 2 * s, w - 2 * s, high);
-  // r2 = r2 + r1 - v(inf)
+  // r2 = r2 + r1 - v(inf), written straight to r[2k, 4k) (where nothing is yet) with its top
+  // two limbs added to v(inf) above.
   addN(vm1, vm1, v1, w);
-  Limb borrow = subN(vm1, vm1, vinf, 2 * s);
-  sub1(vm1 + 2 * s, vm1 + 2 * s, w - 2 * s, borrow);
+  Limb borrow = subN(r + 2 * k, vm1, vinf, 2 * s);
+  borrow = sub1(r + 2 * k + 2 * s, vm1 + 2 * s, 2 * k - 2 * s, borrow);
+  sub1(vm1 + 2 * k, vm1 + 2 * k, 2, borrow);
   // r1 = r1 - r3
   subN(v1, v1, vm2, w);
 
-  // r = c0 + c1 X + c2 X^2 + c3 X^3 + c4 X^4, with c0 and c4 already in place; c1 and c2
-  // have at most 2k + 1 limbs, c3 at most k + s + 1 <= 2n - 3k.
-  std::memcpy(r + 2 * k, vm1, sizeof(Limb) * 2 * k);
+  // r = c0 + c1 X + c2 X^2 + c3 X^3 + c4 X^4, with c0, c4 and the low 2k limbs of c2 in
+  // place; c1 and c2 have at most 2k + 1 limbs, c3 at most k + s + 1 <= 2n - 3k.
   addInto(r + 4 * k, 2 * s, vm1 + 2 * k, 2);
   addInto(r + k, 2 * n - k, v1, w);
   addInto(r + 3 * k, 2 * n - 3 * k, vm2, std::min(w, 2 * n - 3 * k));

@@ -178,9 +178,10 @@ Limb negatedSum(Limb* r, const Limb* a, Size an, const Limb* b, Size bn);
 // the carry or borrow out of the top limb is dropped, so the sum or difference must fit too.
 void halvedSum(Limb* r, const Limb* a, const Limb* b, Size n);
 void halvedDifference(Limb* r, const Limb* a, const Limb* b, Size n);
-// r = a / 3 for a that is a multiple of 3 (the product of a and the inverse of 3 modulo
-// B^n, which is the quotient for a signed a too).
-void divExactBy3(Limb* r, const Limb* a, Size n);
+// r = (a - b) / 3 and r = -(a + b) / 3 for a sum or difference that is a multiple of 3: its
+// product with the inverse of 3 modulo B^n, which is the quotient for negative values too.
+void differenceDividedBy3(Limb* r, const Limb* a, const Limb* b, Size n);
+void negatedSumDividedBy3(Limb* r, const Limb* a, const Limb* b, Size n);
 
 inline int compareN(const Limb* a, const Limb* b, Size n) {
   for (Size i = n; i-- > 0;)
