@@ -27,8 +27,10 @@ bool useMulxAdx = false;
 // Measured on whole products of 64 to 2000 limbs with thresholds 16 to 80: 24 to 32 are
 // fastest (3 to 6% ahead of 60, where it stood before the scratch stopped being cleared).
 Size karatsubaThreshold = 32;
-// Measured with /tmp-style timing loops against mpn_mul_n on balanced products (see below).
-Size toom3Threshold = 120;
+// Measured on balanced products against Karatsuba (minimum of many runs): Toom-3 is 5 to 12%
+// faster from about 140 limbs on; at 128 and 136 Karatsuba, whose halves stay even down to its
+// threshold, is as fast or faster.
+Size toom3Threshold = 140;
 // Measured with bench/bigint (limbsKnuth against limbsRecursiveOnce, 2n by n limbs).
 Size recursiveDivisionThreshold = 64;
 
@@ -337,57 +339,45 @@ Limb negatedSum(Limb* r, const Limb* a, Size an, const Limb* b, Size bn) {
 
 namespace {
 
-// (a +- b) >> 1 as an arithmetic shift: each result limb waits for the low bit of the next
-// limb of the sum, so the sum is one limb ahead of the output.
-// The carry is a plain comparison for the reason given at minusTwoStep.
-template <bool Subtract>
-inline Limb combineStep(Limb& carry, Limb x, Limb y) {
-  if (Subtract) {
-    Limb d = x - y;
-    Limb borrow = d > x;
-    Limb result = d - carry;
-    carry = borrow | (result > d);
-    return result;
-  }
-  Limb sum = x + y;
-  Limb c = sum < x;
-  Limb result = sum + carry;
-  carry = c | (result < sum);
-  return result;
-}
-
-template <bool Subtract>
-void halvedCombination(Limb* r, const Limb* a, const Limb* b, Size n) {
-  Limb carry = 0;
-  Limb previous = combineStep<Subtract>(carry, a[0], b[0]);
-  for (Size i = 1; i < n; ++i) {
-    Limb current = combineStep<Subtract>(carry, a[i], b[i]);
-    r[i - 1] = (previous >> 1) | (current << 63);
-    previous = current;
-  }
-  r[n - 1] = Limb(static_cast<std::int64_t>(previous) >> 1);
+// x >> 1 as an arithmetic shift, in place; the loop has no carried chain, so it vectorises.
+void halveInPlace(Limb* x, Size n) {
+  for (Size i = 0; i + 1 < n; ++i) x[i] = (x[i] >> 1) | (x[i + 1] << 63);
+  x[n - 1] = Limb(static_cast<std::int64_t>(x[n - 1]) >> 1);
 }
 
 }  // namespace
 
-void halvedSum(Limb* r, const Limb* a, const Limb* b, Size n) { halvedCombination<false>(r, a, b, n); }
-void halvedDifference(Limb* r, const Limb* a, const Limb* b, Size n) { halvedCombination<true>(r, a, b, n); }
+// The sum or difference on the carry-chain kernel, then the shift: two passes, but faster
+// than one whose shift waits for each limb of the chain.
+void halvedSum(Limb* r, const Limb* a, const Limb* b, Size n) {
+  addN(r, a, b, n);
+  halveInPlace(r, n);
+}
+void halvedDifference(Limb* r, const Limb* a, const Limb* b, Size n) {
+  subN(r, a, b, n);
+  halveInPlace(r, n);
+}
 
 namespace {
 
-// (a - b) / 3, or -(a + b) / 3 when Negated. The inverse of 3 modulo B^n is
-// -(B^n - 1) / 3 = -t (1 + B + ... + B^(n-1)) with t = (B - 1) / 3, so x / 3 = -(x t)(1 + B + ...):
-// a running difference h of the limbs of x t (a running sum for -x / 3). The products are
-// independent of each other, so the loop-carried chain is two subtractions per limb, where
-// multiplying each limb by the inverse in turn would wait for every product. For exact
-// quotients the second subtraction never borrows (nor the second addition carries).
+// (a - b) / 3, or -(a + b) / 3 when Negated: the difference or sum on the carry-chain kernel,
+// then the division. The inverse of 3 modulo B^n is -(B^n - 1) / 3 = -t (1 + B + ... +
+// B^(n-1)) with t = (B - 1) / 3, so x / 3 = -(x t)(1 + B + ...): a running difference h of the
+// limbs of x t (a running sum for -x / 3). The products are independent of each other, so the
+// loop-carried chain is two subtractions per limb, where multiplying each limb by the inverse
+// in turn would wait for every product. For exact quotients the second subtraction never
+// borrows (nor the second addition carries).
 template <bool Negated>
 void combinationDividedBy3(Limb* r, const Limb* a, const Limb* b, Size n) {
   const Limb third = ~Limb(0) / 3;
-  Limb h = 0, carry = 0;
+  if (Negated) {
+    addN(r, a, b, n);
+  } else {
+    subN(r, a, b, n);
+  }
+  Limb h = 0;
   for (Size i = 0; i < n; ++i) {
-    Limb x = Negated ? combineStep<false>(carry, a[i], b[i]) : combineStep<true>(carry, a[i], b[i]);
-    DLimb p = DLimb(x) * third;
+    DLimb p = DLimb(r[i]) * third;
     Limb low = Limb(p), high = Limb(p >> 64);
     if (Negated) {
       h += low;
@@ -547,7 +537,7 @@ void karatsuba(Limb* r, const Limb* a, const Limb* b, Size n, Limb* scratch) {
 // (x0 + 4 x2) - 2 x1 for one limb of each, on two carry chains; x1Low and x2Low are the
 // limbs below, whose top bits the shifts bring in.
 // The carries are plain comparisons: GCC passes the carry intrinsics' results through memory
-// here, which puts a store and a load on the loop-carried chain.
+// in a loop like this, which puts a store and a load on the loop-carried chain.
 inline Limb minusTwoStep(Limb& carry, Limb& borrow, Limb x0, Limb x1, Limb x1Low, Limb x2, Limb x2Low) {
   Limb shifted2 = (x2 << 2) | (x2Low >> 62), shifted1 = (x1 << 1) | (x1Low >> 63);
   Limb sum = x0 + shifted2;
