@@ -510,7 +510,7 @@ void karatsuba(Limb* r, const Limb* a, const Limb* b, Size n, Limb* scratch) {
   Limb* da = scratch;        // k limbs
   Limb* db = da + k;         // k limbs
   Limb* mid = db + k;        // 2k limbs
-  Limb* rest = mid + 2 * k;  // the recursion, then the middle sum (2k + 1 limbs)
+  Limb* rest = mid + 2 * k;  // the recursion
 
   bool aNeg = absDifference(da, a0, h, a1, k);  // a0 < a1
   bool bNeg = absDifference(db, b1, k, b0, h);  // b1 < b0
@@ -519,19 +519,31 @@ void karatsuba(Limb* r, const Limb* a, const Limb* b, Size n, Limb* scratch) {
   multiplyBalanced(r + 2 * h, a1, b1, k, rest);   // z2 in r[2h, 2n)
   multiplyBalanced(mid, da, db, k, rest);         // |a0 - a1| |b1 - b0|
 
-  // t = z0 + z2 +- mid, then r[h ..] += t.
-  Limb* t = rest;
-  std::memcpy(t, r + 2 * h, sizeof(Limb) * 2 * k);
-  Limb carry = addN(t, t, r, 2 * h);
-  t[2 * k] = add1(t + 2 * h, t + 2 * h, 2 * k - 2 * h, carry);
-  if (aNeg == bNeg) {
-    t[2 * k] += addN(t, t, mid, 2 * k);
-  } else {
-    t[2 * k] -= subN(t, t, mid, 2 * k);
+  // r[h, 2n) += z0 + z2 +- mid. With z0 = L0 + H0 B^h and z2 = L2 + H2 B^h (halves of h
+  // limbs, H2 of 2k - h), r[h, 2h) becomes H0 + L0 + L2 and r[2h, 3h) becomes L2 + H0 + the low
+  // h limbs of H2: the sum t = H0 + L2 serves both, so z0 + z2 costs three passes of h limbs
+  // instead of a copy and two passes of 2k. All the sums are taken modulo B^2n, carries
+  // propagated upwards, which is right because the product fits.
+  Limb *r1 = r + h, *r2 = r + 2 * h, *r3 = r + 3 * h;
+  const Size above3h = 2 * n - 3 * h;                // 2k - h: h, or h + 2 when k > h
+  Limb carryT = addN(r2, r1, r2, h);                 // t = H0 + L2 in r[2h, 3h)
+  Limb carryAt2h = carryT + addN(r1, r2, r, h);      // r[h, 2h) = t + L0
+  Limb carryAt3h = carryT + addN(r2, r2, r3, h);     // r[2h, 3h) = t + H2's low h limbs
+  if (k > h) {
+    // H2's top two limbs, r[4h, 4h + 2), belong at 3h.
+    Limb carry = addN(r3, r3, r3 + h, 2);
+    add1(r3 + 2, r3 + 2, above3h - 2, carry);
   }
-  Size span = 2 * n - h;  // limbs of r from h upward, at least 2k + 1
-  carry = addN(r + h, r + h, t, 2 * k + 1);
-  add1(r + h + 2 * k + 1, r + h + 2 * k + 1, span - 2 * k - 1, carry);
+  add1(r3, r3, above3h, carryAt3h);
+  add1(r2, r2, 2 * n - 2 * h, carryAt2h);
+  // 2k limbs of mid from h, and h limbs above it.
+  if (aNeg == bNeg) {
+    Limb carry = addN(r1, r1, mid, 2 * k);
+    add1(r1 + 2 * k, r1 + 2 * k, h, carry);
+  } else {
+    Limb borrow = subN(r1, r1, mid, 2 * k);
+    sub1(r1 + 2 * k, r1 + 2 * k, h, borrow);
+  }
 }
 
 // (x0 + 4 x2) - 2 x1 for one limb of each, on two carry chains; x1Low and x2Low are the
