@@ -493,7 +493,7 @@ Size multiplyScratch(Size n) {
   if (n < karatsubaThreshold) return 0;
   Size half = n - n / 2;
   Size third = (n + 2) / 3;
-  Size karatsubaLevel = 6 * half + 1;  // two differences, the middle product, the middle sum
+  Size karatsubaLevel = 4 * half;      // two differences and their product
   Size toomLevel = 12 * third + 12;    // six evaluations of k + 1 limbs, three products of 2k + 2
   return std::max(karatsubaLevel, toomLevel) + multiplyScratch(half);
 }
