@@ -324,17 +324,13 @@ Limb divRem1(Limb* q, const Limb* a, Size n, Limb d) {
 // ---- Toom-3 interpolation kernels ----
 
 Limb negatedSum(Limb* r, const Limb* a, Size an, const Limb* b, Size bn) {
-  // Limb by limb 0 - (a_i + b_i) - borrow, with the borrow 0, 1 or 2.
-  Limb borrow = 0;
-  auto step = [&](Size i, Limb y) {
-    DLimb t = DLimb(a[i]) + y + borrow;
-    Limb low = Limb(t);
-    r[i] = Limb(0) - low;
-    borrow = Limb(t >> 64) + (low != 0);
-  };
-  for (Size i = 0; i < bn; ++i) step(i, b[i]);
-  for (Size i = bn; i < an; ++i) step(i, 0);
-  return borrow;
+  // -(a + b) = ~(a + b) + 1: the sum on the carry-chain kernel, then a complement (no carried
+  // chain, so it vectorises) and an increment that mostly stops at the first limb.
+  Limb carry = addN(r, a, b, bn);
+  carry = add1(r + bn, a + bn, an - bn, carry);
+  for (Size i = 0; i < an; ++i) r[i] = ~r[i];
+  Limb wrapped = add1(r, r, an, 1);  // set only when the low an limbs of the sum were 0
+  return carry + 1 - wrapped;
 }
 
 namespace {
