@@ -542,31 +542,33 @@ void karatsuba(Limb* r, const Limb* a, const Limb* b, Size n, Limb* scratch) {
   }
 }
 
-// (x0 + 4 x2) - 2 x1 for one limb of each, on two carry chains; x1Low and x2Low are the
-// limbs below, whose top bits the shifts bring in.
-// The carries are plain comparisons: GCC passes the carry intrinsics' results through memory
-// in a loop like this, which puts a store and a load on the loop-carried chain.
-inline Limb minusTwoStep(Limb& carry, Limb& borrow, Limb x0, Limb x1, Limb x1Low, Limb x2, Limb x2Low) {
-  Limb shifted2 = (x2 << 2) | (x2Low >> 62), shifted1 = (x1 << 1) | (x1Low >> 63);
-  Limb sum = x0 + shifted2;
-  Limb sumCarry = sum < x0;
-  sum += carry;
-  carry = sumCarry | (sum < carry);
-  Limb difference = sum - shifted1;
-  Limb differenceBorrow = difference > sum;
-  Limb result = difference - borrow;
-  borrow = differenceBorrow | (result > difference);
-  return result;
+// r = x << bits for 0 < bits < 64 over n >= 1 limbs; returns the bits shifted out. No
+// carried chain, so the loop vectorises.
+Limb shiftLeftInto(Limb* r, const Limb* x, Size n, unsigned bits) {
+  Limb out = x[n - 1] >> (64 - bits);
+  for (Size i = n - 1; i > 0; --i) r[i] = (x[i] << bits) | (x[i - 1] >> (64 - bits));
+  r[0] = x[0] << bits;
+  return out;
 }
 
 // a0 + a1 X + a2 X^2 (parts of k, k and s limbs) at 1, -1 and -2: a(1) in p1, |a(-1)| in m1,
 // |a(-2)| in m2, k + 1 limbs each; returns the signs of a(-1) and a(-2) as bits 0 and 1 (set
-// when negative).
+// when negative). The comparisons that give the signs mostly end at the top limb.
 unsigned evaluateToom3(Limb* p1, Limb* m1, Limb* m2, const Limb* a, Size k, Size s) {
   const Limb *a0 = a, *a1 = a + k, *a2 = a + 2 * k;
   unsigned signs = 0;
-  // a0 + a2 in m1, then a(1) = a0 + a2 + a1 and a(-1) = a0 + a2 - a1; the comparison mostly
-  // ends at the top limb.
+  // a(-2) = (a0 + 4 a2) - 2 a1, with 2 a1 in p1 for the while.
+  Limb high = shiftLeftInto(m2, a2, s, 2);
+  high += addN(m2, m2, a0, s);
+  m2[k] = add1(m2 + s, a0 + s, k - s, high);
+  p1[k] = shiftLeftInto(p1, a1, k, 1);
+  if (compareN(m2, p1, k + 1) < 0) {
+    subN(m2, p1, m2, k + 1);
+    signs |= 2;
+  } else {
+    subN(m2, m2, p1, k + 1);
+  }
+  // a0 + a2 in m1, then a(1) = a0 + a2 + a1 and a(-1) = a0 + a2 - a1.
   Limb carry = addN(m1, a0, a2, s);
   m1[k] = add1(m1 + s, a0 + s, k - s, carry);
   p1[k] = m1[k] + addN(p1, m1, a1, k);
@@ -575,25 +577,6 @@ unsigned evaluateToom3(Limb* p1, Limb* m1, Limb* m2, const Limb* a, Size k, Size
     signs |= 1;
   } else {
     m1[k] -= subN(m1, m1, a1, k);
-  }
-  // a(-2) = (a0 + 4 a2) - 2 a1 in one pass as a two's complement number, negated when below 0.
-  Limb c = 0, b = 0;
-  Limb x1Low = 0, x2Low = 0;
-  for (Size i = 0; i < s; ++i) {
-    m2[i] = minusTwoStep(c, b, a0[i], a1[i], x1Low, a2[i], x2Low);
-    x1Low = a1[i];
-    x2Low = a2[i];
-  }
-  for (Size i = s; i < k; ++i) {
-    m2[i] = minusTwoStep(c, b, a0[i], a1[i], x1Low, 0, x2Low);
-    x1Low = a1[i];
-    x2Low = 0;
-  }
-  m2[k] = minusTwoStep(c, b, 0, 0, x1Low, 0, x2Low);
-  // The top limb, between -2 and 4, carries the sign (neither chain goes beyond it).
-  if (static_cast<std::int64_t>(m2[k]) < 0) {
-    negatedSum(m2, m2, k + 1, nullptr, 0);
-    signs |= 2;
   }
   return signs;
 }
