@@ -24,6 +24,9 @@ typedef std::size_t Size;
 
 // Below this many limbs in the shorter operand, products are schoolbook.
 extern Size karatsubaThreshold;
+// From this many limbs on, balanced products (and the balanced pieces of unbalanced ones) are
+// Toom-3; between the two thresholds they are Karatsuba.
+extern Size toom3Threshold;
 // Below this many limbs in the divisor, division is Knuth's Algorithm D alone.
 extern Size recursiveDivisionThreshold;
 // Whether the multiply-accumulate loops use mulx/adcx/adox (set at start-up from the
@@ -164,6 +167,21 @@ inline Limb sub1(Limb* r, const Limb* a, Size n, Limb c) {
     for (; i < n; ++i) r[i] = a[i];
   return c;
 }
+
+// The kernels of Toom-3's interpolation, on n-limb two's complement values (n >= 1): results
+// are exact when the true value fits in n limbs as a signed number. r may be a or b.
+
+// r = -(a + b) over an limbs, b having bn <= an limbs; returns the borrow (0, 1 or 2) out of
+// the top limb, so that r - borrow B^an = -(a + b).
+Limb negatedSum(Limb* r, const Limb* a, Size an, const Limb* b, Size bn);
+// r = (a + b) / 2 and r = (a - b) / 2, rounded towards minus infinity (an arithmetic shift);
+// the carry or borrow out of the top limb is dropped, so the sum or difference must fit too.
+void halvedSum(Limb* r, const Limb* a, const Limb* b, Size n);
+void halvedDifference(Limb* r, const Limb* a, const Limb* b, Size n);
+// r = (a - b) / 3 and r = -(a + b) / 3 for a sum or difference that is a multiple of 3: its
+// product with the inverse of 3 modulo B^n, which is the quotient for negative values too.
+void differenceDividedBy3(Limb* r, const Limb* a, const Limb* b, Size n);
+void negatedSumDividedBy3(Limb* r, const Limb* a, const Limb* b, Size n);
 
 inline int compareN(const Limb* a, const Limb* b, Size n) {
   for (Size i = n; i-- > 0;)

@@ -166,8 +166,9 @@ void decimalGmp(benchmark::State& state) {
   }
 }
 
-// Thresholds, on n-limb operands: schoolbook against one Karatsuba split, and Knuth's
-// Algorithm D against one level of recursive division (2n by n limbs).
+// Thresholds, on n-limb operands: schoolbook against one Karatsuba split, Karatsuba against
+// one Toom-3 split, and Knuth's Algorithm D against one level of recursive division (2n by n
+// limbs).
 std::vector<limbs::Limb> randomLimbs(std::mt19937_64& rng, std::size_t n) {
   std::vector<limbs::Limb> v(n);
   for (auto& x : v) x = rng();
@@ -175,18 +176,18 @@ std::vector<limbs::Limb> randomLimbs(std::mt19937_64& rng, std::size_t n) {
   return v;
 }
 
-void productWithThreshold(benchmark::State& state, limbs::Size threshold) {
+void productWithThreshold(benchmark::State& state, limbs::Size& variable, limbs::Size threshold) {
   std::mt19937_64 rng(5);
   std::size_t n = std::size_t(state.range(0));
   auto a = randomLimbs(rng, n), b = randomLimbs(rng, n);
   std::vector<limbs::Limb> r(2 * n);
-  const limbs::Size saved = limbs::karatsubaThreshold;
-  limbs::karatsubaThreshold = threshold;
+  const limbs::Size saved = variable;
+  variable = threshold;
   for (auto _ : state) {
     limbs::multiply(r.data(), a.data(), n, b.data(), n);
     benchmark::DoNotOptimize(r.data());
   }
-  limbs::karatsubaThreshold = saved;
+  variable = saved;
 }
 
 void divisionWithThreshold(benchmark::State& state, limbs::Size threshold) {
@@ -203,8 +204,14 @@ void divisionWithThreshold(benchmark::State& state, limbs::Size threshold) {
   limbs::recursiveDivisionThreshold = saved;
 }
 
-void limbsSchoolbook(benchmark::State& state) { productWithThreshold(state, 1u << 30); }
-void limbsKaratsubaOnce(benchmark::State& state) { productWithThreshold(state, limbs::Size(state.range(0))); }
+void limbsSchoolbook(benchmark::State& state) { productWithThreshold(state, limbs::karatsubaThreshold, 1u << 30); }
+void limbsKaratsubaOnce(benchmark::State& state) {
+  productWithThreshold(state, limbs::karatsubaThreshold, limbs::Size(state.range(0)));
+}
+void limbsKaratsubaOnly(benchmark::State& state) { productWithThreshold(state, limbs::toom3Threshold, 1u << 30); }
+void limbsToom3Once(benchmark::State& state) {
+  productWithThreshold(state, limbs::toom3Threshold, limbs::Size(state.range(0)));
+}
 void limbsKnuth(benchmark::State& state) { divisionWithThreshold(state, 1u << 30); }
 void limbsRecursiveOnce(benchmark::State& state) { divisionWithThreshold(state, limbs::Size(state.range(0))); }
 
@@ -214,6 +221,10 @@ void sizes(benchmark::internal::Benchmark* b) {
 
 void thresholdSizes(benchmark::internal::Benchmark* b) {
   for (int n = 8; n <= 96; n += 8) b->Arg(n);
+}
+
+void toom3ThresholdSizes(benchmark::internal::Benchmark* b) {
+  for (int n = 80; n <= 256; n += 16) b->Arg(n);
 }
 
 void divisionThresholdSizes(benchmark::internal::Benchmark* b) {
@@ -232,6 +243,8 @@ BENCHMARK(decimalOurs)->Apply(sizes);
 BENCHMARK(decimalGmp)->Apply(sizes);
 BENCHMARK(limbsSchoolbook)->Apply(thresholdSizes);
 BENCHMARK(limbsKaratsubaOnce)->Apply(thresholdSizes);
+BENCHMARK(limbsKaratsubaOnly)->Apply(toom3ThresholdSizes);
+BENCHMARK(limbsToom3Once)->Apply(toom3ThresholdSizes);
 BENCHMARK(limbsKnuth)->Apply(divisionThresholdSizes);
 BENCHMARK(limbsRecursiveOnce)->Apply(divisionThresholdSizes);
 
