@@ -6,8 +6,8 @@
 
 #include <cmath>
 #include <memory>
-#include <regex>
 
+#include "DiagramNames.h"
 #include "Scene.h"
 
 namespace bigraph::draw {
@@ -49,18 +49,19 @@ void textOnBaseline(cairo_t* cr, const std::string& text, double x, double y, do
 
 // "E~_6" as "Ẽ₆": the tilde as a combining mark, the index in subscript digits.
 std::string typesetDiagramNames(const std::string& text) {
-  static const std::regex diagram("([ADE])(~?)_([0-9]+)");
   static const char* const subscripts[] = {"\u2080", "\u2081", "\u2082", "\u2083", "\u2084",
                                            "\u2085", "\u2086", "\u2087", "\u2088", "\u2089"};
   std::string out;
-  auto begin = text.cbegin();
-  for (std::smatch m; std::regex_search(begin, text.cend(), m, diagram); begin = m.suffix().first) {
-    out.append(begin, m[0].first);
-    out += m[1].str();
-    if (m[2].length() > 0) out += "\u0303";
-    for (char digit : m[3].str()) out += subscripts[digit - '0'];
+  for (const CaptionPiece& piece : captionPieces(text)) {
+    if (!piece.isName) {
+      out += piece.text;
+      continue;
+    }
+    out += piece.letter;
+    if (piece.tilde) out += "\u0303";
+    for (char digit : piece.index) out += subscripts[digit - '0'];
   }
-  return out.append(begin, text.cend());
+  return out;
 }
 
 void drawEdges(cairo_t* cr, const Scene& scene, const Panel& panel) {

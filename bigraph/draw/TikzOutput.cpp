@@ -2,8 +2,8 @@
 // three decimals, optionally wrapped in a standalone document.
 #include <cmath>
 #include <cstdio>
-#include <regex>
 
+#include "DiagramNames.h"
 #include "Scene.h"
 
 namespace bigraph::draw {
@@ -44,15 +44,16 @@ std::string escapeTex(const std::string& text) {
 
 // "result: E~_6" as "result: $\widetilde{E}_{6}$", everything else escaped.
 std::string texCaption(const std::string& caption) {
-  static const std::regex diagram("([ADE])(~?)_([0-9]+)");
   std::string out;
-  auto begin = caption.cbegin();
-  for (std::smatch m; std::regex_search(begin, caption.cend(), m, diagram); begin = m.suffix().first) {
-    out += escapeTex(std::string(begin, m[0].first));
-    const std::string letter = m[1].str();
-    out += "$" + (m[2].length() > 0 ? "\\widetilde{" + letter + "}" : letter) + "_{" + m[3].str() + "}$";
+  for (const CaptionPiece& piece : captionPieces(caption)) {
+    if (!piece.isName) {
+      out += escapeTex(piece.text);
+      continue;
+    }
+    const std::string letter(1, piece.letter);
+    out += "$" + (piece.tilde ? "\\widetilde{" + letter + "}" : letter) + "_{" + piece.index + "}$";
   }
-  return out + escapeTex(std::string(begin, caption.cend()));
+  return out;
 }
 
 int angleOf(Point direction) {
