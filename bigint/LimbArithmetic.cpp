@@ -251,17 +251,26 @@ inline void storeWord(void* p, Size i, Limb w) {
 }
 }  // namespace
 
-Limb addMulWords(void* r, const void* a, Size n, Limb m) {
-#if defined(LIMBS_X86_64_KERNELS)
-  if (useMulxAdx) return addMul1Mulx(r, a, n, m);
-#endif
+namespace {
+// r = r + a m, or ~r + a m, over n words: the loop of both where mulx/adx is not used.
+template <bool kComplement>
+Limb addMulWordsLoop(void* r, const void* a, Size n, Limb m) {
   Limb carry = 0;
   for (Size i = 0; i < n; ++i) {
-    DLimb t = DLimb(loadWord(a, i)) * m + loadWord(r, i) + carry;
+    const Limb old = loadWord(r, i);
+    DLimb t = DLimb(loadWord(a, i)) * m + (kComplement ? ~old : old) + carry;
     storeWord(r, i, Limb(t));
     carry = Limb(t >> 64);
   }
   return carry;
+}
+}  // namespace
+
+Limb addMulWords(void* r, const void* a, Size n, Limb m) {
+#if defined(LIMBS_X86_64_KERNELS)
+  if (useMulxAdx) return addMul1Mulx(r, a, n, m);
+#endif
+  return addMulWordsLoop<false>(r, a, n, m);
 }
 
 Limb subMulWords(void* r, const void* a, Size n, Limb m) {
@@ -283,13 +292,7 @@ Limb notAddMulWords(void* r, const void* a, Size n, Limb m) {
 #if defined(LIMBS_X86_64_KERNELS)
   if (useMulxAdx) return notAddMul1Mulx(r, a, n, m);
 #endif
-  Limb carry = 0;
-  for (Size i = 0; i < n; ++i) {
-    DLimb t = DLimb(loadWord(a, i)) * m + Limb(~loadWord(r, i)) + carry;
-    storeWord(r, i, Limb(t));
-    carry = Limb(t >> 64);
-  }
-  return carry;
+  return addMulWordsLoop<true>(r, a, n, m);
 }
 
 Limb divRem1(Limb* q, const Limb* a, Size n, Limb d) {
