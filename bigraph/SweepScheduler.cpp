@@ -7,6 +7,8 @@
 #include <exception>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -28,13 +30,9 @@ class Scheduler {
   std::size_t run() {
     const auto start = std::chrono::steady_clock::now();
     std::vector<std::thread> workers;
-    const int count = std::max(1, std::min<int>(job_.workers, static_cast<int>(job_.count)));
-    for (int k = 0; k < count && job_.count > 0; ++k) workers.emplace_back([this] {
-        work();
-        releaseThreadCaches();
-      });
     std::exception_ptr failure;
     try {
+      startWorkers(workers);
       writeInOrder(start);
     } catch (...) {
       failure = std::current_exception();
@@ -56,6 +54,26 @@ class Scheduler {
   std::size_t written_ = 0;
 
   bool stopping() const { return stop_.load() || quit_.load(); }
+
+  // As many workers as asked for and the system lets start (threads need memory for their
+  // stacks, so a tight memory limit may allow only a few); at least one, or the failure.
+  void startWorkers(std::vector<std::thread>& workers) {
+    const int wanted = static_cast<int>(
+        std::max<std::size_t>(1, std::min<std::size_t>(job_.workers, job_.count)));
+    workers.reserve(static_cast<std::size_t>(wanted));
+    for (int k = 0; k < wanted && job_.count > 0; ++k) {
+      try {
+        workers.emplace_back([this] {
+          work();
+          releaseThreadCaches();
+        });
+      } catch (const std::system_error& e) {
+        if (workers.empty())
+          throw std::runtime_error(std::string("cannot start a worker thread: ") + e.what());
+        return;
+      }
+    }
+  }
 
   void work() {
     for (;;) {
