@@ -1,5 +1,8 @@
 // `bigraph draw`: a picture of one bigraph as given, after its inflation run, or both, written
 // as SVG, PDF, PNG or TikZ by the file's extension.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <iostream>
 #include <memory>
 
@@ -45,9 +48,22 @@ DrawOptions drawOptions(const DrawChoice& choice) {
   return options;
 }
 
+// True when the output names the input file itself (also through a link, or standard input
+// redirected from it): drawing would destroy the Gram matrix it reads.
+bool outputIsTheInput(const InputChoice& input, const std::string& output) {
+  if (!input.nakayama.empty()) return false;
+  struct stat in {}, out {};
+  const bool inputKnown = input.path == kStandardInputName ? fstat(STDIN_FILENO, &in) == 0
+                                                           : stat(input.path.c_str(), &in) == 0;
+  return inputKnown && stat(output.c_str(), &out) == 0 && in.st_dev == out.st_dev &&
+         in.st_ino == out.st_ino;
+}
+
 int drawCommand(const DrawChoice& choice) {
   try {
     formatOf(choice.output);  // a wrong extension is refused before any input is read or run
+    if (outputIsTheInput(choice.input, choice.output))
+      throw DrawError("cannot write \"" + choice.output + "\": it is the input file");
   } catch (const DrawError& e) {
     std::cerr << "bigraph: " << e.what() << std::endl;
     return kExitUsage;
@@ -64,6 +80,9 @@ int drawCommand(const DrawChoice& choice) {
   }
   try {
     for (const std::string& note : drawToFile(request).notes) std::cerr << "bigraph: note: " << note << std::endl;
+  } catch (const DrawWriteError& e) {
+    std::cerr << "bigraph: " << e.what() << std::endl;
+    return kExitFailure;
   } catch (const DrawError& e) {
     std::cerr << "bigraph: " << e.what() << std::endl;
     return kExitUsage;

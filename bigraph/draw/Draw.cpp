@@ -1,5 +1,5 @@
-// The entry points: option words, the format from the extension, and the file written beside
-// its target and renamed into place.
+// The entry points: option words, the format from the extension, and the picture written
+// through its output file.
 #include "Draw.h"
 
 #include <sys/stat.h>
@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "OutputFile.h"
 #include "Scene.h"
 
 namespace bigraph::draw {
@@ -34,49 +35,12 @@ bool parseSide(std::string_view text, int& value) {
 
 std::string quoted(const std::string& path) { return "\"" + path + "\""; }
 
-// A temporary file in the target's folder, so that the final rename stays on one file system.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(const std::string& target) {
-    namespace fs = std::filesystem;
-    const fs::path path(target);
-    std::error_code ignored;
-    if (fs::is_directory(path, ignored)) throw DrawError("cannot write " + quoted(target) + ": it is a folder");
-    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    std::string pattern = (folder / (std::string(".").append(path.filename().string()).append(".XXXXXX"))).string();
-    const int fd = mkstemp(pattern.data());
-    if (fd < 0) throw DrawError("cannot write " + quoted(target) + ": " + std::strerror(errno));
-    // mkstemp makes the file private; the picture gets the permissions of a new file.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    close(fd);
-    path_ = pattern;
-  }
-  ~TemporaryFile() {
-    if (!path_.empty()) std::remove(path_.c_str());
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-  const std::string& path() const { return path_; }
-
-  void moveTo(const std::string& target) {
-    if (std::rename(path_.c_str(), target.c_str()) != 0)
-      throw DrawError("cannot write " + quoted(target) + ": " + std::strerror(errno));
-    path_.clear();
-  }
-
- private:
-  std::string path_;
-};
-
 void writeTikzFile(const Scene& scene, bool standalone, const std::string& path,
                    const std::string& target) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   writeTikz(scene, standalone, out);
   out.close();
-  if (!out) throw DrawError("cannot write " + quoted(target));
+  if (!out) throw DrawWriteError("cannot write " + quoted(target));
 }
 
 }  // namespace
@@ -128,17 +92,17 @@ Format formatOf(const std::string& path) {
 DrawReport drawToFile(const DrawRequest& request) {
   if (request.output.empty()) throw DrawError("no output file given");
   const Format format = formatOf(request.output);
+  OutputFile file(request.output);  // a target that may not be written is refused first
   const Scene scene = buildScene(request);
-  TemporaryFile temporary(request.output);
   if (format == Format::Tikz)
-    writeTikzFile(scene, request.options.standalone, temporary.path(), request.output);
+    writeTikzFile(scene, request.options.standalone, file.temporaryPath(), request.output);
   else
     try {
-      writeCairo(scene, format, temporary.path());
+      writeCairo(scene, format, file.temporaryPath());
     } catch (const DrawError& e) {
-      throw DrawError("cannot write " + quoted(request.output) + ": " + e.what());
+      throw DrawWriteError("cannot write " + quoted(request.output) + ": " + e.what());
     }
-  temporary.moveTo(request.output);
+  file.commit();
   return DrawReport{scene.width, scene.height, scene.notes};
 }
 

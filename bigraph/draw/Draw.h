@@ -46,6 +46,13 @@ class DrawError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The output file could not be created or written (a missing folder, a full disk): the target
+// was fine, the writing failed.
+class DrawWriteError : public DrawError {
+ public:
+  using DrawError::DrawError;
+};
+
 // What drawToFile did: the picture's size and remarks for standard error.
 struct DrawReport {
   double width = 0;
@@ -64,9 +71,9 @@ bool parseSize(std::string_view text, int& width, int& height);
 // Throws DrawError for a missing or unknown extension.
 Format formatOf(const std::string& path);
 
-// Writes the picture to a temporary file beside request.output and renames it into place, so
-// no partial file is ever left. Throws DrawError for a bad request or a file that cannot be
-// written.
+// Writes the picture to a temporary file beside request.output and puts it in place (see
+// OutputFile.h), so no partial file is ever left. Throws DrawError for a bad request or a
+// target that may not be written, DrawWriteError when the writing fails.
 DrawReport drawToFile(const DrawRequest& request);
 
 // drawToFile for a program: notes and "Error: ..." lines go to `err`; 0 on success, 1 on error.

@@ -1,5 +1,5 @@
 // `bigraph draw` run as a program: inputs and run options as for classify, the file written or
-// refused with status 1 and nothing left behind.
+// refused with status 1 (4 when the writing fails) and nothing left behind.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -80,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
     Refusals, DrawRefusalTest,
     ::testing::Values(
         Refusal{"UnknownExtension", "draw --nakayama 6 3 -o FOLDER/x.jpg", 1, "unknown picture format"},
-        Refusal{"MissingFolder", "draw --nakayama 6 3 -o FOLDER/no/x.png", 1, "cannot write"},
+        Refusal{"MissingFolder", "draw --nakayama 6 3 -o FOLDER/no/x.png", 4, "cannot write"},
         Refusal{"NoOutput", "draw --nakayama 6 3", 1, "--output"},
         Refusal{"BadState", "draw --nakayama 6 3 --state sideways -o FOLDER/x.png", 1, "sideways"},
         Refusal{"BadSize", "draw --nakayama 6 3 --size 10y10 -o FOLDER/x.png", 1, "WIDTHxHEIGHT"},
