@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -38,6 +40,7 @@ class InterruptGuard {
     interrupted.store(false);
     struct sigaction action {};
     action.sa_handler = onInterrupt;
+    action.sa_flags = SA_RESTART;  // a write in progress goes on; the line stays whole
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &oldInt_);
     sigaction(SIGTERM, &action, &oldTerm_);
@@ -54,10 +57,16 @@ class InterruptGuard {
   struct sigaction oldTerm_ {};
 };
 
-// A whole line at once, flushed, so an interruption never leaves half a line behind.
+// A whole line at once, straight to the file descriptor: a signal arriving while a slow reader
+// holds the pipe full only sets the flag, and the line is finished before the sweep stops, so
+// an interruption never leaves half a line behind.
 void writeLine(const std::string& line) {
-  if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() || std::fflush(stdout) != 0)
-    throw std::runtime_error("cannot write the output");
+  for (std::size_t done = 0; done < line.size();) {
+    const ssize_t put = ::write(STDOUT_FILENO, line.data() + done, line.size() - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) throw std::runtime_error(std::string("cannot write the output: ") + std::strerror(errno));
+    done += static_cast<std::size_t>(put);
+  }
 }
 
 void showProgress(const SweepProgress& p) {

@@ -23,6 +23,15 @@ def run(args, stdin=b"", timeout=120):
     return p.returncode, p.stdout.decode(), p.stderr.decode()
 
 
+def limited(megabytes):
+    """A preexec_fn that caps the address space, as `ulimit -v` does."""
+    import resource
+    def cap():
+        limit = megabytes * 1024 * 1024
+        resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
+    return cap
+
+
 def write(name, text):
     path = os.path.join(TMP, name)
     with open(path, "w") as f:
@@ -373,9 +382,115 @@ class Sweep(unittest.TestCase):
         self.assertEqual(code, 2)
         self.assertIn("cut.jsonl:1:1: the last line is incomplete", err)
 
+    def test_more_jobs_than_memory_allows_threads_for(self):
+        args = ["sweep", "--nakayama", "3..12", "2..n"]
+        whole = run(args + ["--jobs", "1"])[1]
+        p = subprocess.run([PROGRAM] + args + ["--jobs", "1024"], capture_output=True, timeout=120,
+                           preexec_fn=limited(1000))
+        self.assertEqual((p.returncode, p.stderr), (0, b""))
+        self.assertEqual(p.stdout.decode(), whole)
+
+    def test_signal_while_the_pipe_is_full_ends_with_whole_lines(self):
+        for sig in (signal.SIGTERM, signal.SIGINT):
+            p = subprocess.Popen([PROGRAM, "sweep", "--nakayama", "3..200", "2..n", "--jobs", "2"],
+                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            time.sleep(1.5)  # nobody reads: the pipe is full and the program waits in a write
+            p.send_signal(sig)
+            time.sleep(0.2)
+            out, err = p.communicate(timeout=60)
+            self.assertEqual(p.returncode, 130, err)
+            self.assertTrue(out.endswith(b"\n"))
+            for line in out.splitlines():
+                json.loads(line)
+
     def test_no_progress_line_when_not_a_terminal(self):
         code, _, err = run(self.ARGS)
         self.assertEqual((code, err), (0, ""))
+
+
+class DrawTargets(unittest.TestCase):
+    """The file rules of `draw -o`: what may be replaced, and how."""
+
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(dir=TMP)
+
+    def draw(self, target, source=None):
+        source = ["--nakayama", "4", "2"] if source is None else [source]
+        return run(["draw"] + source + ["-o", target])
+
+    def leftovers(self):
+        return [n for n in os.listdir(self.dir) if n.startswith(".")]
+
+    def test_refusals_leave_the_target_as_it_was(self):
+        gram = os.path.join(self.dir, "m.tex")
+        with open(gram, "w") as f:
+            f.write("1 -1\n0 1\n")
+        os.symlink(gram, os.path.join(self.dir, "link.tex"))
+        readonly = os.path.join(self.dir, "ro.svg")
+        with open(readonly, "w") as f:
+            f.write("keep")
+        os.chmod(readonly, 0o444)
+        cases = [  # (source, target, status, message)
+            (gram, gram, 1, "it is the input file"),
+            (gram, os.path.join(self.dir, "link.tex"), 1, "it is the input file"),
+            (None, os.path.join(self.dir, "no", "x.svg"), 4, "No such file or directory"),
+        ]
+        if os.geteuid() != 0:
+            cases.append((None, readonly, 1, "Permission denied"))
+        os.mkfifo(os.path.join(self.dir, "fifo.png"))
+        cases.append((None, os.path.join(self.dir, "fifo.png"), 1, "not a regular file"))
+        for source, target, status, message in cases:
+            code, _, err = self.draw(target, source)
+            self.assertEqual(code, status, (target, err))
+            self.assertIn(message, err)
+        with open(gram) as f:
+            self.assertEqual(f.read(), "1 -1\n0 1\n")
+        with open(readonly) as f:
+            self.assertEqual(f.read(), "keep")
+        self.assertEqual(self.leftovers(), [])
+
+    def test_mode_links_and_hard_links_are_kept(self):
+        private = os.path.join(self.dir, "private.svg")
+        with open(private, "w") as f:
+            f.write("old")
+        os.chmod(private, 0o600)
+        real = os.path.join(self.dir, "real.svg")
+        link = os.path.join(self.dir, "link.svg")
+        os.symlink("real.svg", link)  # dangling until the picture is drawn through it
+        hard = os.path.join(self.dir, "hard.svg")
+        os.link(private, hard)
+        for target in (private, link):
+            code, _, err = self.draw(target)
+            self.assertEqual(code, 0, err)
+        self.assertEqual(os.stat(private).st_mode & 0o777, 0o600)
+        self.assertTrue(os.path.islink(link))
+        with open(real) as f:
+            self.assertIn("<svg", f.read())
+        with open(hard) as f:
+            self.assertIn("<svg", f.read())  # the other name of the same file shows it too
+        self.assertEqual(self.leftovers(), [])
+
+    def test_signals_remove_the_temporary_file(self):
+        target = os.path.join(self.dir, "slow.png")
+        big = ["--nakayama", "3000", "2"]  # slow enough to be caught while it draws
+        for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+            p = subprocess.Popen([PROGRAM, "draw"] + big + ["-o", target], stderr=subprocess.PIPE)
+            deadline = time.time() + 60
+            while not self.leftovers() and time.time() < deadline and p.poll() is None:
+                time.sleep(0.01)
+            self.assertTrue(self.leftovers(), "no temporary file seen")
+            p.send_signal(sig)
+            p.communicate(timeout=60)
+            self.assertEqual(p.returncode, -sig)
+            self.assertEqual(self.leftovers(), [])
+        p = subprocess.Popen([PROGRAM, "draw"] + big + ["-o", target], stderr=subprocess.PIPE)
+        while not self.leftovers() and p.poll() is None:
+            time.sleep(0.01)
+        p.kill()
+        p.communicate(timeout=60)
+        self.assertTrue(self.leftovers())  # SIGKILL cannot be caught: the next draw cleans up
+        self.assertEqual(self.draw(target)[0], 0)
+        self.assertEqual(self.leftovers(), [])
 
 
 @unittest.skipUnless(shutil.which("tmux"), "tmux is not installed")
