@@ -47,13 +47,13 @@ void countEdges(const IntMatrix& upper, Classification& c) {
     }
 }
 
-// Collects the pairs and stops the run when asked to from outside.
+// Collects the first pairs and stops the run when asked to from outside.
 class PairRecorder : public RunObserver {
  public:
   PairRecorder(std::vector<std::pair<int, int>>& pairs, const std::atomic<bool>* stop)
       : pairs_(pairs), stop_(stop) {}
   bool afterStep(const Bigraph&, const Coeffs& pair, std::uint64_t) override {
-    pairs_.emplace_back(pair.i + 1, pair.j + 1);
+    if (pairs_.size() < kPairsKept) pairs_.emplace_back(pair.i + 1, pair.j + 1);
     return stop_ == nullptr || !stop_->load(std::memory_order_relaxed);
   }
 

@@ -21,6 +21,9 @@ inline constexpr int kDefaultRule = 2;  // "last"
 int ruleNumber(const std::string& name);
 bool ruleIsRandom(int rule);
 
+// The most inflation pairs a report keeps.
+inline constexpr std::size_t kPairsKept = 1000000;
+
 // What the command line asked of a run.
 struct RunSettings {
   int rule = kDefaultRule;
@@ -38,7 +41,9 @@ struct RunReport {
   RunEnd end = RunEnd::NoDottedEdge;
   std::optional<std::string> error;  // with RunEnd::Error: the message (and its context)
   std::string shape;                 // the shape of the result, as the properties report words it
-  std::vector<std::pair<int, int>> pairs;  // performed inflations, 1-based
+  // The performed inflations, 1-based: the first kPairsKept of them (`steps` counts them all),
+  // so a long run's memory does not grow with its length.
+  std::vector<std::pair<int, int>> pairs;
   IntMatrix result;                        // the final upper-triangular Gram matrix
   std::optional<IntMatrix> certificate;    // B with B^T S B = S'
   std::optional<Verification> verification;

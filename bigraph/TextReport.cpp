@@ -47,13 +47,15 @@ void writeInvariants(std::ostream& out, const Classification& c) {
   if (inv.witness) line(out, "witness", vectorText(*inv.witness) + "  (x^T (G + G^T) x < 0)");
 }
 
-void writePairs(std::ostream& out, const std::vector<std::pair<int, int>>& pairs) {
+void writePairs(std::ostream& out, const std::vector<std::pair<int, int>>& pairs,
+                std::uint64_t steps) {
   out << "pairs          ";
   if (pairs.empty()) out << " none";
   for (std::size_t k = 0; k < pairs.size(); ++k) {
     if (k > 0 && k % 8 == 0) out << "\n               ";
     out << " [" << pairs[k].first << ", " << pairs[k].second << "]";
   }
+  if (steps > pairs.size()) out << " ... (" << steps - pairs.size() << " more, not kept)";
   out << "\n";
 }
 
@@ -65,7 +67,7 @@ void writeRun(std::ostream& out, const RunReport& run) {
   line(out, "steps", std::to_string(run.steps));
   line(out, "ended", std::string(runEndName(run.end)) + (run.error ? ": " + *run.error : ""));
   line(out, "shape", run.shape);
-  writePairs(out, run.pairs);
+  writePairs(out, run.pairs, run.steps);
   out << "result\n";
   writeMatrix(out, run.result, 2);
   if (run.certificate) {
