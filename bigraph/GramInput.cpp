@@ -1,16 +1,18 @@
 // Reading a Gram matrix from text or JSON, with positions for every refusal.
 #include "GramInput.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iostream>
-#include <iterator>
-#include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "Bigraph.h"
 #include "MemoryFit.h"
+#include "QuotedText.h"
 
 BadInput::BadInput(const std::string& file, TextPosition where, const std::string& description)
     : std::runtime_error(file + ":" + std::to_string(where.line) + ":" +
@@ -19,7 +21,64 @@ BadInput::BadInput(const std::string& file, TextPosition where, const std::strin
       where(where),
       description(description) {}
 
+BadInput::BadInput(const std::string& file, const std::string& description)
+    : std::runtime_error(file + ": " + description), file(file), description(description) {}
+
 namespace {
+
+// The bytes of an input with the position of the next one, taken from a string or read in
+// blocks from a file descriptor, so that reading can stop as soon as the input is refused.
+class ByteSource {
+ public:
+  ByteSource(std::string_view text, std::string name) : block_(text), name_(std::move(name)) {}
+  ByteSource(int fd, std::string name) : fd_(fd), name_(std::move(name)) {}
+
+  // The next byte, or -1 at the end.
+  int peek() {
+    if (at_ == block_.size() && !refill()) return -1;
+    return static_cast<unsigned char>(block_[at_]);
+  }
+  void advance() {
+    if (block_[at_++] == '\n') {
+      ++where_.line;
+      where_.column = 1;
+    } else {
+      ++where_.column;
+    }
+  }
+  TextPosition where() const { return where_; }
+  // Everything not read yet.
+  std::string rest() {
+    std::string text(block_.substr(at_));
+    at_ = block_.size();
+    while (refill()) {
+      text.append(block_);
+      at_ = block_.size();
+    }
+    return text;
+  }
+
+ private:
+  int fd_ = -1;
+  std::string buffer_;
+  std::string_view block_;
+  std::size_t at_ = 0;
+  TextPosition where_;
+  std::string name_;
+
+  bool refill() {
+    if (fd_ < 0) return false;
+    buffer_.resize(1 << 16);
+    for (;;) {
+      const ssize_t got = ::read(fd_, buffer_.data(), buffer_.size());
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) throw BadInput(name_, std::string("cannot read the file: ") + std::strerror(errno));
+      block_ = std::string_view(buffer_.data(), static_cast<std::size_t>(got));
+      at_ = 0;
+      return got > 0;
+    }
+  }
+};
 
 // A white-space separated word of the text form, with where it starts.
 struct Token {
@@ -27,42 +86,35 @@ struct Token {
   TextPosition where;
 };
 
-// Splits the text into words; "#" starts a comment that runs to the end of the line.
-// `endOfText` receives the position just past the last character.
-std::vector<Token> tokenize(const std::string& text, TextPosition& endOfText) {
-  std::vector<Token> tokens;
-  TextPosition at;
-  std::size_t k = 0;
-  auto step = [&] {
-    if (text[k] == '\n') {
-      ++at.line;
-      at.column = 1;
-    } else {
-      ++at.column;
-    }
-    ++k;
-  };
-  while (k < text.size()) {
-    const char c = text[k];
-    if (c == '#') {
-      while (k < text.size() && text[k] != '\n') step();
-    } else if (std::isspace(static_cast<unsigned char>(c))) {
-      step();
-    } else {
-      Token token{std::string(), at};
-      while (k < text.size() && !std::isspace(static_cast<unsigned char>(text[k])) &&
-             text[k] != '#') {
-        token.text += text[k];
-        step();
-      }
-      tokens.push_back(std::move(token));
-    }
+bool isSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// The next word; false at the end. White space and comments ("#" to the end of the line) are
+// skipped without being kept. A word that cannot be an integer is kept only as far as a message
+// shows it, so a huge wrong word (or /dev/zero) is refused without being read whole.
+bool nextWord(ByteSource& in, Token& token) {
+  for (int c = in.peek(); c == '#' || isSpace(c); c = in.peek()) {
+    if (c == '#')
+      while (in.peek() != -1 && in.peek() != '\n') in.advance();
+    else
+      in.advance();
   }
-  endOfText = at;
-  return tokens;
+  if (in.peek() == -1) return false;
+  token.text.clear();
+  token.where = in.where();
+  const std::size_t shownBytes = 4 * kQuotedCharacters + 4;
+  bool integerSoFar = true;
+  for (int c = in.peek(); c != -1 && c != '#' && !isSpace(c); c = in.peek()) {
+    const bool sign = token.text.empty() && (c == '-' || c == '+');
+    integerSoFar = integerSoFar && (sign || (c >= '0' && c <= '9'));
+    if (!integerSoFar && token.text.size() >= shownBytes) break;
+    token.text += static_cast<char>(c);
+    in.advance();
+  }
+  return true;
 }
 
 bool isIntegerWord(const std::string& w) {
+  if (w.empty()) return false;
   std::size_t k = (w[0] == '-' || w[0] == '+') ? 1 : 0;
   if (k == w.size()) return false;
   for (; k < w.size(); ++k)
@@ -70,14 +122,9 @@ bool isIntegerWord(const std::string& w) {
   return true;
 }
 
-std::string quoted(const std::string& word) {
-  const std::size_t shown = 40;  // a long wrong word is cut, the message stays one line
-  return "\"" + (word.size() > shown ? word.substr(0, shown) + "..." : word) + "\"";
-}
-
 BigInteger integerOf(const Token& token, const std::string& name) {
   if (!isIntegerWord(token.text))
-    throw BadInput(name, token.where, "expected an integer, read " + quoted(token.text));
+    throw BadInput(name, token.where, "expected an integer, read " + quotedForMessage(token.text));
   return stringToBigInteger(token.text[0] == '+' ? token.text.substr(1) : token.text);
 }
 
@@ -116,66 +163,123 @@ void refuseBelowDiagonal(std::size_t row, std::size_t col, const std::string& na
                      "triangle are read)");
 }
 
-// Places the n*n entries tokens[first..] in row order.
-IntMatrix fillRows(const std::vector<Token>& tokens, std::size_t first, int n,
-                   const std::string& name) {
-  IntMatrix m = emptyMatrix(n, name, tokens[0].where);
-  for (std::size_t k = 0; k < static_cast<std::size_t>(n) * n; ++k) {
-    const Token& token = tokens[first + k];
-    const std::size_t row = k / n, col = k % n;
-    BigInteger value = integerOf(token, name);
+// Fills the matrix entry by entry in row order, from the words as they are read.
+class MatrixFiller {
+ public:
+  MatrixFiller(int n, const std::string& name, TextPosition where, const char* form)
+      : n_(n), wanted_(static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(n)),
+        name_(name), form_(form), matrix_(emptyMatrix(n, name, where)) {}
+
+  void place(const Token& token) {
+    if (placed_ == wanted_)
+      throw BadInput(name_, token.where,
+                     "more entries than a " + shape() + " matrix holds (" + form_ + ")");
+    const std::size_t row = placed_ / n_, col = placed_ % n_;
+    BigInteger value = integerOf(token, name_);
     if (row > col) {
-      if (!value.isZero()) refuseBelowDiagonal(row, col, name, token.where);
+      if (!value.isZero()) refuseBelowDiagonal(row, col, name_, token.where);
     } else {
-      m[row][col] = std::move(value);
+      matrix_[row][col] = std::move(value);
     }
+    ++placed_;
   }
-  return m;
+
+  IntMatrix finish(TextPosition endOfText) {
+    if (placed_ < wanted_)
+      throw BadInput(name_, endOfText,
+                     "the matrix is not square: " + std::to_string(placed_) + " entries, a " +
+                         shape() + " matrix needs " + std::to_string(wanted_) + " (" + form_ +
+                         ")");
+    return std::move(matrix_);
+  }
+
+ private:
+  std::size_t n_;
+  std::uint64_t wanted_;
+  std::uint64_t placed_ = 0;
+  const std::string& name_;
+  const char* form_;
+  IntMatrix matrix_;
+
+  std::string shape() const { return std::to_string(n_) + " x " + std::to_string(n_); }
+};
+
+// The words of the first line: the first row, whose length is n, or n alone. A first row too
+// long for its matrix to fit in memory is refused while it is read.
+std::vector<Token> firstLine(ByteSource& in, Token& first, Token& next, bool& more,
+                             const std::string& name) {
+  const auto refuseNonInteger = [&](const Token& t) {
+    if (!isIntegerWord(t.text)) integerOf(t, name);  // throws the message
+  };
+  refuseNonInteger(first);
+  std::vector<Token> row{std::move(first)};
+  while ((more = nextWord(in, next)) && next.where.line == row[0].where.line) {
+    refuseNonInteger(next);
+    row.push_back(std::move(next));
+    if (row.size() >= 1024 && (row.size() & (row.size() - 1)) == 0)
+      checkedSize(BigInteger(static_cast<long>(row.size())), name, row[0].where);
+  }
+  return row;
 }
 
-// Refuses a count of entries other than n*n, at the first extra word or at the end.
-void checkEntryCount(const std::vector<Token>& tokens, std::size_t first, int n,
-                     const std::string& name, TextPosition endOfText, const char* form) {
-  const std::size_t wanted = static_cast<std::size_t>(n) * n;
-  const std::size_t found = tokens.size() - first;
-  const std::string shape = std::to_string(n) + " x " + std::to_string(n);
-  if (found > wanted)
-    throw BadInput(name, tokens[first + wanted].where,
-                   std::string("more entries than a ") + shape + " matrix holds (" + form + ")");
-  if (found < wanted) {
-    for (std::size_t k = first; k < tokens.size(); ++k) integerOf(tokens[k], name);
-    throw BadInput(name, endOfText,
-                   "the matrix is not square: " + std::to_string(found) + " entries, a " +
-                       shape + " matrix needs " + std::to_string(wanted) + " (" + form + ")");
+// The dialogue form has n alone on the first line and then n*n entries; the row form has the
+// first row on the first line, so its length is n. A lone number is a 1 x 1 matrix.
+IntMatrix readGramText(ByteSource& in, const std::string& name) {
+  Token first;
+  if (!nextWord(in, first))
+    throw BadInput(name, in.where(), "empty input, a Gram matrix was expected");
+  Token next;
+  bool more = false;
+  std::vector<Token> row = firstLine(in, first, next, more, name);
+  const bool dialogue = row.size() == 1 && more;
+  const int n = dialogue ? checkedSize(integerOf(row[0], name), name, row[0].where)
+                         : checkedSize(BigInteger(static_cast<long>(row.size())), name,
+                                       row[0].where);
+  MatrixFiller filler(n, name, row[0].where,
+                      dialogue ? "the vertex count first, then the entries"
+                               : "n read from the first row");
+  if (!dialogue)
+    for (const Token& t : row) filler.place(t);
+  row.clear();
+  row.shrink_to_fit();
+  for (; more; more = nextWord(in, next)) filler.place(next);
+  return filler.finish(in.where());
+}
+
+// A UTF-8 byte order mark, as some editors write at the start of a file, is passed over.
+void skipByteOrderMark(ByteSource& in, const std::string& name) {
+  std::string seen;
+  for (const unsigned char mark : {0xEF, 0xBB, 0xBF}) {
+    if (in.peek() != mark) break;
+    seen += static_cast<char>(mark);
+    in.advance();
   }
+  if (!seen.empty() && seen.size() < 3)
+    throw BadInput(name, TextPosition{}, "expected an integer, read " + quotedForMessage(seen));
+}
+
+IntMatrix readGram(ByteSource& in, const std::string& name) {
+  skipByteOrderMark(in, name);
+  while (in.peek() == ' ' || in.peek() == '\t' || in.peek() == '\r' || in.peek() == '\n')
+    in.advance();
+  if (in.peek() != '{') return readGramText(in, name);
+  const TextPosition start = in.where();
+  return parseGramJson(in.rest(), name, start);
 }
 
 }  // namespace
 
-// The dialogue form has n alone on the first line and then n*n entries; the row form has the
-// first row on the first line, so its length is n. A lone number is a 1 x 1 matrix.
 IntMatrix parseGramText(const std::string& text, const std::string& name) {
-  TextPosition end;
-  const std::vector<Token> tokens = tokenize(text, end);
-  if (tokens.empty()) throw BadInput(name, end, "empty input, a Gram matrix was expected");
-  std::size_t firstRowLength = 0;
-  while (firstRowLength < tokens.size() &&
-         tokens[firstRowLength].where.line == tokens[0].where.line)
-    ++firstRowLength;
-  if (firstRowLength == 1 && tokens.size() > 1) {
-    const int n = checkedSize(integerOf(tokens[0], name), name, tokens[0].where);
-    checkEntryCount(tokens, 1, n, name, end, "the vertex count first, then the entries");
-    return fillRows(tokens, 1, n, name);
-  }
-  const int n = checkedSize(BigInteger(static_cast<long>(firstRowLength)), name, tokens[0].where);
-  checkEntryCount(tokens, 0, n, name, end, "n read from the first row");
-  return fillRows(tokens, 0, n, name);
+  ByteSource in(std::string_view(text), name);
+  return readGramText(in, name);
 }
 
-IntMatrix parseGramJson(const std::string& text, const std::string& name) {
+// The rows are read one at a time into the matrix, n taken from the first row; only the outline
+// of the document is kept, so memory follows the matrix, not the text.
+IntMatrix parseGramJson(const std::string& text, const std::string& name, TextPosition start) {
   JsonValue doc;
   try {
-    doc = parseJson(text);
+    doc = parseJsonOutline(text, start);
   } catch (const JsonSyntaxError& e) {
     throw BadInput(name, e.where, e.what());
   }
@@ -185,10 +289,19 @@ IntMatrix parseGramJson(const std::string& text, const std::string& name) {
   if (gram == nullptr) throw BadInput(name, doc.where, "the JSON object has no member \"gram\"");
   if (gram->kind != JsonValue::Kind::Array)
     throw BadInput(name, gram->where, "\"gram\" must be an array of rows");
-  const int n = checkedSize(BigInteger(static_cast<long>(gram->items.size())), name, gram->where);
-  IntMatrix m = emptyMatrix(n, name, gram->where);
-  for (int row = 0; row < n; ++row) {
-    const JsonValue& r = gram->items[row];
+  IntMatrix m;
+  int n = 0, row = 0;
+  forEachArrayItem(text, *gram, [&](const JsonValue& r) {
+    if (row == 0) {
+      if (r.kind != JsonValue::Kind::Array)
+        throw BadInput(name, r.where, "row 1 must be an array of integers");
+      n = checkedSize(BigInteger(static_cast<long>(r.items.size())), name, gram->where);
+      m = emptyMatrix(n, name, gram->where);
+    }
+    if (row >= n)
+      throw BadInput(name, r.where,
+                     "the matrix is not square: more rows than a " + std::to_string(n) + " x " +
+                         std::to_string(n) + " matrix holds (n read from the first row)");
     if (r.kind != JsonValue::Kind::Array || r.items.size() != static_cast<std::size_t>(n))
       throw BadInput(name, r.where,
                      "the matrix is not square: row " + std::to_string(row + 1) +
@@ -204,14 +317,19 @@ IntMatrix parseGramJson(const std::string& text, const std::string& name) {
         m[row][col] = std::move(value);
       }
     }
-  }
+    ++row;
+  });
+  if (row < n)
+    throw BadInput(name, gram->where,
+                   "the matrix is not square: " + std::to_string(row) + " rows, a " +
+                       std::to_string(n) + " x " + std::to_string(n) + " matrix needs " +
+                       std::to_string(n) + " (n read from the first row)");
   return m;
 }
 
 IntMatrix parseGram(const std::string& text, const std::string& name) {
-  const std::size_t first = text.find_first_not_of(" \t\r\n");
-  if (first != std::string::npos && text[first] == '{') return parseGramJson(text, name);
-  return parseGramText(text, name);
+  ByteSource in(std::string_view(text), name);
+  return readGram(in, name);
 }
 
 InputItem nakayamaItem(int n, int r) {
@@ -225,15 +343,32 @@ InputItem nakayamaItem(int n, int r) {
   return item;
 }
 
-InputItem readInputFile(const std::string& path) {
-  std::string text;
-  if (path == kStandardInputName) {
-    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-  } else {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw BadInput(path, {}, std::string("cannot open: ") + std::strerror(errno));
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) throw BadInput(path, {}, "cannot read the file");
+namespace {
+
+// Opens the file for reading; a folder or an unreadable file is BadInput.
+int openInput(const std::string& path) {
+  const bool standardInput = path == kStandardInputName;
+  const int fd = standardInput ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw BadInput(path, {}, std::string("cannot open: ") + std::strerror(errno));
+  struct stat info {};
+  if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (!standardInput) ::close(fd);
+    throw BadInput(path, "is a directory");
   }
-  return InputItem{path, parseGram(text, path), std::nullopt, std::nullopt};
+  return fd;
+}
+
+}  // namespace
+
+InputItem readInputFile(const std::string& path) {
+  const int fd = openInput(path);
+  try {
+    ByteSource in(fd, path);
+    IntMatrix upper = readGram(in, path);
+    if (fd != STDIN_FILENO) ::close(fd);
+    return InputItem{path, std::move(upper), std::nullopt, std::nullopt};
+  } catch (...) {
+    if (fd != STDIN_FILENO) ::close(fd);
+    throw;
+  }
 }

@@ -23,6 +23,8 @@ struct InputItem {
 // "FILE:LINE:COLUMN: description".
 struct BadInput : std::runtime_error {
   BadInput(const std::string& file, TextPosition where, const std::string& description);
+  // A fault of the whole file, such as a folder given as input: "FILE: description".
+  BadInput(const std::string& file, const std::string& description);
   std::string file;
   TextPosition where;
   std::string description;
@@ -38,8 +40,10 @@ InputItem nakayamaItem(int n, int r);
 // A Gram matrix in either text form or in JSON (the first character that is not white space is
 // "{"), read from `text`; `name` is the file name the messages give.
 IntMatrix parseGramText(const std::string& text, const std::string& name);
-IntMatrix parseGramJson(const std::string& text, const std::string& name);
+// `start`: where the JSON text begins in its file.
+IntMatrix parseGramJson(const std::string& text, const std::string& name, TextPosition start = {});
 IntMatrix parseGram(const std::string& text, const std::string& name);
 
-// Reads the file (standard input for "-") and parses it. An unreadable file is BadInput too.
+// Reads the file (standard input for "-") and parses it, reading no further than the point where
+// the text is refused. An unreadable file or a folder is BadInput too.
 InputItem readInputFile(const std::string& path);

@@ -9,7 +9,30 @@ constexpr int kMaxDepth = 512;
 
 class Parser {
  public:
-  explicit Parser(const std::string& text) : text_(text) {}
+  // Values nested deeper than `buildDepth` are checked but not kept (no text, items or keys).
+  Parser(const std::string& text, TextPosition start, int buildDepth = kMaxDepth + 1)
+      : text_(text), where_(start), buildDepth_(buildDepth) {}
+
+  // Starts at byte `offset`, at position `where` (a place found by an earlier pass).
+  void seek(std::size_t offset, TextPosition where) {
+    pos_ = offset;
+    where_ = where;
+  }
+
+  // Reads the array starting here, element by element, each kept whole only while `each` runs.
+  template <class Each>
+  void forEachItem(Each each) {
+    expect('[', "'['");
+    skipSpace();
+    if (peek() == ']') return;
+    for (;;) {
+      skipSpace();
+      each(parseValue(1));
+      skipSpace();
+      if (peek() != ',') return;
+      advance();
+    }
+  }
 
   JsonValue parseDocument() {
     skipSpace();
@@ -23,6 +46,9 @@ class Parser {
   const std::string& text_;
   std::size_t pos_ = 0;
   TextPosition where_;
+  int buildDepth_;
+
+  bool keeps(int depth) const { return depth < buildDepth_; }
 
   bool atEnd() const { return pos_ >= text_.size(); }
   char peek() const { return atEnd() ? '\0' : text_[pos_]; }
@@ -56,6 +82,7 @@ class Parser {
     if (atEnd()) fail("unexpected end of input, a value was expected");
     JsonValue value;
     value.where = where_;
+    value.offset = pos_;
     const char c = peek();
     if (c == '{') {
       parseObject(value, depth);
@@ -64,9 +91,11 @@ class Parser {
     } else if (c == '"') {
       value.kind = JsonValue::Kind::String;
       value.text = parseString();
+      if (!keeps(depth)) value.text.clear();
     } else if (c == '-' || (c >= '0' && c <= '9')) {
       value.kind = JsonValue::Kind::Number;
       value.text = parseNumber();
+      if (!keeps(depth)) value.text.clear();
     } else {
       parseLiteral(value);
     }
@@ -106,8 +135,10 @@ class Parser {
       expect(':', "':' after the member name");
       skipSpace();
       JsonValue member = parseValue(depth + 1);
-      value.keys.push_back(std::move(key));
-      value.items.push_back(std::move(member));
+      if (keeps(depth)) {
+        value.keys.push_back(std::move(key));
+        value.items.push_back(std::move(member));
+      }
       skipSpace();
       if (peek() == ',') {
         advance();
@@ -128,7 +159,8 @@ class Parser {
     }
     for (;;) {
       skipSpace();
-      value.items.push_back(parseValue(depth + 1));
+      JsonValue item = parseValue(depth + 1);
+      if (keeps(depth)) value.items.push_back(std::move(item));
       skipSpace();
       if (peek() == ',') {
         advance();
@@ -268,4 +300,17 @@ bool JsonValue::isInteger() const {
   return kind == Kind::Number && text.find_first_of(".eE") == std::string::npos;
 }
 
-JsonValue parseJson(const std::string& text) { return Parser(text).parseDocument(); }
+JsonValue parseJson(const std::string& text, TextPosition start) {
+  return Parser(text, start).parseDocument();
+}
+
+JsonValue parseJsonOutline(const std::string& text, TextPosition start) {
+  return Parser(text, start, 1).parseDocument();
+}
+
+void forEachArrayItem(const std::string& text, const JsonValue& array,
+                      const std::function<void(const JsonValue&)>& each) {
+  Parser parser(text, array.where);
+  parser.seek(array.offset, array.where);
+  parser.forEachItem(each);
+}

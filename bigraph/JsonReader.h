@@ -2,15 +2,18 @@
 // integers of any length reach the integer layer exactly, and each value knows its position.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 // Where a value or an error stands in the text, both counted from 1; the column counts bytes.
+// 64 bits: a line may be longer than 2^31 bytes.
 struct TextPosition {
-  int line = 1;
-  int column = 1;
+  std::int64_t line = 1;
+  std::int64_t column = 1;
 };
 
 // Malformed JSON; what() is the description only, `where` the position it refers to.
@@ -24,6 +27,7 @@ struct JsonValue {
   enum class Kind { Null, Boolean, Number, String, Array, Object };
   Kind kind = Kind::Null;
   TextPosition where;
+  std::size_t offset = 0;  // of the value's first byte in the text
   bool boolean = false;
   std::string text;  // a number as written, or a string's decoded UTF-8 content
   std::vector<JsonValue> items;  // an array's elements, or an object's member values
@@ -37,4 +41,13 @@ struct JsonValue {
 
 // Parses the whole text as one JSON value; white space may surround it, nothing else.
 // Nesting deeper than 512 levels is refused rather than risking the stack.
-JsonValue parseJson(const std::string& text);
+// `start` is the position of the text's first byte in its file.
+JsonValue parseJson(const std::string& text, TextPosition start = {});
+
+// The whole text checked as JSON, but only the top level kept: for an object, its keys and its
+// members' kind, position and offset, without their contents. A large document costs no tree.
+JsonValue parseJsonOutline(const std::string& text, TextPosition start = {});
+// Calls `each` for every element of `array` (a value of a checked text, such as a member of an
+// outline), built whole one at a time.
+void forEachArrayItem(const std::string& text, const JsonValue& array,
+                      const std::function<void(const JsonValue&)>& each);

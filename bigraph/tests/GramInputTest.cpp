@@ -112,6 +112,29 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"json below diagonal", "{\n \"gram\": [[1, 0],\n [2, 1]]}",
                 "in.txt:3:3: entry (2, 1) below the diagonal is not zero (only the diagonal and "
                 "the upper triangle are read)"},
+        BadCase{"json more rows than the first is long", "{\"gram\": [[1], [0]]}",
+                "in.txt:1:16: the matrix is not square: more rows than a 1 x 1 matrix holds (n "
+                "read from the first row)"},
+        BadCase{"json first row empty", "{\"gram\": [[]]}",
+                "in.txt:1:11: the matrix is not square: more rows than a 0 x 0 matrix holds (n "
+                "read from the first row)"},
+        BadCase{"json fewer rows", "{\"gram\": [[1, 0]]}",
+                "in.txt:1:10: the matrix is not square: 1 rows, a 2 x 2 matrix needs 2 (n read "
+                "from the first row)"},
+        BadCase{"terminal escape quoted", "1 0\n0 \x1b]0;owned\x07\n",
+                "in.txt:2:3: expected an integer, read \"\\x1B]0;owned\\x07\""},
+        BadCase{"long word cut between characters", "1 \xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
+                "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
+                "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
+                "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
+                "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\n",
+                "in.txt:1:3: expected an integer, read \"\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
+                "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
+                "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
+                "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
+                "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9...\""},
+        BadCase{"byte order mark skipped", "\xef\xbb\xbf" "1 0\n0 x",
+                "in.txt:2:3: expected an integer, read \"x\""},
         BadCase{"json unterminated", "{\"gram\": [[1]]", "in.txt:1:15: expected ',' or '}' in the object"}));
 
 TEST(GramInput, MissingFileNamesIt) {

@@ -229,6 +229,18 @@ class Classify(unittest.TestCase):
         obj = json.loads(run(["classify", path, "--format", "json", "--max-steps", "3"])[1])
         self.assertLessEqual(obj["run"]["steps"], 3)
 
+    def test_long_run_keeps_a_bounded_prefix_of_its_pairs(self):
+        path = write("endless3.txt", "1 2 0\n0 1 2\n0 0 1\n")
+        args = [PROGRAM, "classify", path, "--format", "json", "--max-steps"]
+        short = json.loads(subprocess.run(args + ["10"], capture_output=True).stdout)["run"]
+        p = subprocess.run(args + ["15000000"], capture_output=True, timeout=300,
+                           preexec_fn=limited(200))
+        self.assertEqual(p.returncode, 0, p.stderr)
+        long = json.loads(p.stdout)["run"]
+        self.assertEqual((long["steps"], long["ended"]), (15000000, "step bound"))
+        self.assertEqual(len(long["pairs"]), 1000000)
+        self.assertEqual(long["pairs"][:10], short["pairs"])
+
     def test_text_report(self):
         code, out, _ = run(["classify", "--nakayama", "8", "3", "--certificate"])
         self.assertEqual(code, 0)
@@ -273,6 +285,28 @@ class Refusals(unittest.TestCase):
                 self.assertEqual(out, "")
                 self.assertEqual(err.count("\n"), 1, err)
                 self.assertTrue(err.startswith("bigraph: " + os.path.join(TMP, message)), err)
+
+    def test_inputs_refused_early_in_little_memory(self):
+        """Reading stops where the input stops being a matrix, and memory follows the matrix."""
+        big_text = write("big.txt", "1 0\n0 1\n" + "5 " * 10000000)  # 20 MB for a 2 x 2 matrix
+        big_json = write("big.json", '{"gram": [[1, 0], [0, 1]], "pad": [%s0]}' % ("0," * 10000000))
+        folder = os.path.join(TMP, "adir")
+        os.makedirs(folder, exist_ok=True)
+        spaces = "(head -c 2147483648 /dev/zero | tr '\\0' ' '; printf x)"  # column beyond 2^31
+        cases = [  # (what feeds standard input, arguments, status, start of standard error)
+            ("", big_text, 2, big_text + ":3:1: more entries than a 2 x 2 matrix holds"),
+            ("", "/dev/zero", 2, "/dev/zero:1:1: expected an integer, read \"\\x00\\x00"),
+            ("", big_json, 0, ""),
+            (spaces + " | ", "-", 2, "-:1:2147483649: expected an integer, read \"x\""),
+            ("", folder, 2, folder + ": is a directory"),
+            ("", "- < " + folder, 2, "-: is a directory"),
+        ]
+        for feed, args, status, message in cases:
+            command = "%s(ulimit -v 300000; exec %s classify --no-run %s)" % (feed, PROGRAM, args)
+            p = subprocess.run(["bash", "-c", command], capture_output=True, timeout=120)
+            self.assertEqual(p.returncode, status, (args, p.stderr[:300]))
+            self.assertTrue(p.stderr.decode("latin-1").startswith(
+                ("bigraph: " + message) if message else ""), p.stderr[:300])
 
     def test_missing_file(self):
         code, _, err = run(["classify", "/nonexistent/x.txt"])
