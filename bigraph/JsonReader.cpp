@@ -234,6 +234,7 @@ class Parser {
 
   std::uint32_t unicodeEscape() {
     std::uint32_t cp = hex4();
+    if (isRawByte(cp)) return cp;
     if (cp >= 0xD800 && cp <= 0xDBFF) {  // a high surrogate needs its low half
       if (peek() != '\\') fail("a lone surrogate in a \\u escape");
       advance();
@@ -246,6 +247,9 @@ class Parser {
     }
     return cp;
   }
+
+  // A lone \udc80..\udcff stands for one raw byte (as the writer puts a byte that is not UTF-8).
+  static bool isRawByte(std::uint32_t cp) { return cp >= 0xDC80 && cp <= 0xDCFF; }
 
   void escape(std::string& out) {
     advance();  // backslash
@@ -262,7 +266,11 @@ class Parser {
     }
     if (c != 'u') fail("unknown escape in a string");
     advance();
-    appendUtf8(out, unicodeEscape());
+    const std::uint32_t cp = unicodeEscape();
+    if (isRawByte(cp))
+      out += static_cast<char>(cp - 0xDC00);
+    else
+      appendUtf8(out, cp);
   }
 
   std::string parseString() {

@@ -130,7 +130,11 @@ std::string jsonString(const std::string& text) {
     const unsigned char c = static_cast<unsigned char>(text[k]);
     const std::size_t length = utf8Length(text, k);
     if (length == 0) {
-      out += "\\ufffd";
+      // A byte that is not UTF-8 (a file name may hold any) as the lone surrogate U+DC80 +
+      // byte, the usual way to carry raw bytes through text; the reader turns it back.
+      char code[8];
+      std::snprintf(code, sizeof code, "\\udc%02x", c);
+      out += code;
       ++k;
     } else if (c < 0x20 || c == '"' || c == '\\') {
       appendEscaped(out, c);
@@ -149,13 +153,17 @@ std::string classificationJson(const Classification& c) {
   return out += '}';
 }
 
-std::string sweepJsonLine(const InputItem& item, const Classification& c) {
-  return "{\"input\": " + jsonString(item.name) + ", \"n\": " + optionalInt(item.nakayamaN) +
-         ", \"r\": " + optionalInt(item.nakayamaR) + ", " + classificationMembers(c) + "}";
+std::string sweepJsonLine(const InputItem& item, const SweepRecord& record,
+                          const Classification& c) {
+  return "{\"input\": " + jsonString(item.name) + ", \"item\": " + std::to_string(record.item) +
+         ", \"options\": " + jsonString(record.options) + ", \"n\": " +
+         optionalInt(item.nakayamaN) + ", \"r\": " + optionalInt(item.nakayamaR) + ", " +
+         classificationMembers(c) + "}";
 }
 
 std::string csvHeader() {
-  return "input,n,r,vertices,definiteness,corank,det,dynkin_type,steps,ended,shape,seconds";
+  return "input,item,options,n,r,vertices,definiteness,corank,det,dynkin_type,steps,ended,shape,"
+         "seconds";
 }
 
 std::string csvField(const std::string& text) {
@@ -168,12 +176,15 @@ std::string csvField(const std::string& text) {
   return out + "\"";
 }
 
-std::string csvRow(const InputItem& item, const Classification& c, double seconds) {
+std::string csvRow(const InputItem& item, const SweepRecord& record, const Classification& c,
+                   double seconds) {
   const Invariants& inv = c.invariants;
   auto opt = [](const std::optional<int>& v) { return v ? std::to_string(*v) : std::string(); };
   char time[32];
   std::snprintf(time, sizeof time, "%.3f", seconds);
   const std::string fields[] = {csvField(item.name),
+                                std::to_string(record.item),
+                                csvField(record.options),
                                 opt(item.nakayamaN),
                                 opt(item.nakayamaR),
                                 std::to_string(inv.vertices),

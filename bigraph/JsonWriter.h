@@ -2,22 +2,34 @@
 // object with the item's name) and the sweep's CSV row. Integers are written in full.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "Classification.h"
 #include "GramInput.h"
 
-// A JSON string literal of `text`; bytes that are not UTF-8 become U+FFFD, so the result is
-// valid JSON whatever the text.
+// A JSON string literal of `text`; bytes that are not UTF-8 become the lone surrogates
+// \udc80..\udcff (byte + 0xDC00), which the reader turns back into the bytes, so any text (a
+// file name) goes through JSON byte for byte.
 std::string jsonString(const std::string& text);
 
 // The classify object (one line, no line break at the end).
 std::string classificationJson(const Classification& c);
-// The same object with "input", "n" and "r" first (n and r null for a file).
-std::string sweepJsonLine(const InputItem& item, const Classification& c);
+
+// What a sweep line says besides the classification: the item's position in the family
+// (from 1) and the options it was made with, so that --resume can check both.
+struct SweepRecord {
+  std::uint64_t item = 0;
+  std::string options;
+};
+// The classify object with "input", "item", "options", "n" and "r" first (n and r null for a
+// file).
+std::string sweepJsonLine(const InputItem& item, const SweepRecord& record,
+                          const Classification& c);
 
 // The CSV header and one row (RFC 4180 quoting), neither with a line break.
 std::string csvHeader();
-std::string csvRow(const InputItem& item, const Classification& c, double seconds);
+std::string csvRow(const InputItem& item, const SweepRecord& record, const Classification& c,
+                   double seconds);
 // One CSV field, quoted when it holds a comma, a double quote or a line break.
 std::string csvField(const std::string& text);

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 #include <thread>
@@ -15,6 +16,7 @@
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "JsonWriter.h"
+#include "QuotedText.h"
 #include "SweepItems.h"
 #include "SweepScheduler.h"
 
@@ -80,50 +82,69 @@ void showProgress(const SweepProgress& p) {
   std::fflush(stderr);
 }
 
-std::vector<SweepItem> chosenItems(const SweepChoice& choice) {
-  std::vector<SweepItem> items;
+SweepFamily chosenFamily(const SweepChoice& choice) {
+  std::optional<std::pair<IntRange, IntRange>> ranges;
   if (!choice.nakayama.empty()) {
     try {
-      items = nakayamaSweepItems(parseRange(choice.nakayama[0], false),
-                                 parseRange(choice.nakayama[1], true));
+      ranges.emplace(parseRange(choice.nakayama[0], false), parseRange(choice.nakayama[1], true));
     } catch (const std::invalid_argument& e) {
       throw CLI::ValidationError("--nakayama", e.what());
     }
   }
-  for (std::size_t k = 0; k < choice.files.size(); ++k)
-    items.push_back({choice.files[k], std::nullopt, std::nullopt, static_cast<int>(k)});
-  if (items.empty()) throw CLI::RequiredError("--nakayama N1..N2 R1..R2 or an input file");
-  return items;
+  SweepFamily family(ranges, choice.files);
+  if (family.size() == 0) throw CLI::RequiredError("--nakayama N1..N2 R1..R2 or an input file");
+  return family;
 }
 
-std::vector<SweepItem> notYetWritten(std::vector<SweepItem> items, const std::set<std::string>& done) {
-  std::vector<SweepItem> rest;
-  for (SweepItem& item : items)
-    if (done.count(item.name) == 0) rest.push_back(std::move(item));
-  return rest;
+// The run options as they are written into every line, so --resume can tell a line made
+// otherwise: "--rule R", then "--seed S", "--max-steps M", "--no-run", "--certificate".
+std::string optionsText(const RunSettings& settings) {
+  std::string text = std::string("--rule ") + kRuleNames[settings.rule];
+  if (settings.seed) text += " --seed " + std::to_string(*settings.seed);
+  if (settings.maxSteps) text += " --max-steps " + std::to_string(*settings.maxSteps);
+  if (settings.noRun) text += " --no-run";
+  if (settings.certificate) text += " --certificate";
+  return text;
+}
+
+// The seed written in an earlier output's options, if any.
+std::optional<std::uint32_t> recordedSeed(const std::string& options) {
+  const std::size_t at = options.find("--seed ");
+  if (at == std::string::npos) return std::nullopt;
+  return static_cast<std::uint32_t>(std::strtoul(options.c_str() + at + 7, nullptr, 10));
 }
 
 int sweepCommand(const SweepChoice& choice) {
-  std::vector<SweepItem> items = chosenItems(choice);
+  const SweepFamily family = chosenFamily(choice);
   std::vector<InputItem> files;  // read before the first line, so bad input stops it early
   for (const std::string& path : choice.files) files.push_back(readInputFile(path));
   const bool csv = choice.format == "csv";
-  bool header = csv;
+  RunChoice run = choice.run;
+  EarlierOutput earlier;
   if (!choice.resume.empty()) {
-    items = notYetWritten(std::move(items), itemsAlreadyWritten(choice.resume, csv));
-    header = header && !hasContent(choice.resume);
+    earlier = readEarlierOutput(choice.resume, csv, family);
+    // A random sweep resumed without --seed goes on with the seed it was started with.
+    if (!run.settings.seed && earlier.options && ruleIsRandom(ruleNumber(run.rule)))
+      run.settings.seed = recordedSeed(*earlier.options);
   }
-  const RunSettings settings = chosenRunSettings(choice.run);
-  if (header) writeLine(csvHeader() + "\n");
+  const RunSettings settings = chosenRunSettings(run);
+  const std::string options = optionsText(settings);
+  if (earlier.options && *earlier.options != options)
+    throw BadInput(choice.resume, {1, 1},
+                   "made with the options " + quotedForMessage(*earlier.options) +
+                       ", this sweep has " + quotedForMessage(options));
+  if (csv && !earlier.hasHeader) writeLine(csvHeader() + "\n");
 
   InterruptGuard guard;
+  const std::uint64_t first = earlier.items;  // the items still to do are first, first + 1, ...
   SweepJob job;
-  job.count = items.size();
+  job.count = static_cast<std::size_t>(family.size() - first);
   job.workers = choice.jobs > 0 ? choice.jobs
                                 : std::max(1u, std::thread::hardware_concurrency());
-  job.name = [&](std::size_t k) { return items[k].name; };
+  job.name = [&](std::size_t k) { return family.at(first + k).name; };
   job.work = [&](std::size_t k) {
-    const SweepItem& wanted = items[k];
+    const SweepItem wanted = family.at(first + k);
+    const SweepRecord record{first + k + 1, options};
     const auto start = std::chrono::steady_clock::now();
     const InputItem made =
         wanted.fileIndex < 0 ? nakayamaItem(*wanted.n, *wanted.r) : InputItem{};
@@ -131,13 +152,15 @@ int sweepCommand(const SweepChoice& choice) {
     const Classification c = classify(item.upper, settings, &interrupted);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return (csv ? csvRow(item, c, seconds) : sweepJsonLine(item, c)) + "\n";
+    return (csv ? csvRow(item, record, c, seconds) : sweepJsonLine(item, record, c)) + "\n";
   };
   job.write = writeLine;
   if (isatty(STDERR_FILENO)) job.progress = showProgress;
   const std::size_t written = runSweep(job, interrupted);
   if (interrupted.load()) {
-    std::fprintf(stderr, "bigraph: interrupted; %zu of %zu items written\n", written, items.size());
+    std::fprintf(stderr, "bigraph: interrupted; %llu of %llu items written\n",
+                 static_cast<unsigned long long>(first + written),
+                 static_cast<unsigned long long>(family.size()));
     return kExitInterrupted;
   }
   return kExitOk;

@@ -1,9 +1,12 @@
-// What a sweep goes through: the Nakayama ranges as items, and the items an earlier
+// What a sweep goes through: the family of items made on demand, and the items an earlier
 // (interrupted) output already holds, for --resume.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <istream>
 #include <optional>
-#include <set>
+#include <utility>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,15 +25,45 @@ struct SweepItem {
   std::string name;
   std::optional<int> n;
   std::optional<int> r;
-  int fileIndex = -1;  // into the list of files read, for a file item
+  int fileIndex = -1;  // into the list of files, for a file item
 };
 
-// Every (N, R) of the ranges in order, N outer: R runs up to N where the range ends in "n".
-std::vector<SweepItem> nakayamaSweepItems(const IntRange& n, const IntRange& r);
+// The items of a sweep in order: every (N, R) of the ranges, N outer, R up to N where the
+// range ends in "n", then the files. Items are made on demand, so a family too long to list
+// costs nothing until it is worked through.
+class SweepFamily {
+ public:
+  SweepFamily(std::optional<std::pair<IntRange, IntRange>> nakayama,
+              std::vector<std::string> files);
+  std::uint64_t size() const { return nakayamaCount_ + files_.size(); }
+  SweepItem at(std::uint64_t k) const;
 
-// The names of the items already written in an earlier output (jsonl or csv). A file that
-// does not exist or is empty holds none. Throws BadInput for a line that is not a complete
-// output line (such as a last line cut short).
-std::set<std::string> itemsAlreadyWritten(const std::string& path, bool csv);
-// True when the file exists and is not empty (its CSV header is then there already).
-bool hasContent(const std::string& path);
+ private:
+  std::optional<std::pair<IntRange, IntRange>> nakayama_;
+  std::vector<std::string> files_;
+  std::uint64_t nakayamaCount_ = 0;
+  std::int64_t firstN_ = 0;     // the first N with any R
+  std::int64_t firstWidth_ = 0; // the count of R for firstN_ (grows by one with N up to "n")
+
+  // The (N, R) of the k-th Nakayama item.
+  std::pair<int, int> nakayamaAt(std::uint64_t k) const;
+};
+
+// What an earlier output of the same sweep holds, for --resume.
+struct EarlierOutput {
+  std::uint64_t items = 0;             // items 1..items of the family are written
+  bool hasHeader = false;              // csv: the header is there
+  std::optional<std::string> options;  // the options its lines were made with (all the same)
+};
+
+// Reads an earlier output (a missing or empty file holds nothing). Throws BadInput unless it is
+// a sweep output in this format (csv: starting with the header) whose lines are the first items
+// of `family` in order, each whole and all made with the same options; a folder is refused too.
+// Comparing the options with this sweep's is left to the caller.
+EarlierOutput readEarlierOutput(const std::string& path, bool csv, const SweepFamily& family);
+
+// Calls `record` for each record of a CSV text (RFC 4180: a field in double quotes may hold
+// commas, line breaks and doubled quotes) with the line it starts on. Throws BadInput (with
+// `path`) for broken quoting or a last record without its line break.
+void readCsvRecords(std::istream& in, const std::string& path,
+                    const std::function<void(const std::vector<std::string>&, std::int64_t)>& record);

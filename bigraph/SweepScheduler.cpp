@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <system_error>
@@ -17,7 +18,6 @@
 namespace {
 
 struct Slot {
-  bool done = false;
   std::string text;
   std::exception_ptr failure;
 };
@@ -25,7 +25,8 @@ struct Slot {
 class Scheduler {
  public:
   Scheduler(const SweepJob& job, const std::atomic<bool>& stop)
-      : job_(job), stop_(stop), slots_(job.count) {}
+      : job_(job), stop_(stop),
+        window_(std::max<std::size_t>(64, 4 * static_cast<std::size_t>(std::max(1, job.workers)))) {}
 
   std::size_t run() {
     const auto start = std::chrono::steady_clock::now();
@@ -38,6 +39,7 @@ class Scheduler {
       failure = std::current_exception();
     }
     quit_ = true;
+    room_.notify_all();
     for (std::thread& t : workers) t.join();
     if (failure) std::rethrow_exception(failure);
     return written_;
@@ -46,9 +48,13 @@ class Scheduler {
  private:
   const SweepJob& job_;
   const std::atomic<bool>& stop_;
-  std::vector<Slot> slots_;
+  // Results done but not written yet. Workers stay within `window_` tasks of the writer, so
+  // memory does not grow with the length of the family (it may be far too long to list).
+  std::map<std::size_t, Slot> finished_;
+  std::size_t window_;
   std::mutex mutex_;
   std::condition_variable ready_;
+  std::condition_variable room_;
   std::atomic<std::size_t> next_{0};
   std::atomic<bool> quit_{false};
   std::size_t written_ = 0;
@@ -79,20 +85,29 @@ class Scheduler {
     for (;;) {
       if (stopping()) return;
       const std::size_t k = next_.fetch_add(1);
-      if (k >= job_.count) return;
+      if (k >= job_.count || !waitForRoom(k)) return;
       Slot result;
       try {
         result.text = job_.work(k);
       } catch (...) {
         result.failure = std::current_exception();
       }
-      result.done = true;
       {
         std::lock_guard<std::mutex> lock(mutex_);
-        slots_[k] = std::move(result);
+        finished_[k] = std::move(result);
       }
       ready_.notify_all();
     }
+  }
+
+  // Waits until task k is within the window of the writer; false when the sweep stops first.
+  bool waitForRoom(std::size_t k) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (k >= written_ + window_) {
+      if (stopping()) return false;
+      room_.wait_for(lock, std::chrono::milliseconds(50));
+    }
+    return true;
   }
 
   void report(std::chrono::steady_clock::time_point start) {
@@ -106,19 +121,20 @@ class Scheduler {
     job_.progress(p);
   }
 
-  // Waits for slot `written_`; false when the sweep is stopped first.
+  // Waits for the result of task `written_`; false when the sweep is stopped first.
   bool waitForNext(std::string& text) {
     std::unique_lock<std::mutex> lock(mutex_);
-    while (!slots_[written_].done) {
+    auto slot = finished_.find(written_);
+    while (slot == finished_.end()) {
       if (stop_.load()) return false;
       ready_.wait_for(lock, std::chrono::milliseconds(50));
-      if (!slots_[written_].done) return false;  // time to show progress; come back
+      slot = finished_.find(written_);
+      if (slot == finished_.end()) return false;  // time to show progress; come back
     }
-    Slot& slot = slots_[written_];
-    if (slot.failure) std::rethrow_exception(slot.failure);
-    text = std::move(slot.text);
-    slot.text.clear();
-    slot.text.shrink_to_fit();
+    const std::exception_ptr failure = slot->second.failure;
+    text = std::move(slot->second.text);
+    finished_.erase(slot);
+    if (failure) std::rethrow_exception(failure);
     return true;
   }
 
@@ -128,7 +144,11 @@ class Scheduler {
       std::string text;
       if (waitForNext(text) && !stop_.load()) {
         job_.write(text);
-        ++written_;
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          ++written_;
+        }
+        room_.notify_all();
       }
       const auto now = std::chrono::steady_clock::now();
       if (now - lastReport >= job_.progressInterval) {

@@ -73,7 +73,8 @@ TEST(JsonWriter, StringsAreValidJsonWhateverTheBytes) {
   const std::string raw = std::string("a\"b\\c\n\x01") + "\xff\xc3\xa9" + "\xe2\x82";
   const std::string literal = jsonString(raw);
   const JsonValue back = parseJson(literal);
-  EXPECT_EQ(back.text, std::string("a\"b\\c\n\x01") + "\xef\xbf\xbd\xc3\xa9\xef\xbf\xbd\xef\xbf\xbd");
+  EXPECT_EQ(back.text, raw);  // byte for byte, the bytes that are not UTF-8 included
+  EXPECT_EQ(literal, "\"a\\\"b\\\\c\\n\\u0001\\udcff\xc3\xa9\\udce2\\udc82\"");
 }
 
 TEST(JsonWriter, CsvFieldsQuotedOnlyWhenNeeded) {
@@ -85,7 +86,9 @@ TEST(JsonWriter, CsvFieldsQuotedOnlyWhenNeeded) {
 TEST(JsonWriter, SweepLineParsesBackWithItsInput) {
   const InputItem item = nakayamaItem(6, 2);
   const Classification c = classify(item.upper, RunSettings{});
-  const JsonValue v = parseJson(sweepJsonLine(item, c));
+  const JsonValue v = parseJson(sweepJsonLine(item, {7, "--rule last"}, c));
+  EXPECT_EQ(v.member("item")->text, "7");
+  EXPECT_EQ(v.member("options")->text, "--rule last");
   EXPECT_EQ(v.member("input")->text, "nakayama 6 2");
   EXPECT_EQ(v.member("n")->text, "6");
   EXPECT_EQ(v.member("run")->member("ended")->text, "no dotted edge");

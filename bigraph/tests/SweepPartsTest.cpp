@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "GramInput.h"
+#include "JsonWriter.h"
 #include "SweepItems.h"
 #include "SweepScheduler.h"
 
@@ -21,14 +22,34 @@ TEST(SweepRanges, ParsesAndRefuses) {
     EXPECT_THROW(parseRange(bad, false), std::invalid_argument) << bad;
 }
 
-TEST(SweepItems, NakayamaOrderAndUpToN) {
-  const auto items = nakayamaSweepItems(parseRange("3..4", false), parseRange("2..n", true));
+std::vector<std::string> namesOf(const SweepFamily& family) {
   std::vector<std::string> names;
-  for (const auto& item : items) names.push_back(item.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"nakayama 3 2", "nakayama 3 3", "nakayama 4 2",
-                                             "nakayama 4 3", "nakayama 4 4"}));
-  EXPECT_EQ(nakayamaSweepItems(parseRange("3..100", false), parseRange("2..n", true)).size(),
+  for (std::uint64_t k = 0; k < family.size(); ++k) names.push_back(family.at(k).name);
+  return names;
+}
+
+TEST(SweepItems, NakayamaOrderUpToNThenFiles) {
+  const SweepFamily family({{parseRange("3..4", false), parseRange("2..n", true)}}, {"a.txt"});
+  EXPECT_EQ(namesOf(family), (std::vector<std::string>{"nakayama 3 2", "nakayama 3 3",
+                                                       "nakayama 4 2", "nakayama 4 3",
+                                                       "nakayama 4 4", "a.txt"}));
+  EXPECT_EQ(family.at(5).fileIndex, 0);
+  EXPECT_EQ(namesOf(SweepFamily({{parseRange("1..3", false), parseRange("3..n", true)}}, {})),
+            (std::vector<std::string>{"nakayama 3 3"}));
+  EXPECT_EQ(namesOf(SweepFamily({{parseRange("2..3", false), parseRange("1..2", false)}}, {})),
+            (std::vector<std::string>{"nakayama 2 1", "nakayama 2 2", "nakayama 3 1",
+                                      "nakayama 3 2"}));
+  EXPECT_EQ(SweepFamily({{parseRange("3..100", false), parseRange("2..n", true)}}, {}).size(),
             4949u);  // n - 1 values of r for each n
+}
+
+TEST(SweepItems, AFamilyTooLongToListIsIndexed) {
+  const SweepFamily family({{parseRange("3..2147483647", false), parseRange("2..n", true)}}, {});
+  const std::uint64_t last = 2147483647;
+  EXPECT_EQ(family.size(), (last - 1) * last / 2 - 1);  // sum of N - 1 for N = 3..last
+  EXPECT_EQ(family.at(family.size() - 1).name, "nakayama 2147483647 2147483647");
+  EXPECT_EQ(family.at(family.size() - 2147483646).name, "nakayama 2147483647 2");
+  EXPECT_EQ(family.at(family.size() - 2147483647).name, "nakayama 2147483646 2147483646");
 }
 
 std::string writeTemp(const std::string& name, const std::string& text) {
@@ -37,24 +58,80 @@ std::string writeTemp(const std::string& name, const std::string& text) {
   return path;
 }
 
-TEST(SweepResume, ReadsNamesOfJsonLinesAndCsvRows) {
-  const auto json = writeTemp("r.jsonl", "{\"input\": \"nakayama 3 2\", \"n\": 3}\n"
-                                         "{\"input\": \"a \\\"b\\\".txt\"}\n");
-  EXPECT_EQ(itemsAlreadyWritten(json, false),
-            (std::set<std::string>{"nakayama 3 2", "a \"b\".txt"}));
-  const auto csv = writeTemp("r.csv", "input,n\nnakayama 3 2,3\n\"x,\"\"y\"\"\",\n");
-  EXPECT_EQ(itemsAlreadyWritten(csv, true), (std::set<std::string>{"nakayama 3 2", "x,\"y\""}));
-  EXPECT_TRUE(itemsAlreadyWritten(testing::TempDir() + "absent.jsonl", false).empty());
-  EXPECT_FALSE(hasContent(testing::TempDir() + "absent.jsonl"));
-  EXPECT_TRUE(hasContent(csv));
+// An earlier output and what resuming the family "nakayama 3 2", "nakayama 3 3", then a file
+// named a,"b"<newline>.txt finds in it: the items written, or the start of the refusal.
+struct Earlier {
+  const char* label;
+  bool csv;
+  std::string text;
+  std::uint64_t items;
+  std::string refusal;  // empty: accepted
+};
+
+const std::string kHeader = csvHeader() + "\n";
+const std::string kOptions = "--rule last";
+std::string jsonLine(const char* input, int item, const std::string& options = kOptions) {
+  return std::string("{\"input\": ") + input + ", \"item\": " + std::to_string(item) +
+         ", \"options\": \"" + options + "\"}\n";
 }
 
-TEST(SweepResume, RefusesACutLine) {
-  const auto cut = writeTemp("cut.jsonl", "{\"input\": \"a\"}\n{\"input\": \"b");
-  EXPECT_THROW(itemsAlreadyWritten(cut, false), BadInput);
-  const auto foreign = writeTemp("foreign.jsonl", "hello\n");
-  EXPECT_THROW(itemsAlreadyWritten(foreign, false), BadInput);
+class EarlierOutputTest : public testing::TestWithParam<Earlier> {};
+
+TEST_P(EarlierOutputTest, ItemsOrRefusal) {
+  const Earlier& c = GetParam();
+  const std::string path = writeTemp("earlier", c.text);
+  const SweepFamily family({{parseRange("3", false), parseRange("2..3", false)}},
+                           {"a,\"b\"\n.txt"});
+  try {
+    const EarlierOutput e = readEarlierOutput(path, c.csv, family);
+    EXPECT_EQ(c.refusal, "") << c.label;
+    EXPECT_EQ(e.items, c.items) << c.label;
+    if (e.items > 0) {
+      EXPECT_EQ(e.options, kOptions) << c.label;
+    }
+  } catch (const BadInput& e) {
+    EXPECT_EQ(e.description.rfind(c.refusal, 0), 0u) << c.label << ": " << e.what();
+    EXPECT_NE(c.refusal, "") << c.label;
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EarlierOutputTest,
+    testing::Values(
+        Earlier{"empty", false, "", 0, ""},
+        Earlier{"jsonl", false, jsonLine("\"nakayama 3 2\"", 1) + jsonLine("\"nakayama 3 3\"", 2), 2, ""},
+        Earlier{"jsonl with the file", false,
+                jsonLine("\"nakayama 3 2\"", 1) + jsonLine("\"nakayama 3 3\"", 2) +
+                    jsonLine("\"a,\\\"b\\\"\\n.txt\"", 3), 3, ""},
+        Earlier{"csv, a quoted name with a line break", true,
+                kHeader + "nakayama 3 2,1,--rule last,3,2,,,,,,,,,0.1\n"
+                          "nakayama 3 3,2,--rule last,3,3,,,,,,,,,0.1\n"
+                          "\"a,\"\"b\"\"\n.txt\",3,--rule last,,,,,,,,,,,0.1\r\n", 3, ""},
+        Earlier{"csv header only", true, kHeader, 0, ""},
+        Earlier{"cut line", false, jsonLine("\"nakayama 3 2\"", 1) + "{\"input\": \"nak", 0,
+                "the last line is incomplete"},
+        Earlier{"cut csv row", true, kHeader + "nakayama 3 2,1,--rule", 0,
+                "the last line is incomplete"},
+        Earlier{"foreign text", false, "hello\n", 0, "not a line of a jsonl sweep output"},
+        Earlier{"csv resumed as jsonl", false, kHeader, 0, "a csv sweep output"},
+        Earlier{"jsonl resumed as csv", true, jsonLine("\"nakayama 3 2\"", 1), 0,
+                "a jsonl sweep output"},
+        Earlier{"headerless csv", true, "nakayama 3 2,1,--rule last,3,2,,,,,,,,,0.1\n", 0,
+                "not a csv sweep output"},
+        Earlier{"same name twice counts twice", false,
+                jsonLine("\"nakayama 3 2\"", 1) + jsonLine("\"nakayama 3 2\"", 2), 0, "item 2 is"},
+        Earlier{"item out of order", false, jsonLine("\"nakayama 3 3\"", 2), 0,
+                "item 2 where item 1 belongs"},
+        Earlier{"other options", false,
+                jsonLine("\"nakayama 3 2\"", 1) + jsonLine("\"nakayama 3 3\"", 2, "--rule first"), 0,
+                "made with other options"},
+        Earlier{"broken quoting", true, kHeader + "\"a\"b,1\n", 0, "broken quoting"}),
+    [](const auto& info) {
+      std::string name;
+      for (const char ch : std::string(info.param.label))
+        if (std::isalnum(static_cast<unsigned char>(ch))) name += ch;
+      return name;
+    });
 
 // Tasks that finish out of order (later ones sooner) must still be written in order.
 std::vector<std::string> runNumbers(int workers, std::size_t count) {

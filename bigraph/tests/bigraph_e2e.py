@@ -56,7 +56,8 @@ CLASSIFY_SCHEMA = {
     "corank": INT, "det": INT, "dynkin_type": ("str", None), "kernel": [[INT]],
     "witness": ([INT], None), "run": (RUN_SCHEMA, None),
 }
-SWEEP_SCHEMA = dict(CLASSIFY_SCHEMA, input="str", n=(INT, None), r=(INT, None))
+SWEEP_SCHEMA = dict(CLASSIFY_SCHEMA, input="str", item=INT, options="str", n=(INT, None),
+                    r=(INT, None))
 
 
 def conforms(value, schema):
@@ -359,9 +360,9 @@ class Sweep(unittest.TestCase):
         code, out, _ = run(self.ARGS + ["--format", "csv", "--jobs", "2"])
         self.assertEqual(code, 0)
         rows = list(csv.DictReader(io.StringIO(out)))
-        self.assertEqual(list(rows[0].keys()), ["input", "n", "r", "vertices", "definiteness",
-                                                "corank", "det", "dynkin_type", "steps", "ended",
-                                                "shape", "seconds"])
+        self.assertEqual(list(rows[0].keys()), ["input", "item", "options", "n", "r", "vertices",
+                                                "definiteness", "corank", "det", "dynkin_type",
+                                                "steps", "ended", "shape", "seconds"])
         objs = [json.loads(l) for l in run(self.ARGS)[1].splitlines()]
         self.assertEqual(len(rows), len(objs))
         for row, obj in zip(rows, objs):
@@ -436,6 +437,62 @@ class Sweep(unittest.TestCase):
             self.assertTrue(out.endswith(b"\n"))
             for line in out.splitlines():
                 json.loads(line)
+
+    def test_resume_goes_on_only_with_its_own_output(self):
+        a3 = write("a3.txt", "1 -1 0\n0 1 -1\n0 0 1\n")
+        full = run(["sweep", a3, a3])[1]
+        first = write("first.jsonl", full.splitlines(True)[0])
+        code, rest, _ = run(["sweep", a3, a3, "--resume", first])
+        self.assertEqual((code, full.splitlines(True)[0] + rest), (0, full))  # by position
+        family = ["sweep", "--nakayama", "3..7", "2..n"]
+        random = write("random.jsonl", "".join(
+            run(family + ["--rule", "random", "--seed", "5"])[1].splitlines(True)[:4]))
+        code, rest, _ = run(family + ["--rule", "random", "--resume", random])
+        self.assertEqual(code, 0)
+        self.assertEqual({json.loads(l)["run"]["seed"] for l in rest.splitlines()}, {5})
+        folder = os.path.join(TMP, "resume_dir")
+        os.makedirs(folder, exist_ok=True)
+        cases = [  # (arguments, message)
+            (["sweep", a3, a3, "--format", "csv", "--resume", first], "a jsonl sweep output"),
+            (["sweep", a3, a3, "--rule", "first", "--resume", first], "made with the options"),
+            (family + ["--resume", first], "item 1 is"),
+            (family + ["--resume", write("foreign.jsonl", "{}\n")], "not a line of a jsonl"),
+            (family + ["--format", "csv", "--resume", write("bare.csv", "nakayama 3 2,1\n")],
+             "not a csv sweep output"),
+            (family + ["--rule", "random", "--seed", "6", "--resume", random], "made with the options"),
+            (family + ["--resume", folder], folder + ": is a directory"),
+        ]
+        for args, message in cases:
+            code, out, err = run(args)
+            self.assertEqual((code, out), (2, ""), args)
+            self.assertIn(message, err)
+
+    def test_file_names_pass_byte_for_byte(self):
+        name = os.path.join(TMP, "odd\n\"name\",\xff.txt").encode("utf-8", "surrogateescape")
+        with open(name, "w") as f:
+            f.write("1 -1\n0 1\n")
+        p = subprocess.run([PROGRAM.encode(), b"sweep", name], capture_output=True)
+        self.assertEqual(os.fsencode(json.loads(p.stdout)["input"]), name)
+        args = [PROGRAM.encode(), b"sweep", b"--format", b"csv", name, name]
+        whole = subprocess.run(args, capture_output=True).stdout
+        header_and_first = whole[:whole.index(b"\n", whole.index(b",1,")) + 1]
+        part = os.path.join(TMP, "part.csv").encode()
+        with open(part, "wb") as f:
+            f.write(header_and_first)
+        p = subprocess.run(args + [b"--resume", part], capture_output=True)
+        self.assertEqual(p.returncode, 0, p.stderr)
+        rows = list(csv.reader(io.StringIO((header_and_first + p.stdout).decode("utf-8", "surrogateescape"))))
+        self.assertEqual([r[:-1] for r in rows],
+                         [r[:-1] for r in csv.reader(io.StringIO(whole.decode("utf-8", "surrogateescape")))])
+        self.assertEqual([os.fsencode(r[0]) for r in rows[1:]], [name, name])
+
+    def test_a_family_too_long_to_list_starts_at_once(self):
+        p = subprocess.Popen([PROGRAM, "sweep", "--nakayama", "3..2147483647", "2..2", "--jobs", "1"],
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, preexec_fn=limited(300))
+        first = p.stdout.readline()
+        p.terminate()
+        p.communicate(timeout=60)
+        self.assertEqual(json.loads(first)["input"], "nakayama 3 2")
 
     def test_no_progress_line_when_not_a_terminal(self):
         code, _, err = run(self.ARGS)
