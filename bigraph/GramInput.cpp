@@ -140,7 +140,10 @@ int checkedSize(const BigInteger& n, const std::string& name, TextPosition where
   if (n > limit) throw BadInput(name, where, "the number of vertices is too large for memory");
   const int size = static_cast<int>(n.toLong());
   try {
-    checkMatrixFits(size);
+    // A classification holds about three matrices of this size at once: the input, the working
+    // copy of the exact invariants or of the run, and the run's result.
+    constexpr std::uint64_t kMatricesHeld = 3;
+    checkMatrixFits(size, memoryRoomNow() / kMatricesHeld);
   } catch (const InputError&) {
     throw BadInput(name, where, "the number of vertices is too large for memory");
   }
@@ -335,10 +338,23 @@ IntMatrix parseGram(const std::string& text, const std::string& name) {
 InputItem nakayamaItem(int n, int r) {
   const std::string name = "nakayama " + std::to_string(n) + " " + std::to_string(r);
   const int size = checkedSize(BigInteger(n), "--nakayama", {});
+  // The core's matrix is moved over row by row, each row released as soon as it is copied, so
+  // at most one matrix and a row are held: the one matrix the size check counted.
   BigInteger** g = NakayamaBigraph(size, r);
-  InputItem item{name, emptyMatrix(size, "--nakayama", {}), n, r};
-  for (int i = 0; i < size; ++i)
-    for (int j = i; j < size; ++j) item.upper[i][j] = g[i][j];
+  InputItem item{name, IntMatrix(), n, r};
+  try {
+    item.upper.reserve(static_cast<std::size_t>(size));
+    for (int i = 0; i < size; ++i) {
+      IntVector row(static_cast<std::size_t>(size));
+      for (int j = i; j < size; ++j) row[j] = std::move(g[i][j]);
+      delete[] g[i];
+      g[i] = nullptr;
+      item.upper.push_back(std::move(row));
+    }
+  } catch (const std::bad_alloc&) {
+    deleteSqMat(size, g);
+    throw BadInput("--nakayama", {}, "the number of vertices is too large for memory");
+  }
   deleteSqMat(size, g);
   return item;
 }

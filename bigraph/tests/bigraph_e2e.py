@@ -309,6 +309,18 @@ class Refusals(unittest.TestCase):
             self.assertTrue(p.stderr.decode("latin-1").startswith(
                 ("bigraph: " + message) if message else ""), p.stderr[:300])
 
+    def test_vertex_count_refused_before_memory_is_taken(self):
+        """The room check counts the matrices a classification really holds, not one."""
+        child = ("import resource, subprocess, sys; p = subprocess.run(sys.argv[1:]); "
+                 "print(p.returncode, resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)")
+        limited_run = "ulimit -v 560000; exec %s classify --nakayama 3000 2 --no-run" % PROGRAM
+        p = subprocess.run([sys.executable, "-c", child, "bash", "-c", limited_run],
+                           capture_output=True, timeout=120)
+        status, peak_kb = map(int, p.stdout.split())
+        self.assertEqual(status, 2, p.stderr)
+        self.assertIn(b"too large for memory", p.stderr)
+        self.assertLess(peak_kb, 100000)
+
     def test_missing_file(self):
         code, _, err = run(["classify", "/nonexistent/x.txt"])
         self.assertEqual(code, 2)
