@@ -1,4 +1,7 @@
 // `bigraph classify`: one bigraph, its exact class and inflation run, as text or JSON.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <memory>
 
@@ -25,8 +28,8 @@ int classifyCommand(const ClassifyChoice& choice) {
     writeTextReport(std::cout, c);
   }
   std::cout.flush();
-  if (!std::cout) {
-    std::cerr << "bigraph: cannot write the output" << std::endl;
+  if (!std::cout || std::fflush(stdout) != 0) {
+    printFailure(std::string("cannot write the output: ") + std::strerror(errno));
     return kExitFailure;
   }
   return kExitOk;

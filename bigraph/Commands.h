@@ -36,5 +36,9 @@ void addRunOptions(CLI::App& command, RunChoice& choice);
 // The settings with the rule's number, and a seed drawn now when a random rule has none.
 RunSettings chosenRunSettings(const RunChoice& choice);
 
+// "bigraph: LINE" on standard error, with bytes a terminal would act on (from file names and
+// other outside text) escaped as \xNN. Every failure message of the program goes through here.
+void printFailure(const std::string& line);
+
 // Runs the program: parses the command line and calls the chosen subcommand.
 int runBigraph(int argc, char** argv);

@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <iostream>
+#include <cstdlib>
 #include <memory>
 
 #include "Commands.h"
@@ -65,7 +65,7 @@ int drawCommand(const DrawChoice& choice) {
     if (outputIsTheInput(choice.input, choice.output))
       throw DrawError("cannot write \"" + choice.output + "\": it is the input file");
   } catch (const DrawError& e) {
-    std::cerr << "bigraph: " << e.what() << std::endl;
+    printFailure(e.what());
     return kExitUsage;
   }
   const InputItem item = readChosenInput(choice.input);
@@ -79,12 +79,12 @@ int drawCommand(const DrawChoice& choice) {
     request.resultNote = runNote(c.run);
   }
   try {
-    for (const std::string& note : drawToFile(request).notes) std::cerr << "bigraph: note: " << note << std::endl;
+    for (const std::string& note : drawToFile(request).notes) printFailure("note: " + note);
   } catch (const DrawWriteError& e) {
-    std::cerr << "bigraph: " << e.what() << std::endl;
+    printFailure(e.what());
     return kExitFailure;
   } catch (const DrawError& e) {
-    std::cerr << "bigraph: " << e.what() << std::endl;
+    printFailure(e.what());
     return kExitUsage;
   }
   return kExitOk;
@@ -123,7 +123,14 @@ void addDrawCommand(CLI::App& app, int& status) {
   command->add_option("--size", choice->size, "the exact size in pixels, WIDTHxHEIGHT or N")
       ->check(sizeValidator());
   command->add_option("--scale", choice->scale, "pixels per edge length (default 60)")
-      ->check(CLI::Range(0.5, 10000.0));
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            // CLI::Range lets NaN through (every comparison with it is false).
+            const double value = std::strtod(text.c_str(), nullptr);
+            return value >= 0.5 && value <= 10000.0 ? std::string()
+                                                    : "expected a number in 0.5 .. 10000, got " + text;
+          },
+          "FLOAT in [0.5 - 10000]"));
   command->add_flag("--standalone", choice->standalone, "TikZ: a compilable standalone document");
   command->callback([choice, &status] { status = drawCommand(*choice); });
 }

@@ -1,9 +1,13 @@
 // The program: the command line with its subcommands, and the words and statuses of failures.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <new>
 
 #include "Commands.h"
 #include "ExitStatus.h"
+#include "QuotedText.h"
 
 namespace {
 
@@ -14,19 +18,32 @@ const char* const kFooter =
     "3 run and exact type disagree (a fault of the program), 4 other failure,\n"
     "130 sweep interrupted.";
 
-// Subcommands' own failures (bad input and the rest) are worded here, once for all.
 int failure(const std::string& line, int status) {
-  std::cerr << "bigraph: " << line << std::endl;
+  printFailure(line);
   return status;
 }
 
+// Help and version go to standard output; a failure to write them is a failure like any other.
+int helpShown() {
+  std::cout.flush();
+  if (std::cout && std::fflush(stdout) == 0) return kExitOk;
+  return failure(std::string("cannot write the output: ") + std::strerror(errno), kExitFailure);
+}
+
 }  // namespace
+
+void printFailure(const std::string& line) {
+  std::cerr << escapedForTerminal("bigraph: " + line) << std::endl;
+}
 
 int runBigraph(int argc, char** argv) {
   CLI::App app("Exact class, Dynkin type, inflation run and certificate of bigraphs.", "bigraph");
   app.set_version_flag("--version", kVersion);
   app.footer(kFooter);
   app.require_subcommand(1);
+  app.failure_message([](const CLI::App* command, const CLI::Error& e) {
+    return escapedForTerminal(CLI::FailureMessage::simple(command, e));
+  });
   int status = kExitOk;
   addClassifyCommand(app, status);
   addSweepCommand(app, status);
@@ -35,7 +52,7 @@ int runBigraph(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);  // prints help or version to stdout, errors to stderr
-    return code == 0 ? kExitOk : kExitUsage;
+    return code == 0 ? helpShown() : kExitUsage;
   } catch (const BadInput& e) {
     return failure(e.what(), kExitBadInput);
   } catch (const DisagreementError& e) {

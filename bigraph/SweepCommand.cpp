@@ -78,7 +78,7 @@ void showProgress(const SweepProgress& p) {
   }
   const double rate = p.elapsedSeconds > 0 ? p.done / p.elapsedSeconds : 0;
   std::fprintf(stderr, "\r\033[K%zu/%zu items, %.1f items/s, at %s, %.1f s", p.done, p.total,
-               rate, p.current.c_str(), p.elapsedSeconds);
+               rate, escapedForTerminal(p.current).c_str(), p.elapsedSeconds);
   std::fflush(stderr);
 }
 
@@ -155,12 +155,13 @@ int sweepCommand(const SweepChoice& choice) {
     return (csv ? csvRow(item, record, c, seconds) : sweepJsonLine(item, record, c)) + "\n";
   };
   job.write = writeLine;
-  if (isatty(STDERR_FILENO)) job.progress = showProgress;
+  const bool progress = isatty(STDERR_FILENO) != 0;
+  if (progress) job.progress = showProgress;
   const std::size_t written = runSweep(job, interrupted);
   if (interrupted.load()) {
-    std::fprintf(stderr, "bigraph: interrupted; %llu of %llu items written\n",
-                 static_cast<unsigned long long>(first + written),
-                 static_cast<unsigned long long>(family.size()));
+    if (progress) std::fputs("\r\033[K", stderr);  // the message on a line of its own
+    printFailure("interrupted; " + std::to_string(first + written) + " of " +
+                 std::to_string(family.size()) + " items written");
     return kExitInterrupted;
   }
   return kExitOk;

@@ -67,3 +67,18 @@ std::string quotedForMessage(std::string_view bytes) {
   if (!bytes.empty()) out += "...";
   return out + "\"";
 }
+
+std::string escapedForTerminal(std::string_view text) {
+  std::string out;
+  while (!text.empty()) {
+    const std::size_t length = utf8Length(text);
+    const std::string_view character = text.substr(0, length == 0 ? 1 : length);
+    const bool kept = character == "\n" || character == "\t";
+    if (length == 0 || (isControl(character) && !kept))
+      appendEscaped(out, character);
+    else
+      out += character;
+    text.remove_prefix(character.size());
+  }
+  return out;
+}

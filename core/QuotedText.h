@@ -14,3 +14,8 @@ inline constexpr std::size_t kQuotedCharacters = 40;
 // (C0, DEL, C1) and bytes that are not valid UTF-8 are written as \xNN per byte, each such
 // byte counting as one character. The result holds no NUL and no escape sequence.
 std::string quotedForMessage(std::string_view bytes);
+
+// `text` whole, for a message line that may hold a file name or other outside bytes: control
+// characters other than line break and tab, and bytes that are not valid UTF-8, are written as
+// \xNN, so nothing reaches the terminal that it would act on.
+std::string escapedForTerminal(std::string_view text);

@@ -321,6 +321,27 @@ class Refusals(unittest.TestCase):
         self.assertIn(b"too large for memory", p.stderr)
         self.assertLess(peak_kb, 100000)
 
+    def test_messages_and_statuses_of_small_failures(self):
+        odd = write("e\x1b]0;owned\x07.txt", "1 0\n0 x\x1b[31m\n")
+        full = open("/dev/full", "w")
+        cases = [  # (arguments, standard output, status, text in standard error)
+            (["classify", odd], None, 2, "e\\x1B]0;owned\\x07.txt:2:3: expected an integer, "
+                                          "read \"x\\x1B[31m\""),
+            (["classify", "--rule", "\x1b[31m", "--nakayama", "3", "2"], None, 1, "\\x1B[31m"),
+            (["--help"], full, 4, "cannot write the output: No space left on device"),
+            (["classify", "--nakayama", "3", "2"], full, 4, "cannot write the output: No space left"),
+            (["sweep", "--nakayama", "3", "2"], full, 4, "cannot write the output: No space left"),
+            (["draw", "--nakayama", "3", "2", "--scale", "nan", "-o", os.path.join(TMP, "x.svg")],
+             None, 1, "--scale"),
+        ]
+        for args, out, status, message in cases:
+            p = subprocess.run([PROGRAM] + args, stdout=out or subprocess.DEVNULL,
+                               stderr=subprocess.PIPE, timeout=60)
+            self.assertEqual(p.returncode, status, args)
+            self.assertIn(message, p.stderr.decode())
+            self.assertNotIn(b"\x1b", p.stderr)
+        full.close()
+
     def test_missing_file(self):
         code, _, err = run(["classify", "/nonexistent/x.txt"])
         self.assertEqual(code, 2)
@@ -614,6 +635,13 @@ class ProgressOnTerminal(unittest.TestCase):
                                       capture_output=True, text=True).stdout
             self.assertIn("items/s", seen)
             self.assertRegex(seen, r"\d+/4004 items, [\d.]+ items/s, at nakayama \d+ \d+, [\d.]+ s")
+            subprocess.run(tmux + ["send-keys", "-t", "p", "C-c"], check=True)
+            deadline = time.time() + 30
+            while time.time() < deadline and "interrupted" not in seen:
+                time.sleep(0.1)
+                seen = subprocess.run(tmux + ["capture-pane", "-p", "-t", "p"],
+                                      capture_output=True, text=True).stdout
+            self.assertRegex(seen, r"(?m)^bigraph: interrupted; \d+ of 4004 items written")
         finally:
             subprocess.run(tmux + ["kill-server"], capture_output=True)
 

@@ -47,4 +47,10 @@ TEST(QuotedForMessage, CountsCharactersAndNeverCutsOne) {
   EXPECT_EQ(quotedForMessage(std::string(41, '\x01')).size(), 1 + 40 * 4 + 3 + 1u);
 }
 
+TEST(QuotedText, EscapedForTerminalKeepsLinesAndWholeCharacters) {
+  EXPECT_EQ(escapedForTerminal("a\x1b]0;t\x07 \xc3\xa9\xff\n\tz"),
+            "a\\x1B]0;t\\x07 \xc3\xa9\\xFF\n\tz");
+  EXPECT_EQ(escapedForTerminal(std::string("a\0b", 3)), "a\\x00b");
+}
+
 }  // namespace
