@@ -75,6 +75,8 @@ std::string jsonLine(const char* input, int item, const std::string& options = k
          ", \"options\": \"" + options + "\"}\n";
 }
 
+void PrintTo(const Earlier& c, std::ostream* out) { *out << c.label; }
+
 class EarlierOutputTest : public testing::TestWithParam<Earlier> {};
 
 TEST_P(EarlierOutputTest, ItemsOrRefusal) {
