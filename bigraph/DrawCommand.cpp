@@ -9,6 +9,7 @@
 #include "Commands.h"
 #include "Draw.h"
 #include "ExitStatus.h"
+#include "OutputFile.h"
 
 namespace {
 
@@ -61,9 +62,12 @@ bool outputIsTheInput(const InputChoice& input, const std::string& output) {
 
 int drawCommand(const DrawChoice& choice) {
   try {
-    formatOf(choice.output);  // a wrong extension is refused before any input is read or run
+    // A wrong extension or a target that may not be written is refused before any input is
+    // read or run.
+    formatOf(choice.output);
     if (outputIsTheInput(choice.input, choice.output))
       throw DrawError("cannot write \"" + choice.output + "\": it is the input file");
+    checkOutputTarget(choice.output);
   } catch (const DrawError& e) {
     printFailure(e.what());
     return kExitUsage;

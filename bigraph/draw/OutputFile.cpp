@@ -142,6 +142,12 @@ void copyInto(const std::string& from, const std::string& to, const std::string&
 
 }  // namespace
 
+void checkOutputTarget(const std::string& target) {
+  struct stat info {};
+  bool exists = false;
+  checkTarget(followLinks(target), target, info, exists);
+}
+
 OutputFile::OutputFile(const std::string& target) : target_(target) {
   resolved_ = followLinks(target);
   struct stat existing {};

@@ -14,6 +14,10 @@ namespace bigraph::draw {
 // The target, with symbolic links followed, must be a regular file the user may write, or not
 // exist. The finished picture keeps an existing target's mode and owner; a target with more
 // than one hard link is overwritten in place so every link shows the new picture.
+// The checks OutputFile makes of its target, for a caller that wants them before long work:
+// throws DrawError when the target may not be written.
+void checkOutputTarget(const std::string& target);
+
 class OutputFile {
  public:
   // Throws DrawError when the target may not be written, DrawWriteError when the temporary
