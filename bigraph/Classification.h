@@ -39,8 +39,8 @@ struct RunReport {
   std::optional<std::string> error;  // with RunEnd::Error: the message (and its context)
   std::string shape;                 // the shape of the result, as the properties report words it
   std::vector<std::pair<int, int>> pairs;  // performed inflations, 1-based
-  IntMatrix result;                        // the final upper-triangular Gram matrix
-  std::optional<IntMatrix> certificate;    // B with B^T S B = S'
+  GramMatrix result;                        // the final upper-triangular Gram matrix
+  std::optional<GramMatrix> certificate;    // B with B^T S B = S'
   std::optional<Verification> verification;
   std::optional<std::string> certificateNote;  // why no certificate could be made
 };
@@ -69,5 +69,5 @@ std::optional<std::int64_t> plannedStepBound(const RunSettings& settings, const 
 
 // Classifies `upper`. `stop`, when given and set, stops a run after its current step (Ctrl-C
 // in a sweep); the run then ends as "stopped". Throws DisagreementError on a disagreement.
-Classification classify(const IntMatrix& upper, const RunSettings& settings,
+Classification classify(const GramMatrix& upper, const RunSettings& settings,
                         const std::atomic<bool>* stop = nullptr);

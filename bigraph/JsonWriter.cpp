@@ -2,6 +2,7 @@
 #include "JsonWriter.h"
 
 #include <cstdio>
+#include <span>
 
 namespace {
 
@@ -42,7 +43,7 @@ void appendEscaped(std::string& out, unsigned char c) {
 
 std::string number(const BigInteger& x) { return bigIntegerToString(x); }
 
-std::string vectorJson(const IntVector& v) {
+std::string vectorJson(std::span<const BigInteger> v) {
   std::string out = "[";
   for (std::size_t k = 0; k < v.size(); ++k) {
     if (k > 0) out += ", ";
@@ -51,7 +52,9 @@ std::string vectorJson(const IntVector& v) {
   return out + "]";
 }
 
-std::string matrixJson(const IntMatrix& m) {
+// A matrix or a list of vectors, row by row.
+template <class Rows>
+std::string matrixJson(const Rows& m) {
   std::string out = "[";
   for (std::size_t k = 0; k < m.size(); ++k) {
     if (k > 0) out += ", ";
@@ -90,7 +93,7 @@ std::string runJson(const RunReport& run) {
   out += ", \"shape\": " + jsonString(run.shape);
   out += ", \"pairs\": " + pairsJson(run.pairs);
   out += ", \"result\": " + matrixJson(run.result);
-  out += ", \"certificate\": " + optionalJson(run.certificate, matrixJson);
+  out += ", \"certificate\": " + optionalJson(run.certificate, matrixJson<GramMatrix>);
   out += ", \"verified\": " + optionalJson(run.verification, [](const Verification& v) {
     return jsonString(v.holds ? verificationName(v) : "failed");
   });

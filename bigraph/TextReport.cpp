@@ -82,7 +82,7 @@ void writeRun(std::ostream& out, const RunReport& run) {
 
 }  // namespace
 
-void writeMatrix(std::ostream& out, const IntMatrix& m, int indent) {
+void writeMatrix(std::ostream& out, const GramMatrix& m, int indent) {
   std::vector<std::vector<std::string>> text(m.size());
   std::size_t width = 1;
   for (std::size_t i = 0; i < m.size(); ++i)

@@ -23,12 +23,6 @@ using flint_bridge::fromFmpz;
 
 namespace {
 
-void requireSquare(const IntMatrix& m, const char* what) {
-  for (const IntVector& row : m)
-    if (row.size() != m.size())
-      throw std::invalid_argument(std::string(what) + ": the matrix is not square");
-}
-
 // Component number of every vertex; vertices i < j are joined when upperAt(i, j) != 0.
 template <class UpperAt>
 std::vector<int> componentsOf(int n, const UpperAt& upperAt, int& count) {
@@ -237,17 +231,16 @@ std::optional<std::string> typeOfComponents(const FlintMatrix& S, const std::vec
 
 }  // namespace
 
-IntMatrix upperGramOf(const Bigraph& g) {
-  IntMatrix upper(static_cast<std::size_t>(g.n), IntVector(static_cast<std::size_t>(g.n)));
+GramMatrix upperGramOf(const Bigraph& g) {
+  GramMatrix upper(g.n);
   for (int i = 0; i < g.n; ++i)
     for (int j = i; j < g.n; ++j) upper[i][j] = g.gram[i][j];
   return upper;
 }
 
-IntMatrix symmetricGram(const IntMatrix& upper) {
-  requireSquare(upper, "symmetricGram");
+GramMatrix symmetricGram(const GramMatrix& upper) {
   const std::size_t n = upper.size();
-  IntMatrix s(n, IntVector(n));
+  GramMatrix s(upper.vertices());
   for (std::size_t i = 0; i < n; ++i) {
     s[i][i] = upper[i][i] + upper[i][i];
     for (std::size_t j = i + 1; j < n; ++j) s[i][j] = s[j][i] = upper[i][j];
@@ -291,7 +284,7 @@ std::optional<std::string> dynkinTypeFor(int rank, const BigInteger& d) {
 namespace {
 
 // The invariants of the upper-triangular Gram matrix whose entry (i, j), i <= j, is
-// upperAt(i, j); S is built from it directly, without an intermediate IntMatrix.
+// upperAt(i, j); S is built from it directly, without an intermediate GramMatrix.
 template <class UpperAt>
 Invariants invariantsFrom(int n, const UpperAt& upperAt) {
   Invariants inv;
@@ -332,8 +325,7 @@ Invariants invariantsFrom(int n, const UpperAt& upperAt) {
 
 }  // namespace
 
-Invariants computeInvariants(const IntMatrix& upper) {
-  requireSquare(upper, "computeInvariants");
+Invariants computeInvariants(const GramMatrix& upper) {
   return invariantsFrom(static_cast<int>(upper.size()),
                         [&](int i, int j) -> const BigInteger& { return upper[i][j]; });
 }

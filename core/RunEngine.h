@@ -54,7 +54,7 @@ struct RunOutcome {
   std::optional<std::string> errorContext;
   // With trackCertificate: B with B^T S B = S' (S before, S' after the run), or none when a step
   // was not a congruence (q G(i,i) != G(i,j)); then certificateNote says which step.
-  std::optional<IntMatrix> certificate;
+  std::optional<GramMatrix> certificate;
   std::optional<std::string> certificateNote;
 };
 

@@ -42,7 +42,7 @@ class PairRecorder : public RunObserver {
 
 // The console program's timed part: build the record, run it on the engine, destroy it.
 RunResult runCoreLoop(const Workload& w, bool wantEntries) {
-  auto b = Bigraph::adopting(w.n, NakayamaBigraph(w.n, w.r));
+  auto b = std::make_unique<Bigraph>(nakayamaGram(w.n, w.r));
   RunResult result;
   PairRecorder recorder(result);
   RunOptions options;

@@ -248,7 +248,7 @@ std::vector<Point> treeLayout(const Structure& s) {
 
 }  // namespace
 
-Structure structureOf(const IntMatrix& gram) {
+Structure structureOf(const GramMatrix& gram) {
   Structure s;
   s.n = static_cast<int>(gram.size());
   s.neighbours.resize(s.n);

@@ -62,7 +62,7 @@ TEST(NakayamaInvariants, UpToThirtyVertices) {
     for (int r = 2; r <= n; ++r) {
       SCOPED_TRACE(testing::Message() << "n = " << n << ", r = " << r);
       const std::unique_ptr<Bigraph> g = nakayama(n, r);
-      const IntMatrix upper = upperGramOf(*g);
+      const GramMatrix upper = upperGramOf(*g);
       const Invariants inv = computeInvariants(upper);
       const Expected e = expectedFor(n, r);
       EXPECT_STREQ(definitenessName(inv.definiteness), definitenessName(e.definiteness));

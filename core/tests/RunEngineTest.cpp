@@ -191,8 +191,8 @@ TEST(RunEngine, BoundForVertexCount) {
 
 // --- The certificate ---
 
-IntMatrix symmetricOf(const Bigraph& g) {
-  IntMatrix s(g.n, IntVector(g.n));
+GramMatrix symmetricOf(const Bigraph& g) {
+  GramMatrix s(g.n);
   for (int x = 0; x < g.n; ++x)
     for (int y = x; y < g.n; ++y) {
       s[x][y] = s[x][y] + g.gram[x][y];
@@ -201,17 +201,17 @@ IntMatrix symmetricOf(const Bigraph& g) {
   return s;
 }
 
-IntMatrix product(const IntMatrix& a, const IntMatrix& b) {
+GramMatrix product(const GramMatrix& a, const GramMatrix& b) {
   const std::size_t n = a.size();
-  IntMatrix c(n, IntVector(n));
+  GramMatrix c(static_cast<int>(n));
   for (std::size_t x = 0; x < n; ++x)
     for (std::size_t y = 0; y < n; ++y)
       for (std::size_t k = 0; k < n; ++k) c[x][y] = c[x][y] + a[x][k] * b[k][y];
   return c;
 }
 
-IntMatrix transposed(const IntMatrix& a) {
-  IntMatrix t(a.size(), IntVector(a.size()));
+GramMatrix transposed(const GramMatrix& a) {
+  GramMatrix t(static_cast<int>(a.size()));
   for (std::size_t x = 0; x < a.size(); ++x)
     for (std::size_t y = 0; y < a.size(); ++y) t[y][x] = a[x][y];
   return t;
@@ -234,7 +234,7 @@ class CongruenceWatcher : public RunObserver {
   }
 
  private:
-  IntMatrix before_;
+  GramMatrix before_;
 };
 
 // Off-diagonal entries -2..2; the diagonal 1, or with `loops` also 2, -1 or 0 at times.
@@ -255,7 +255,7 @@ IntRows randomRows(std::mt19937& rng, bool loops) {
 // certificate came out.
 bool checkCertificateRun(const IntRows& rows, int rule, std::uint32_t seed) {
   auto g = makeBigraph(rows);
-  const IntMatrix start = symmetricOf(*g);
+  const GramMatrix start = symmetricOf(*g);
   CongruenceWatcher watcher(*g);
   RunOptions options{rule, 40, true};
   seedRandom15(seed);
@@ -273,7 +273,7 @@ bool checkCertificateRun(const IntRows& rows, int rule, std::uint32_t seed) {
     ADD_FAILURE() << "no certificate";
     return false;
   }
-  const IntMatrix& b = *outcome.certificate;
+  const GramMatrix& b = *outcome.certificate;
   EXPECT_EQ(product(product(transposed(b), start), b), symmetricOf(*g))
       << outcome.steps << " steps";
   return true;
@@ -309,11 +309,11 @@ TEST(RunEngineCertificate, HoldsOrIsDroppedAtTheRightStepWithLoops) {
 
 TEST(RunEngineCertificate, DiagonalTwoDividingTheEdgeIsStillACongruence) {
   auto g = makeBigraph({{2, 2, 0}, {0, 1, 1}, {0, 0, 1}});
-  const IntMatrix start = symmetricOf(*g);
+  const GramMatrix start = symmetricOf(*g);
   RecordingObserver observer;
   const RunOutcome outcome = runInflations(*g, RunOptions{0, 1, true}, observer);
   ASSERT_TRUE(outcome.certificate.has_value());
-  const IntMatrix& b = *outcome.certificate;
+  const GramMatrix& b = *outcome.certificate;
   EXPECT_EQ(b[0][1], BigInteger(-1));  // q = 2 / 2 = 1: column 2 of B gets -1 in row 1
   EXPECT_EQ(product(product(transposed(b), start), b), symmetricOf(*g));
 }
@@ -343,12 +343,12 @@ TEST(RunEngineCertificate, TwoVerticesWithZeroDiagonalDropIt) {
 TEST(RunEngineCertificate, FailedStepKeepsTheCertificateOfTheStepsBefore) {
   const IntRows rows = {{0, 1, 0}, {0, 1, 1}, {0, 0, 1}};
   auto g = makeBigraph(rows);
-  const IntMatrix start = symmetricOf(*g);
+  const GramMatrix start = symmetricOf(*g);
   RecordingObserver observer;
   const RunOutcome outcome = runInflations(*g, RunOptions{2, 0, true}, observer);
   EXPECT_EQ(outcome.end, RunEnd::Error);
   ASSERT_TRUE(outcome.certificate.has_value());
-  const IntMatrix& b = *outcome.certificate;
+  const GramMatrix& b = *outcome.certificate;
   EXPECT_EQ(product(product(transposed(b), start), b), symmetricOf(*g));
 }
 
@@ -357,7 +357,7 @@ TEST(RunEngineCertificate, NoStepGivesTheIdentity) {
   RecordingObserver observer;
   const RunOutcome outcome = runInflations(*g, RunOptions{0, 0, true}, observer);
   ASSERT_TRUE(outcome.certificate.has_value());
-  EXPECT_EQ(*outcome.certificate, (IntMatrix{{1, 0}, {0, 1}}));
+  EXPECT_EQ(*outcome.certificate, (GramMatrix{{1, 0}, {0, 1}}));
 }
 
 }  // namespace
