@@ -114,7 +114,7 @@ std::string classificationMembers(const Classification& c) {
   out += ", \"definiteness\": " + jsonString(definitenessName(inv.definiteness));
   out += ", \"corank\": " + std::to_string(inv.corank);
   out += ", \"det\": " + number(inv.det);
-  out += ", \"dynkin_type\": " + optionalJson(inv.dynkinType, jsonString);
+  out += ", \"dynkin_type\": " + optionalJson(inv.dynkinType, [](const DiagramSum& t) { return jsonString(t.dynkinName()); });
   out += ", \"kernel\": " + matrixJson(inv.kernel);
   out += ", \"witness\": " + optionalJson(inv.witness, vectorJson);
   out += ", \"run\": " + optionalJson(c.run, runJson);
@@ -183,7 +183,7 @@ std::string csvRow(const InputItem& item, const Classification& c, double second
                                 definitenessName(inv.definiteness),
                                 std::to_string(inv.corank),
                                 number(inv.det),
-                                csvField(inv.dynkinType.value_or("")),
+                                csvField(inv.dynkinType ? inv.dynkinType->dynkinName() : ""),
                                 c.run ? std::to_string(c.run->steps) : std::string(),
                                 c.run ? runEndName(c.run->end) : "",
                                 c.run ? csvField(c.run->shape) : std::string(),

@@ -39,7 +39,7 @@ void writeInvariants(std::ostream& out, const Classification& c) {
   line(out, "definiteness", definitenessName(inv.definiteness));
   line(out, "corank", std::to_string(inv.corank));
   line(out, "det(G + G^T)", bigIntegerToString(inv.det));
-  line(out, "Dynkin type", inv.dynkinType.value_or("none"));
+  line(out, "Dynkin type", inv.dynkinType ? inv.dynkinType->dynkinName() : "none");
   if (!inv.kernel.empty()) {
     out << "kernel basis\n";
     for (const IntVector& v : inv.kernel) out << "  " << vectorText(v) << "\n";

@@ -4,12 +4,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "BigIntegerUtils.h"
+#include "DiagramType.h"
 #include "GramMatrix.h"
 
 // A vertex pair, 0-based: i the row, j the column of the chosen entry.
@@ -103,6 +105,10 @@ class Bigraph {
   // Shape recognition and its report. The report goes to `out`; `inflationCount` is the
   // finished run's number of inflations and `bound` the run's bound UIDFpos.
   void recognizeBigraphProperties();
+  // The diagram that recognition found (from dynkinType or euclideanType and n), or none.
+  std::optional<DiagramType> diagramType() const;
+  // Records `t` in dynkinType or euclideanType.
+  void setDiagramType(const DiagramType& t);
   std::string describeProperties(std::uint64_t inflationCount, int bound, std::ostream& out);
 
  private:

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "DiagramType.h"
 #include "GramMatrix.h"
 #include "Signature.h"
 
@@ -37,9 +38,9 @@ struct Invariants {
   int corank = 0;             // signature.zero
   BigInteger det;             // det S (1 for n = 0)
   BigInteger smithProduct;    // d: product of the nonzero invariant factors of S
-  // "E8", "A1+A1+D4" (components in ascending order), or none: loops, or a component that is
-  // not non-negative.
-  std::optional<std::string> dynkinType;
+  // Of each component, in the standard order ("E8", "2A1+D4"), or none: loops, or a component
+  // that is not non-negative.
+  std::optional<DiagramSum> dynkinType;
   std::vector<IntVector> kernel;    // primitive integer basis of {x : S x = 0}, corank vectors
   std::optional<IntVector> witness; // x with x^T S x < 0, whenever signature.negative > 0
 };
@@ -50,10 +51,6 @@ struct Invariants {
 Invariants computeInvariants(const GramMatrix& upper);
 // The same for a bigraph's record.
 Invariants invariantsOf(const Bigraph& g);
-
-// The Dynkin type X_k read off rank k and d (A_k: d = k + 1; D_k, k >= 4: d = 4; E_6, E_7, E_8:
-// d = 3, 2, 1), as "A5", "D4", "E8"; none when no connected Dynkin diagram has them.
-std::optional<std::string> dynkinTypeFor(int rank, const BigInteger& d);
 
 // How a certificate was checked: every entry of B^T S B against S', or S' v against
 // B^T (S (B v)) for random integer vectors v (large n).
@@ -76,9 +73,8 @@ Verification verifyCertificateIn(VerificationMode mode, const GramMatrix& S, con
                                  const GramMatrix& Sprime, std::uint64_t seed = 1);
 
 // Whether the shape recognised on `recognised` (after recognizeBigraphProperties) agrees with
-// its exact invariants `exact`: a Dynkin graph X_n must have type "Xn" (corank 0), a Euclidean
-// graph X~_k (k = n - 1) type "Xk" with corank 1. None when they agree or no such shape was
-// recognised; otherwise a sentence saying what disagrees.
+// its exact invariants `exact`: the recognised diagram must be the exact type. None when they
+// agree or no diagram was recognised; otherwise a sentence saying what disagrees.
 std::optional<std::string> typeAgreementError(const Bigraph& recognised,
                                               const Invariants& exact);
 

@@ -66,7 +66,7 @@ TEST(Classification, CertificateOfARunVerifies) {
   const Classification c = classify(nakayamaItem(8, 3).upper, settings);
   ASSERT_TRUE(c.run && c.run->verification);
   EXPECT_TRUE(c.run->verification->holds);
-  EXPECT_EQ(c.invariants.dynkinType, "E8");
+  EXPECT_EQ(c.invariants.dynkinType->name(), "E8");
 }
 
 TEST(JsonWriter, StringsAreValidJsonWhateverTheBytes) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,12 @@
 namespace invtest {
 
 using IntRows = std::vector<std::vector<long long>>;
+
+// The Dynkin type as the programs write it ("2A1+D4"), or none.
+inline std::optional<std::string> typeName(const Invariants& inv) {
+  if (!inv.dynkinType) return std::nullopt;
+  return inv.dynkinType->dynkinName();
+}
 
 inline GramMatrix toGram(const IntRows& rows) {
   GramMatrix m(static_cast<int>(rows.size()));
