@@ -5,14 +5,6 @@
 
 #include "Bigraph.h"
 
-int ruleNumber(const std::string& name) {
-  for (int k = 0; k < 6; ++k)
-    if (name == kRuleNames[k]) return k;
-  return -1;
-}
-
-bool ruleIsRandom(int rule) { return rule == 4 || rule == 5; }
-
 const char* runEndName(RunEnd end) {
   switch (end) {
     case RunEnd::NoDottedEdge: return "no dotted edge";
@@ -89,7 +81,7 @@ RunReport makeRun(const GramMatrix& upper, const Invariants& inv, const RunSetti
                   std::int64_t bound, const std::atomic<bool>* stop) {
   RunReport run;
   run.rule = settings.rule;
-  if (ruleIsRandom(settings.rule)) {
+  if (isRandom(settings.rule)) {
     run.seed = settings.seed.value_or(1);
     seedRandom15(*run.seed);
   }

@@ -13,17 +13,11 @@
 #include "Invariants.h"
 #include "RunEngine.h"
 
-// The edge-choice rules by name, in the order of their variant numbers 0..5.
-inline constexpr const char* kRuleNames[] = {"first",        "first-highest",      "last",
-                                             "last-highest", "random-first-last", "random"};
-inline constexpr int kDefaultRule = 2;  // "last"
-// The variant number of a rule name, or -1.
-int ruleNumber(const std::string& name);
-bool ruleIsRandom(int rule);
+inline constexpr EdgeRule kDefaultRule = EdgeRule::Last;
 
 // What the command line asked of a run.
 struct RunSettings {
-  int rule = kDefaultRule;
+  EdgeRule rule = kDefaultRule;
   std::optional<std::uint32_t> seed;    // for the random rules; none elsewhere
   std::optional<std::int64_t> maxSteps; // given with --max-steps
   bool noRun = false;
@@ -32,7 +26,7 @@ struct RunSettings {
 
 // The run that was made, in the terms of the reports.
 struct RunReport {
-  int rule = kDefaultRule;
+  EdgeRule rule = kDefaultRule;
   std::optional<std::uint32_t> seed;
   std::uint64_t steps = 0;
   RunEnd end = RunEnd::NoDottedEdge;

@@ -28,7 +28,7 @@ std::string runNote(const std::optional<RunReport>& run) {
   if (!run) return "no inflation run";
   std::string note = std::to_string(run->steps) + (run->steps == 1 ? " inflation" : " inflations");
   note += ", rule ";
-  note += kRuleNames[run->rule];
+  note += edgeRuleName(run->rule);
   if (run->end == RunEnd::StepBound) note += ", step bound reached";
   if (run->end == RunEnd::Error) note += ", stopped by an error";
   return note;

@@ -84,7 +84,7 @@ std::string pairsJson(const std::vector<std::pair<int, int>>& pairs) {
 }
 
 std::string runJson(const RunReport& run) {
-  std::string out = "{\"rule\": " + jsonString(kRuleNames[run.rule]);
+  std::string out = "{\"rule\": " + jsonString(edgeRuleName(run.rule));
   out += ", \"seed\": ";
   out += optionalJson(run.seed, [](std::uint32_t s) { return std::to_string(s); });
   out += ", \"steps\": " + std::to_string(run.steps);

@@ -59,7 +59,7 @@ void writePairs(std::ostream& out, const std::vector<std::pair<int, int>>& pairs
 
 void writeRun(std::ostream& out, const RunReport& run) {
   out << "\n";
-  std::string rule = kRuleNames[run.rule];
+  std::string rule = edgeRuleName(run.rule);
   if (run.seed) rule += " (seed " + std::to_string(*run.seed) + ")";
   line(out, "run rule", rule);
   line(out, "steps", std::to_string(run.steps));

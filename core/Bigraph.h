@@ -12,6 +12,7 @@
 
 #include "BigIntegerUtils.h"
 #include "DiagramType.h"
+#include "EdgeRule.h"
 #include "GramMatrix.h"
 
 // A vertex pair, 0-based: i the row, j the column of the chosen entry.
@@ -84,8 +85,8 @@ class Bigraph {
   Coeffs findDottedEdgeWiserBackwards();  // last of the highest multiplicity
   Coeffs findDottedEdgeRandomlyFL();      // first or last at random
   Coeffs findDottedEdgeRandomly();        // any dotted edge at random
-  // Chooses by variant number: 0..5 as above, any other number as 0.
-  Coeffs chooseDottedEdge(int variant);
+  // Chooses by the rule.
+  Coeffs chooseDottedEdge(EdgeRule rule);
 
   // One inflation on the pair. Throws InflationRefused on a solid edge or no edge, and the
   // integer layer's division-by-zero message on a zero diagonal entry; the matrix is then

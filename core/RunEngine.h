@@ -18,7 +18,7 @@ enum class RunEnd {
 };
 
 struct RunOptions {
-  int rule = 0;                // edge-choice variant, as Bigraph::chooseDottedEdge
+  EdgeRule rule = EdgeRule::First;
   std::int64_t maxSteps = 0;   // stop after this many inflations; <= 0: no bound
   bool trackCertificate = false;
   // The count the run starts from: 0 in every program; tests start further on to try counts

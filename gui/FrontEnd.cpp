@@ -16,8 +16,6 @@
 namespace velorin {
 namespace {
 
-constexpr int kDefaultVariant = 2;
-
 // The output of the front end, which knows whether a prompt left its line open, so that an
 // error message still starts on a line of its own.
 class PromptOutput {
@@ -170,9 +168,7 @@ const char* helpText() {
 void normaliseParameters(RunParameters& params) {
   if (params.thickLines != 0) params.thickLines = 1;
   if (params.printInfls != 0) params.printInfls = 1;
-  // Compared as unsigned, so every negative variant is unknown too.
-  if (static_cast<unsigned>(params.findDottedEdgeAlgorithm) > 5u)
-    params.findDottedEdgeAlgorithm = kDefaultVariant;
+  params.findDottedEdgeAlgorithm = edgeRuleNumber(windowEdgeRule(params.findDottedEdgeAlgorithm));
 }
 
 std::string echoLine(const RunParameters& p) {

@@ -46,7 +46,7 @@ RunResult runCoreLoop(const Workload& w, bool wantEntries) {
   RunResult result;
   PairRecorder recorder(result);
   RunOptions options;
-  options.rule = w.a >= 1 && w.a <= 3 ? w.a : 0;
+  options.rule = consoleEdgeRule(w.a);
   options.maxSteps = w.m;
   runInflations(*b, options, recorder);
   if (wantEntries)

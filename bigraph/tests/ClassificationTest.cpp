@@ -42,15 +42,6 @@ TEST(Classification, RunsWhereTheyEndAndElseOnlyOnRequest) {
         << definitenessName(c.definiteness) << " corank " << c.corank;
 }
 
-TEST(Classification, RuleNamesAreTheVariantNumbers) {
-  EXPECT_EQ(ruleNumber("first"), 0);
-  EXPECT_EQ(ruleNumber("last-highest"), 3);
-  EXPECT_EQ(ruleNumber("random"), 5);
-  EXPECT_EQ(ruleNumber("Last"), -1);
-  EXPECT_TRUE(ruleIsRandom(4));
-  EXPECT_FALSE(ruleIsRandom(2));
-}
-
 TEST(Classification, StoppedFromOutsideEndsAsStopped) {
   std::atomic<bool> stop{true};
   RunSettings settings;

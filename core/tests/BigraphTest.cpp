@@ -74,7 +74,7 @@ TEST(BigraphRecord, AdoptingTakesTheMatrixOver) {
   for (int size : {0, -3}) {
     auto empty = std::make_unique<Bigraph>(GramMatrix(size));
     EXPECT_EQ(empty->n, 0);
-    EXPECT_EQ(empty->chooseDottedEdge(1), kNone);
+    EXPECT_EQ(empty->chooseDottedEdge(EdgeRule(1)), kNone);
   }
 }
 
@@ -86,7 +86,7 @@ TEST(BigraphRecord, ZeroVertices) {
   deleteSqMat(0, m);
   EXPECT_EQ(fromMatrix.n, 0);
   EXPECT_NE(fromMatrix.gram, nullptr);
-  EXPECT_EQ(fromMatrix.chooseDottedEdge(5), kNone);
+  EXPECT_EQ(fromMatrix.chooseDottedEdge(EdgeRule(5)), kNone);
 }
 
 TEST(BigraphRecord, CopiesEveryEntryIncludingTheLowerTriangle) {
@@ -113,7 +113,7 @@ TEST(BigraphRecord, DeleteGramLeavesASafeRecord) {
   b->deleteGram();
   EXPECT_EQ(b->gram, nullptr);
   EXPECT_EQ(b->n, 0);
-  for (int variant = 0; variant <= 5; ++variant) EXPECT_EQ(b->chooseDottedEdge(variant), kNone);
+  for (int variant = 0; variant <= 5; ++variant) EXPECT_EQ(b->chooseDottedEdge(EdgeRule(variant)), kNone);
   EXPECT_THROW(b->inflation({0, 1}), std::invalid_argument);
   b->deleteGram();  // a second call releases nothing
 }  // and the destructor does not release the matrix again

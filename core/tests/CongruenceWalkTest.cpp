@@ -145,13 +145,13 @@ RunResult runWithCertificate(Bigraph& g, int variant, long long bound) {
   GramMatrix B(n);
   for (int x = 0; x < n; ++x) B[x][x] = BigInteger(1);
   for (long long step = 0; step < bound; ++step) {
-    const Coeffs c = g.chooseDottedEdge(variant);
+    const Coeffs c = g.chooseDottedEdge(EdgeRule(variant));
     if (c.i == kNoEdge) return {true, std::move(B)};
     const BigInteger q = g.gram[std::min(c.i, c.j)][std::max(c.i, c.j)];
     for (int x = 0; x < n; ++x) B[x][c.j] = B[x][c.j] - q * B[x][c.i];
     g.inflation(c);
   }
-  return {g.chooseDottedEdge(variant).i == kNoEdge, std::move(B)};
+  return {g.chooseDottedEdge(EdgeRule(variant)).i == kNoEdge, std::move(B)};
 }
 
 class Walks : public testing::TestWithParam<Diagram> {};

@@ -50,7 +50,7 @@ std::unique_ptr<Bigraph> nakayama(int n, int r) {
 // Inflations with the first dotted edge until none is left (or the bound): true when none is.
 bool runToTheEnd(Bigraph& g) {
   for (long long step = 0; step < 10LL * g.n * g.n + 100; ++step) {
-    const Coeffs c = g.chooseDottedEdge(0);
+    const Coeffs c = g.chooseDottedEdge(EdgeRule(0));
     if (c.i == kNoEdge) return true;
     g.inflation(c);
   }

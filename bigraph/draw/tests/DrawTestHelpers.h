@@ -28,7 +28,7 @@ inline GramMatrix matrixOf(int n, const shapes::Edges& edges) {
 // Inflations on the last dotted edge until none is left.
 inline GramMatrix lastDottedResult(const GramMatrix& input) {
   Bigraph g(input.upperTriangle());
-  for (Coeffs c = g.chooseDottedEdge(2); c.i != kNoEdge; c = g.chooseDottedEdge(2)) g.inflation(c);
+  for (Coeffs c = g.chooseDottedEdge(EdgeRule(2)); c.i != kNoEdge; c = g.chooseDottedEdge(EdgeRule(2))) g.inflation(c);
   return upperGramOf(g);
 }
 
