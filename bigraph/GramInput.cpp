@@ -150,9 +150,9 @@ int checkedSize(const BigInteger& n, const std::string& name, TextPosition where
   return size;
 }
 
-IntMatrix emptyMatrix(int n, const std::string& name, TextPosition where) {
+GramMatrix emptyMatrix(int n, const std::string& name, TextPosition where) {
   try {
-    return IntMatrix(n, IntVector(n));
+    return GramMatrix(n);
   } catch (const std::bad_alloc&) {
     throw BadInput(name, where, "the number of vertices is too large for memory");
   }
@@ -187,7 +187,7 @@ class MatrixFiller {
     ++placed_;
   }
 
-  IntMatrix finish(TextPosition endOfText) {
+  GramMatrix finish(TextPosition endOfText) {
     if (placed_ < wanted_)
       throw BadInput(name_, endOfText,
                      "the matrix is not square: " + std::to_string(placed_) + " entries, a " +
@@ -202,7 +202,7 @@ class MatrixFiller {
   std::uint64_t placed_ = 0;
   const std::string& name_;
   const char* form_;
-  IntMatrix matrix_;
+  GramMatrix matrix_;
 
   std::string shape() const { return std::to_string(n_) + " x " + std::to_string(n_); }
 };
@@ -227,7 +227,7 @@ std::vector<Token> firstLine(ByteSource& in, Token& first, Token& next, bool& mo
 
 // The dialogue form has n alone on the first line and then n*n entries; the row form has the
 // first row on the first line, so its length is n. A lone number is a 1 x 1 matrix.
-IntMatrix readGramText(ByteSource& in, const std::string& name) {
+GramMatrix readGramText(ByteSource& in, const std::string& name) {
   Token first;
   if (!nextWord(in, first))
     throw BadInput(name, in.where(), "empty input, a Gram matrix was expected");
@@ -261,7 +261,7 @@ void skipByteOrderMark(ByteSource& in, const std::string& name) {
     throw BadInput(name, TextPosition{}, "expected an integer, read " + quotedForMessage(seen));
 }
 
-IntMatrix readGram(ByteSource& in, const std::string& name) {
+GramMatrix readGram(ByteSource& in, const std::string& name) {
   skipByteOrderMark(in, name);
   while (in.peek() == ' ' || in.peek() == '\t' || in.peek() == '\r' || in.peek() == '\n')
     in.advance();
@@ -272,14 +272,14 @@ IntMatrix readGram(ByteSource& in, const std::string& name) {
 
 }  // namespace
 
-IntMatrix parseGramText(const std::string& text, const std::string& name) {
+GramMatrix parseGramText(const std::string& text, const std::string& name) {
   ByteSource in(std::string_view(text), name);
   return readGramText(in, name);
 }
 
 // The rows are read one at a time into the matrix, n taken from the first row; only the outline
 // of the document is kept, so memory follows the matrix, not the text.
-IntMatrix parseGramJson(const std::string& text, const std::string& name, TextPosition start) {
+GramMatrix parseGramJson(const std::string& text, const std::string& name, TextPosition start) {
   JsonValue doc;
   try {
     doc = parseJsonOutline(text, start);
@@ -292,7 +292,7 @@ IntMatrix parseGramJson(const std::string& text, const std::string& name, TextPo
   if (gram == nullptr) throw BadInput(name, doc.where, "the JSON object has no member \"gram\"");
   if (gram->kind != JsonValue::Kind::Array)
     throw BadInput(name, gram->where, "\"gram\" must be an array of rows");
-  IntMatrix m;
+  GramMatrix m;
   int n = 0, row = 0;
   forEachArrayItem(text, *gram, [&](const JsonValue& r) {
     if (row == 0) {
@@ -330,7 +330,7 @@ IntMatrix parseGramJson(const std::string& text, const std::string& name, TextPo
   return m;
 }
 
-IntMatrix parseGram(const std::string& text, const std::string& name) {
+GramMatrix parseGram(const std::string& text, const std::string& name) {
   ByteSource in(std::string_view(text), name);
   return readGram(in, name);
 }
@@ -338,25 +338,7 @@ IntMatrix parseGram(const std::string& text, const std::string& name) {
 InputItem nakayamaItem(int n, int r) {
   const std::string name = "nakayama " + std::to_string(n) + " " + std::to_string(r);
   const int size = checkedSize(BigInteger(n), "--nakayama", {});
-  // The core's matrix is moved over row by row, each row released as soon as it is copied, so
-  // at most one matrix and a row are held: the one matrix the size check counted.
-  BigInteger** g = NakayamaBigraph(size, r);
-  InputItem item{name, IntMatrix(), n, r};
-  try {
-    item.upper.reserve(static_cast<std::size_t>(size));
-    for (int i = 0; i < size; ++i) {
-      IntVector row(static_cast<std::size_t>(size));
-      for (int j = i; j < size; ++j) row[j] = std::move(g[i][j]);
-      delete[] g[i];
-      g[i] = nullptr;
-      item.upper.push_back(std::move(row));
-    }
-  } catch (const std::bad_alloc&) {
-    deleteSqMat(size, g);
-    throw BadInput("--nakayama", {}, "the number of vertices is too large for memory");
-  }
-  deleteSqMat(size, g);
-  return item;
+  return InputItem{name, nakayamaGram(size, r), n, r};
 }
 
 namespace {
@@ -380,7 +362,7 @@ InputItem readInputFile(const std::string& path) {
   const int fd = openInput(path);
   try {
     ByteSource in(fd, path);
-    IntMatrix upper = readGram(in, path);
+    GramMatrix upper = readGram(in, path);
     if (fd != STDIN_FILENO) ::close(fd);
     return InputItem{path, std::move(upper), std::nullopt, std::nullopt};
   } catch (...) {

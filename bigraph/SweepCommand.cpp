@@ -99,7 +99,7 @@ SweepFamily chosenFamily(const SweepChoice& choice) {
 // The run options as they are written into every line, so --resume can tell a line made
 // otherwise: "--rule R", then "--seed S", "--max-steps M", "--no-run", "--certificate".
 std::string optionsText(const RunSettings& settings) {
-  std::string text = std::string("--rule ") + kRuleNames[settings.rule];
+  std::string text = std::string("--rule ") + edgeRuleName(settings.rule);
   if (settings.seed) text += " --seed " + std::to_string(*settings.seed);
   if (settings.maxSteps) text += " --max-steps " + std::to_string(*settings.maxSteps);
   if (settings.noRun) text += " --no-run";
@@ -124,7 +124,7 @@ int sweepCommand(const SweepChoice& choice) {
   if (!choice.resume.empty()) {
     earlier = readEarlierOutput(choice.resume, csv, family);
     // A random sweep resumed without --seed goes on with the seed it was started with.
-    if (!run.settings.seed && earlier.options && ruleIsRandom(ruleNumber(run.rule)))
+    if (!run.settings.seed && earlier.options && isRandom(edgeRuleNamed(run.rule).value_or(kDefaultRule)))
       run.settings.seed = recordedSeed(*earlier.options);
   }
   const RunSettings settings = chosenRunSettings(run);
