@@ -19,6 +19,7 @@ const char* runEndName(RunEnd end) {
     case RunEnd::StepBound: return "step bound";
     case RunEnd::Stopped: return "stopped";
     case RunEnd::Error: return "error";
+    case RunEnd::Cycle: return "cycle";
   }
   return "error";
 }
@@ -106,9 +107,11 @@ RunReport makeRun(const IntMatrix& upper, const Invariants& inv, const RunSettin
   options.rule = settings.rule;
   options.maxSteps = bound;
   options.trackCertificate = settings.certificate;
+  options.detectCycles = true;
   RunOutcome outcome = runInflations(g, options, recorder);
   run.steps = outcome.steps;
   run.end = outcome.end;
+  if (outcome.end == RunEnd::Cycle) run.period = outcome.period;
   if (outcome.error)
     run.error = *outcome.error + (outcome.errorContext ? "; " + *outcome.errorContext : "");
   run.result = upperGramOf(g);

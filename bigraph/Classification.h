@@ -36,6 +36,8 @@ struct RunReport {
   std::optional<std::uint32_t> seed;
   std::uint64_t steps = 0;
   RunEnd end = RunEnd::NoDottedEdge;
+  std::optional<std::uint64_t> period;  // with RunEnd::Cycle: the matrix after `steps` is the
+                                        // one after `steps - period`
   std::optional<std::string> error;  // with RunEnd::Error: the message (and its context)
   std::string shape;                 // the shape of the result, as the properties report words it
   std::vector<std::pair<int, int>> pairs;  // performed inflations, 1-based
@@ -52,7 +54,7 @@ struct Classification {
   std::optional<RunReport> run;
 };
 
-// "no dotted edge", "step bound", "stopped", "error".
+// "no dotted edge", "step bound", "stopped", "error", "cycle".
 const char* runEndName(RunEnd end);
 
 // The exact type and the shape the run reached disagree: a fault of the program, not of the

@@ -31,6 +31,7 @@ std::string runNote(const std::optional<RunReport>& run) {
   note += kRuleNames[run->rule];
   if (run->end == RunEnd::StepBound) note += ", step bound reached";
   if (run->end == RunEnd::Error) note += ", stopped by an error";
+  if (run->end == RunEnd::Cycle) note += ", stopped in a cycle";
   return note;
 }
 

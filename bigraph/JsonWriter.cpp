@@ -86,6 +86,7 @@ std::string runJson(const RunReport& run) {
   out += optionalJson(run.seed, [](std::uint32_t s) { return std::to_string(s); });
   out += ", \"steps\": " + std::to_string(run.steps);
   out += ", \"ended\": " + jsonString(runEndName(run.end));
+  out += ", \"period\": " + optionalJson(run.period, [](std::uint64_t p) { return std::to_string(p); });
   out += ", \"error\": " + optionalJson(run.error, jsonString);
   out += ", \"shape\": " + jsonString(run.shape);
   out += ", \"pairs\": " + pairsJson(run.pairs);

@@ -63,7 +63,13 @@ void writeRun(std::ostream& out, const RunReport& run) {
   if (run.seed) rule += " (seed " + std::to_string(*run.seed) + ")";
   line(out, "run rule", rule);
   line(out, "steps", std::to_string(run.steps));
-  line(out, "ended", std::string(runEndName(run.end)) + (run.error ? ": " + *run.error : ""));
+  std::string ended = runEndName(run.end);
+  if (run.error) ended += ": " + *run.error;
+  if (run.period)
+    ended += " (the matrix of step " + std::to_string(run.steps - *run.period) +
+             " came back at step " + std::to_string(run.steps) + ", period " +
+             std::to_string(*run.period) + ")";
+  line(out, "ended", ended);
   line(out, "shape", run.shape);
   writePairs(out, run.pairs);
   out << "result\n";

@@ -37,7 +37,8 @@ def matrix_of(n=None):
     return [[INT]]
 
 RUN_SCHEMA = {
-    "rule": "str", "seed": (INT, None), "steps": INT, "ended": "str", "error": ("str", None),
+    "rule": "str", "seed": (INT, None), "steps": INT, "ended": "str", "period": (INT, None),
+    "error": ("str", None),
     "shape": "str", "pairs": [[INT]], "result": [[INT]], "certificate": ([[INT]], None),
     "verified": ("str", None),
 }
