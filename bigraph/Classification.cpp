@@ -135,6 +135,12 @@ Classification classify(const IntMatrix& upper, const RunSettings& settings,
   Classification c;
   countEdges(upper, c);
   c.invariants = computeInvariants(upper);
+  try {
+    c.normalForm = normalFormOf(upper, c.invariants);
+  } catch (const NormalFormFailure& e) {
+    throw DisagreementError(e.what());
+  }
+  c.showCertificate = settings.certificate;
   if (const auto bound = plannedStepBound(settings, c.invariants))
     c.run = makeRun(upper, c.invariants, settings, *bound, stop);
   return c;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Invariants.h"
+#include "NormalForm.h"
 #include "RunEngine.h"
 
 // The edge-choice rules by name, in the order of their variant numbers 0..5.
@@ -52,6 +53,10 @@ struct Classification {
   BigInteger solidEdges;   // sum of the magnitudes of the negative entries above it
   Invariants invariants;
   std::optional<RunReport> run;
+  // Every non-negative loop-free input: its normal form N and the certificate B (always
+  // computed and checked exactly; shown with --certificate).
+  std::optional<NormalForm> normalForm;
+  bool showCertificate = false;
 };
 
 // "no dotted edge", "step bound", "stopped", "error", "cycle".
@@ -70,6 +75,7 @@ std::int64_t defaultStepBound(int n);
 std::optional<std::int64_t> plannedStepBound(const RunSettings& settings, const Invariants& inv);
 
 // Classifies `upper`. `stop`, when given and set, stops a run after its current step (Ctrl-C
-// in a sweep); the run then ends as "stopped". Throws DisagreementError on a disagreement.
+// in a sweep); the run then ends as "stopped". Throws DisagreementError on a disagreement,
+// and when the normal form fails a step or its check.
 Classification classify(const IntMatrix& upper, const RunSettings& settings,
                         const std::atomic<bool>* stop = nullptr);

@@ -98,6 +98,16 @@ std::string runJson(const RunReport& run) {
   return out + "}";
 }
 
+std::string normalFormJson(const NormalForm& nf, bool withCertificate) {
+  std::string out = "{\"name\": " + jsonString(nf.name);
+  out += ", \"corank\": " + std::to_string(nf.corank);
+  out += ", \"gram\": " + matrixJson(nf.gram);
+  out += ", \"certificate\": " + (withCertificate ? matrixJson(nf.certificate) : "null");
+  out += ", \"verified\": ";
+  out += withCertificate ? "\"exact\"" : "null";
+  return out + "}";
+}
+
 // The members of the classify object, without the braces.
 std::string classificationMembers(const Classification& c) {
   const Invariants& inv = c.invariants;
@@ -115,6 +125,9 @@ std::string classificationMembers(const Classification& c) {
   out += ", \"dynkin_type\": " + optionalJson(inv.dynkinType, jsonString);
   out += ", \"kernel\": " + matrixJson(inv.kernel);
   out += ", \"witness\": " + optionalJson(inv.witness, vectorJson);
+  out += ", \"normal_form\": " + optionalJson(c.normalForm, [&](const NormalForm& nf) {
+    return normalFormJson(nf, c.showCertificate);
+  });
   out += ", \"run\": " + optionalJson(c.run, runJson);
   return out;
 }
@@ -156,7 +169,7 @@ std::string sweepJsonLine(const InputItem& item, const Classification& c) {
 }
 
 std::string csvHeader() {
-  return "input,n,r,vertices,definiteness,corank,det,dynkin_type,steps,ended,shape,seconds";
+  return "input,n,r,vertices,definiteness,corank,det,dynkin_type,normal_form,steps,ended,shape,seconds";
 }
 
 std::string csvField(const std::string& text) {
@@ -182,6 +195,7 @@ std::string csvRow(const InputItem& item, const Classification& c, double second
                                 std::to_string(inv.corank),
                                 number(inv.det),
                                 csvField(inv.dynkinType.value_or("")),
+                                c.normalForm ? csvField(c.normalForm->name) : std::string(),
                                 c.run ? std::to_string(c.run->steps) : std::string(),
                                 c.run ? runEndName(c.run->end) : "",
                                 c.run ? csvField(c.run->shape) : std::string(),

@@ -39,12 +39,29 @@ void writeInvariants(std::ostream& out, const Classification& c) {
   line(out, "definiteness", definitenessName(inv.definiteness));
   line(out, "corank", std::to_string(inv.corank));
   line(out, "det(G + G^T)", bigIntegerToString(inv.det));
-  line(out, "Dynkin type", inv.dynkinType.value_or("none"));
+  std::string type = inv.dynkinType.value_or("none");
+  const NormalForm* nf = c.normalForm ? &*c.normalForm : nullptr;
+  if (nf && nf->components.size() == 1 && nf->corank == 1)
+    type += "  (Euclidean type " + nf->name + ")";
+  line(out, "Dynkin type", type);
   if (!inv.kernel.empty()) {
     out << "kernel basis\n";
     for (const IntVector& v : inv.kernel) out << "  " << vectorText(v) << "\n";
   }
   if (inv.witness) line(out, "witness", vectorText(*inv.witness) + "  (x^T (G + G^T) x < 0)");
+}
+
+void writeNormalForm(std::ostream& out, const Classification& c) {
+  if (!c.normalForm) {
+    line(out, "normal form", "none");
+    return;
+  }
+  const NormalForm& nf = *c.normalForm;
+  line(out, "normal form", nf.name + "  (corank " + std::to_string(nf.corank) + ")");
+  writeMatrix(out, nf.gram, 2);
+  if (!c.showCertificate) return;
+  out << "normal form certificate B (B^T S B = N + N^T, |det B| = 1; verified: exact)\n";
+  writeMatrix(out, nf.certificate, 2);
 }
 
 void writePairs(std::ostream& out, const std::vector<std::pair<int, int>>& pairs) {
@@ -106,6 +123,7 @@ void writeMatrix(std::ostream& out, const IntMatrix& m, int indent) {
 
 void writeTextReport(std::ostream& out, const Classification& c) {
   writeInvariants(out, c);
+  writeNormalForm(out, c);
   if (c.run) writeRun(out, *c.run);
   else out << "\nrun             none\n";
 }
