@@ -32,7 +32,10 @@
 //    M = P diag(B' Q, I_r) gives M^T S M = S_D (+) 0_r. N(D, r) has the same with the explicit
 //    unimodular C = [E_D | (h, 1, 0..0) | e_m - e_{m+1} | ... | e_m - e_{m+r-1}], h the
 //    Euclidean null root; its inverse is written out below, so B = M C^-1 needs no inversion.
-// 5. B^T S B = S_N and det B = +-1 are checked exactly (FLINT) before B is returned.
+// 5. B^T S B = S_N and B X = I are checked exactly (FLINT) before B is returned, where X is
+//    the inverse composed from the same factors (the run's steps undone in reverse order,
+//    P^-1 from K[T, :]^-1, C written out): an integer X with B X = I proves |det B| = 1 at the
+//    cost of one product, where a determinant of B took ten times longer at n = 1000.
 #include "NormalForm.h"
 
 #include <algorithm>
@@ -124,6 +127,21 @@ void clearRow(FlintMatrix& K, long t, long from) {
       swapColumns(K, from, c);
     }
   if (fmpz_sgn(K.at(t, from)) < 0) negateColumn(K, from);
+}
+
+// K[T, :]^-1, an integer matrix when det K[T, :] = +-1; throws NormalFormFailure otherwise.
+IntMatrix kernelRowsInverse(const std::vector<IntVector>& kernel, const std::vector<int>& T) {
+  const long r = static_cast<long>(kernel.size());
+  if (r == 0) return {};
+  FlintMatrix KT(r, r), inverse(r, r);
+  for (long k = 0; k < r; ++k)
+    for (long c = 0; c < r; ++c) flint_bridge::toFmpz(KT.at(k, c), kernel[c][T[k]]);
+  FlintInteger denominator;
+  if (!fmpz_mat_inv(inverse.get(), denominator.get(), KT.get()) ||
+      !fmpz_is_pm1(denominator.get()))
+    throw NormalFormFailure("normal form: det K[T, :] is not +-1");
+  if (fmpz_is_one(denominator.get()) == 0) fmpz_mat_neg(inverse.get(), inverse.get());
+  return flint_bridge::fromFlint(inverse);
 }
 
 // ---- Dynkin diagrams in standard numbering ----
@@ -221,7 +239,7 @@ Labelled labelDynkin(const IntMatrix& g) {
 
 struct ComponentForm {
   NormalFormType type;
-  IntMatrix certificate;  // k x (m + r), k the component's vertices
+  normal_form_detail::CertificatePair certificate;  // k x k, k the component's vertices
 };
 
 IntMatrix restrictedTo(const IntMatrix& upper, const std::vector<int>& vertices) {
@@ -232,8 +250,29 @@ IntMatrix restrictedTo(const IntMatrix& upper, const std::vector<int>& vertices)
   return out;
 }
 
-// The inflation run on a positive bigraph, with its certificate; it must end.
-IntMatrix runToDynkin(const IntMatrix& upper, IntMatrix& result) {
+// Keeps the inverse of the run's certificate: the step on (i, j) with quotient q multiplies B by
+// T = I - q e_i e_j^T on the right, so B^-1 by T^-1 = I + q e_i e_j^T on the left (row i of
+// B^-1 plus q times row j). On a unit diagonal q is the pair's entry before the step, minus
+// the entry after it.
+class InverseTracker : public RunObserver {
+ public:
+  explicit InverseTracker(int m) : inverse(m, IntVector(m)) {
+    for (int k = 0; k < m; ++k) inverse[k][k] = BigInteger(1);
+  }
+  bool afterStep(const Bigraph& g, const Coeffs& pair, std::uint64_t) override {
+    const BigInteger q = BigInteger(0) - g.gram[std::min(pair.i, pair.j)][std::max(pair.i, pair.j)];
+    IntVector& rowI = inverse[pair.i];
+    const IntVector& rowJ = inverse[pair.j];
+    for (std::size_t x = 0; x < rowI.size(); ++x)
+      if (!rowJ[x].isZero()) rowI[x] += q * rowJ[x];
+    return true;
+  }
+  IntMatrix inverse;
+};
+
+// The inflation run on a positive bigraph, with its certificate and that one's inverse; it
+// must end.
+IntMatrix runToDynkin(const IntMatrix& upper, IntMatrix& result, IntMatrix& inverse) {
   const int m = static_cast<int>(upper.size());
   Bigraph g(m);
   for (int i = 0; i < m; ++i)
@@ -243,12 +282,13 @@ IntMatrix runToDynkin(const IntMatrix& upper, IntMatrix& result) {
   options.rule = 0;
   options.maxSteps = 10LL * m * m + 100;
   options.trackCertificate = true;
-  RunObserver watchNothing;
-  RunOutcome outcome = runInflations(g, options, watchNothing);
+  InverseTracker undo(m);
+  RunOutcome outcome = runInflations(g, options, undo);
   if (outcome.end != RunEnd::NoDottedEdge || !outcome.certificate)
     throw NormalFormFailure("normal form: the inflation run on the positive restriction (" +
                             std::to_string(m) + " vertices) did not end");
   result = upperGramOf(g);
+  inverse = std::move(undo.inverse);
   return std::move(*outcome.certificate);
 }
 
@@ -339,21 +379,44 @@ std::vector<long> euclideanNullRoot(const NormalFormType& t) {
   return {2, 4, 6, 5, 4, 3, 2, 3};
 }
 
+namespace {
+
+bool allSquareOfSize(std::initializer_list<const IntMatrix*> matrices, std::size_t n) {
+  for (const IntMatrix* m : matrices) {
+    if (m->size() != n) return false;
+    for (const IntVector& row : *m)
+      if (row.size() != n) return false;
+  }
+  return true;
+}
+
+bool congruentExactly(const FlintMatrix& s, const FlintMatrix& b, const FlintMatrix& sp) {
+  FlintMatrix bt(b.cols(), b.rows());
+  fmpz_mat_transpose(bt.get(), b.get());
+  return fmpz_mat_equal(product(bt, product(s, b)).get(), sp.get());
+}
+
+}  // namespace
+
 bool isUnimodularCongruence(const IntMatrix& S, const IntMatrix& B, const IntMatrix& Sprime) {
   const long n = static_cast<long>(S.size());
-  for (const IntMatrix* m : {&S, &B, &Sprime}) {
-    if (static_cast<long>(m->size()) != n) return false;
-    for (const IntVector& row : *m)
-      if (static_cast<long>(row.size()) != n) return false;
-  }
+  if (!allSquareOfSize({&S, &B, &Sprime}, S.size())) return false;
   if (n == 0) return true;
-  const FlintMatrix s = flintOf(S, n, n), b = flintOf(B, n, n), sp = flintOf(Sprime, n, n);
-  FlintMatrix bt(n, n);
-  fmpz_mat_transpose(bt.get(), b.get());
-  if (!fmpz_mat_equal(product(bt, product(s, b)).get(), sp.get())) return false;
+  const FlintMatrix b = flintOf(B, n, n);
+  if (!congruentExactly(flintOf(S, n, n), b, flintOf(Sprime, n, n))) return false;
   FlintInteger det;
   fmpz_mat_det(det.get(), b.get());
   return fmpz_is_pm1(det.get());
+}
+
+bool isCongruenceWithInverse(const IntMatrix& S, const IntMatrix& B, const IntMatrix& X,
+                             const IntMatrix& Sprime) {
+  const long n = static_cast<long>(S.size());
+  if (!allSquareOfSize({&S, &B, &X, &Sprime}, S.size())) return false;
+  if (n == 0) return true;
+  const FlintMatrix b = flintOf(B, n, n);
+  if (!congruentExactly(flintOf(S, n, n), b, flintOf(Sprime, n, n))) return false;
+  return fmpz_mat_is_one(product(b, flintOf(X, n, n)).get());
 }
 
 namespace normal_form_detail {
@@ -380,8 +443,8 @@ std::vector<int> unimodularVertices(const std::vector<IntVector>& kernel, int n)
   return T;
 }
 
-IntMatrix composeCertificate(const IntMatrix& upper, const std::vector<IntVector>& kernel,
-                             const std::vector<int>& T, NormalFormType& type) {
+CertificatePair composeCertificate(const IntMatrix& upper, const std::vector<IntVector>& kernel,
+                                   const std::vector<int>& T, NormalFormType& type) {
   const int n = static_cast<int>(upper.size());
   const int r = static_cast<int>(kernel.size());
   std::vector<bool> inT(n, false);
@@ -390,17 +453,44 @@ IntMatrix composeCertificate(const IntMatrix& upper, const std::vector<IntVector
   for (int v = 0; v < n; ++v)
     if (!inT[v]) rest.push_back(v);
   const int m = static_cast<int>(rest.size());
-  if (m != n - r) throw NormalFormFailure("normal form: T has the wrong size");
-  IntMatrix dynkin;
-  const IntMatrix runCertificate = runToDynkin(restrictedTo(upper, rest), dynkin);
+  if (m != n - r || static_cast<int>(T.size()) != r)
+    throw NormalFormFailure("normal form: T has the wrong size");
+  const IntMatrix W = kernelRowsInverse(kernel, T);
+  IntMatrix dynkin, runInverse;
+  const IntMatrix runCertificate = runToDynkin(restrictedTo(upper, rest), dynkin, runInverse);
   const Labelled labelled = labelDynkin(dynkin);
   type = labelled.type;
   type.corank = r;
+  CertificatePair out;
+  IntMatrix& B = out.B;
   // M = P diag(B' Q, I): column label[v] is B' column v placed on the rows `rest`.
-  IntMatrix B(n, IntVector(n));
+  B.assign(n, IntVector(n));
   for (int v = 0; v < m; ++v)
     for (int a = 0; a < m; ++a) B[rest[a]][labelled.label[v]] = runCertificate[a][v];
-  if (r == 0) return B;
+  // Y = diag(Q^T B'^-1, I) P^-1, with P^-1 = [E_rest^T - (K W)_rest E_T^T ; W E_T^T]: row
+  // label[v] of Y is row v of B'^-1 on the columns `rest`, and minus its product with K W on
+  // the columns T; row m + c is row c of W on the columns T.
+  IntMatrix KW(m, IntVector(r));  // (K W) on the rows `rest`
+  for (int a = 0; a < m; ++a)
+    for (int k = 0; k < r; ++k)
+      for (int c = 0; c < r; ++c)
+        if (!kernel[c][rest[a]].isZero()) KW[a][k] += kernel[c][rest[a]] * W[c][k];
+  IntMatrix Y(n, IntVector(n));
+  for (int v = 0; v < m; ++v) {
+    IntVector& row = Y[labelled.label[v]];
+    for (int a = 0; a < m; ++a) {
+      const BigInteger& e = runInverse[v][a];
+      if (e.isZero()) continue;
+      row[rest[a]] = e;
+      for (int k = 0; k < r; ++k) row[T[k]] -= e * KW[a][k];
+    }
+  }
+  for (int c = 0; c < r; ++c)
+    for (int k = 0; k < r; ++k) Y[m + c][T[k]] = W[c][k];
+  if (r == 0) {
+    out.inverse = std::move(Y);
+    return out;
+  }
   // B = M C^-1: column m is K_0 - M_D h, column m + k is K_0 - K_k - M_D h.
   const std::vector<long> h = euclideanNullRoot(type);
   IntVector base = kernel[0];
@@ -411,7 +501,18 @@ IntMatrix composeCertificate(const IntMatrix& upper, const std::vector<IntVector
     B[x][m] = base[x];
     for (int k = 1; k < r; ++k) B[x][m + k] = base[x] - kernel[k][x];
   }
-  return B;
+  // X = C Y: rows 0..m-1 are Y's plus h times row m of Y; row m the sum of Y's rows m..;
+  // row m + k (k >= 1) minus Y's row m + k.
+  IntMatrix& X = out.inverse;
+  X = std::move(Y);
+  for (int c = 0; c < m; ++c)
+    for (int x = 0; x < n; ++x)
+      if (!X[m][x].isZero()) X[c][x] += BigInteger(h[c]) * X[m][x];
+  for (int k = 1; k < r; ++k)
+    for (int x = 0; x < n; ++x) X[m][x] += X[m + k][x];
+  for (int k = 1; k < r; ++k)
+    for (int x = 0; x < n; ++x) X[m + k][x] = BigInteger(0) - X[m + k][x];
+  return out;
 }
 
 }  // namespace normal_form_detail
@@ -441,6 +542,7 @@ std::optional<NormalForm> normalFormOf(const IntMatrix& upper, const Invariants&
   NormalForm out;
   out.gram.assign(n, IntVector(n));
   out.certificate.assign(n, IntVector(n));
+  IntMatrix inverse(n, IntVector(n));
   int offset = 0;
   for (const Part& part : done) {
     const NormalFormType& t = part.form.type;
@@ -453,14 +555,17 @@ std::optional<NormalForm> normalFormOf(const IntMatrix& upper, const Invariants&
     for (int a = 0; a < size; ++a)
       for (int b = a; b < size; ++b) out.gram[offset + a][offset + b] = block[a][b];
     for (std::size_t a = 0; a < part.vertices.size(); ++a)
-      for (int b = 0; b < size; ++b)
-        out.certificate[part.vertices[a]][offset + b] = part.form.certificate[a][b];
+      for (int b = 0; b < size; ++b) {
+        out.certificate[part.vertices[a]][offset + b] = part.form.certificate.B[a][b];
+        inverse[offset + b][part.vertices[a]] = part.form.certificate.inverse[b][a];
+      }
     offset += size;
   }
   if (parts.size() == 1 && inv.dynkinType && *inv.dynkinType != out.components[0].dynkinName())
     throw NormalFormFailure("normal form: the run found type " + out.components[0].dynkinName() +
                             " but the invariants say " + *inv.dynkinType);
-  if (!isUnimodularCongruence(symmetricGram(upper), out.certificate, symmetricGram(out.gram)))
+  if (!isCongruenceWithInverse(symmetricGram(upper), out.certificate, inverse,
+                               symmetricGram(out.gram)))
     throw NormalFormFailure("normal form " + out.name + ": the certificate failed the exact check");
   return out;
 }

@@ -62,14 +62,23 @@ std::optional<NormalForm> normalFormOf(const IntMatrix& upper, const Invariants&
 
 // Whether B^T S B = S' and |det B| = 1, every entry compared exactly.
 bool isUnimodularCongruence(const IntMatrix& S, const IntMatrix& B, const IntMatrix& Sprime);
+// Whether B^T S B = S' and B X = I exactly: X is an integer inverse, so |det B| = 1. The check
+// normalFormOf makes; much cheaper than a determinant for large n.
+bool isCongruenceWithInverse(const IntMatrix& S, const IntMatrix& B, const IntMatrix& X,
+                             const IntMatrix& Sprime);
 
 namespace normal_form_detail {
 // The steps of one connected component, exposed for the fault-injection tests.
 // Vertices T (ascending) with det K[T, :] = +-1 for the kernel basis `kernel`; throws
 // NormalFormFailure when there is none.
 std::vector<int> unimodularVertices(const std::vector<IntVector>& kernel, int n);
-// The certificate for a connected `upper` (kernel basis `kernel`) built with the vertex set
-// `T`, before any check: what normalFormOf verifies. Sets `type`.
-IntMatrix composeCertificate(const IntMatrix& upper, const std::vector<IntVector>& kernel,
-                             const std::vector<int>& T, NormalFormType& type);
+// The certificate B and its inverse X for a connected `upper` (kernel basis `kernel`) built
+// with the vertex set `T`, before any check: what normalFormOf verifies. Sets `type`. Throws
+// NormalFormFailure when det K[T, :] is not +-1 or the run does not reach a Dynkin diagram.
+struct CertificatePair {
+  IntMatrix B;
+  IntMatrix inverse;
+};
+CertificatePair composeCertificate(const IntMatrix& upper, const std::vector<IntVector>& kernel,
+                                   const std::vector<int>& T, NormalFormType& type);
 }  // namespace normal_form_detail

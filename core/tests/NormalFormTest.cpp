@@ -203,25 +203,33 @@ TEST(NormalForm, WrongColumnInTheCertificateIsCaught) {
   const NormalFormType type{'D', 5, 2};
   std::mt19937 random(3);
   const Matrix input = scrambled(canonicalGram(type), random);
-  auto nf = normalForm(input);
-  ASSERT_TRUE(nf.has_value());
-  const Matrix S = symmetricGram(input), SN = symmetricGram(nf->gram);
-  EXPECT_TRUE(isUnimodularCongruence(S, nf->certificate, SN));
-  Matrix wrong = nf->certificate;
+  const Invariants inv = computeInvariants(input);
+  NormalFormType found;
+  const auto pair = normal_form_detail::composeCertificate(
+      input, inv.kernel, normal_form_detail::unimodularVertices(inv.kernel, 7), found);
+  ASSERT_EQ(found, type);
+  const Matrix S = symmetricGram(input), SN = symmetricGram(canonicalGram(type));
+  const Matrix& X = pair.inverse;
+  EXPECT_TRUE(isCongruenceWithInverse(S, pair.B, X, SN));
+  EXPECT_TRUE(isUnimodularCongruence(S, pair.B, SN));
+  Matrix wrong = pair.B;
   for (IntVector& row : wrong) std::swap(row[1], row[6]);
+  EXPECT_FALSE(isCongruenceWithInverse(S, wrong, X, SN));
   EXPECT_FALSE(isUnimodularCongruence(S, wrong, SN));
-  wrong = nf->certificate;
+  wrong = pair.B;
   wrong[3][5] += BigInteger(1);
+  EXPECT_FALSE(isCongruenceWithInverse(S, wrong, X, SN));
   EXPECT_FALSE(isUnimodularCongruence(S, wrong, SN));
   // Column 5 plus B v, v = (h, 1, 0) in the kernel of S_N: B^T S B stays S_N, det B doubles.
   IntVector v(7);
   const std::vector<long> h = euclideanNullRoot(type);
   for (int c = 0; c < 5; ++c) v[c] = BigInteger(h[c]);
   v[5] = BigInteger(1);
-  const IntVector Bv = invtest::times(nf->certificate, v);
-  wrong = nf->certificate;
+  const IntVector Bv = invtest::times(pair.B, v);
+  wrong = pair.B;
   for (int x = 0; x < 7; ++x) wrong[x][5] += Bv[x];
   EXPECT_EQ(product(transposed(wrong), product(S, wrong)), SN);
+  EXPECT_FALSE(isCongruenceWithInverse(S, wrong, X, SN));
   EXPECT_FALSE(isUnimodularCongruence(S, wrong, SN));
 }
 
@@ -234,8 +242,9 @@ TEST(NormalForm, WrongVertexSetIsCaught) {
   NormalFormType type;
   bool caught = false;
   try {
-    const Matrix B = normal_form_detail::composeCertificate(input, inv.kernel, {0}, type);
-    caught = !isUnimodularCongruence(symmetricGram(input), B, symmetricGram(canonicalGram(type)));
+    const auto pair = normal_form_detail::composeCertificate(input, inv.kernel, {0}, type);
+    caught = !isCongruenceWithInverse(symmetricGram(input), pair.B, pair.inverse,
+                                      symmetricGram(canonicalGram(type)));
   } catch (const NormalFormFailure&) {
     caught = true;
   }
