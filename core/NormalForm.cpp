@@ -279,7 +279,7 @@ IntMatrix runToDynkin(const IntMatrix& upper, IntMatrix& result, IntMatrix& inve
     for (int j = i; j < m; ++j) g.gram[i][j] = upper[i][j];
   g.refreshEdgeCounts();
   RunOptions options;
-  options.rule = 0;
+  options.rule = 2;  // the last dotted edge: 998 steps on A_1000(2), where the first takes 249500
   options.maxSteps = 10LL * m * m + 100;
   options.trackCertificate = true;
   InverseTracker undo(m);
