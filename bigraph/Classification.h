@@ -14,17 +14,11 @@
 #include "NormalForm.h"
 #include "RunEngine.h"
 
-// The edge-choice rules by name, in the order of their variant numbers 0..5.
-inline constexpr const char* kRuleNames[] = {"first",        "first-highest",      "last",
-                                             "last-highest", "random-first-last", "random"};
-inline constexpr int kDefaultRule = 2;  // "last"
-// The variant number of a rule name, or -1.
-int ruleNumber(const std::string& name);
-bool ruleIsRandom(int rule);
+inline constexpr EdgeRule kDefaultRule = EdgeRule::Last;
 
 // What the command line asked of a run.
 struct RunSettings {
-  int rule = kDefaultRule;
+  EdgeRule rule = kDefaultRule;
   std::optional<std::uint32_t> seed;    // for the random rules; none elsewhere
   std::optional<std::int64_t> maxSteps; // given with --max-steps
   bool noRun = false;
@@ -33,7 +27,7 @@ struct RunSettings {
 
 // The run that was made, in the terms of the reports.
 struct RunReport {
-  int rule = kDefaultRule;
+  EdgeRule rule = kDefaultRule;
   std::optional<std::uint32_t> seed;
   std::uint64_t steps = 0;
   RunEnd end = RunEnd::NoDottedEdge;
@@ -42,8 +36,8 @@ struct RunReport {
   std::optional<std::string> error;  // with RunEnd::Error: the message (and its context)
   std::string shape;                 // the shape of the result, as the properties report words it
   std::vector<std::pair<int, int>> pairs;  // performed inflations, 1-based
-  IntMatrix result;                        // the final upper-triangular Gram matrix
-  std::optional<IntMatrix> certificate;    // B with B^T S B = S'
+  GramMatrix result;                        // the final upper-triangular Gram matrix
+  std::optional<GramMatrix> certificate;    // B with B^T S B = S'
   std::optional<Verification> verification;
   std::optional<std::string> certificateNote;  // why no certificate could be made
 };
@@ -77,5 +71,5 @@ std::optional<std::int64_t> plannedStepBound(const RunSettings& settings, const 
 // Classifies `upper`. `stop`, when given and set, stops a run after its current step (Ctrl-C
 // in a sweep); the run then ends as "stopped". Throws DisagreementError on a disagreement,
 // and when the normal form fails a step or its check.
-Classification classify(const IntMatrix& upper, const RunSettings& settings,
+Classification classify(const GramMatrix& upper, const RunSettings& settings,
                         const std::atomic<bool>* stop = nullptr);

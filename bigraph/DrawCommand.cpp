@@ -28,7 +28,7 @@ std::string runNote(const std::optional<RunReport>& run) {
   if (!run) return "no inflation run";
   std::string note = std::to_string(run->steps) + (run->steps == 1 ? " inflation" : " inflations");
   note += ", rule ";
-  note += kRuleNames[run->rule];
+  note += edgeRuleName(run->rule);
   if (run->end == RunEnd::StepBound) note += ", step bound reached";
   if (run->end == RunEnd::Error) note += ", stopped by an error";
   if (run->end == RunEnd::Cycle) note += ", stopped in a cycle";
@@ -55,7 +55,7 @@ int drawCommand(const DrawChoice& choice) {
   }
   const InputItem item = readChosenInput(choice.input);
   DrawRequest request;
-  request.input = item.upper;
+  request.input = item.upper.clone();
   request.output = choice.output;
   request.options = drawOptions(choice);
   if (choice.state == "normal") {
@@ -69,11 +69,11 @@ int drawCommand(const DrawChoice& choice) {
                 << (c.invariants.loopFree ? "" : ", with loops") << ")" << std::endl;
       return kExitBadInput;
     }
-    request.result = c.normalForm->gram;
+    request.result = c.normalForm->gram.clone();
     request.resultNote = "normal form " + c.normalForm->name;
   } else if (request.options.state != State::Input) {
     const Classification c = classify(item.upper, chosenRunSettings(choice.run));
-    request.result = c.run ? c.run->result : item.upper;
+    request.result = c.run ? c.run->result.clone() : item.upper.clone();
     request.resultNote = runNote(c.run);
   }
   try {

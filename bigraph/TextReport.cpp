@@ -39,7 +39,7 @@ void writeInvariants(std::ostream& out, const Classification& c) {
   line(out, "definiteness", definitenessName(inv.definiteness));
   line(out, "corank", std::to_string(inv.corank));
   line(out, "det(G + G^T)", bigIntegerToString(inv.det));
-  std::string type = inv.dynkinType.value_or("none");
+  std::string type = inv.dynkinType ? inv.dynkinType->dynkinName() : "none";
   const NormalForm* nf = c.normalForm ? &*c.normalForm : nullptr;
   if (nf && nf->components.size() == 1 && nf->corank == 1)
     type += "  (Euclidean type " + nf->name + ")";
@@ -76,7 +76,7 @@ void writePairs(std::ostream& out, const std::vector<std::pair<int, int>>& pairs
 
 void writeRun(std::ostream& out, const RunReport& run) {
   out << "\n";
-  std::string rule = kRuleNames[run.rule];
+  std::string rule = edgeRuleName(run.rule);
   if (run.seed) rule += " (seed " + std::to_string(*run.seed) + ")";
   line(out, "run rule", rule);
   line(out, "steps", std::to_string(run.steps));
@@ -105,7 +105,7 @@ void writeRun(std::ostream& out, const RunReport& run) {
 
 }  // namespace
 
-void writeMatrix(std::ostream& out, const IntMatrix& m, int indent) {
+void writeMatrix(std::ostream& out, const GramMatrix& m, int indent) {
   std::vector<std::vector<std::string>> text(m.size());
   std::size_t width = 1;
   for (std::size_t i = 0; i < m.size(); ++i)

@@ -40,6 +40,8 @@
 
 #include <algorithm>
 #include <numeric>
+#include <span>
+#include <utility>
 
 #include "Bigraph.h"
 #include "FlintBridge.h"
@@ -52,7 +54,7 @@ namespace {
 
 // ---- canonical forms ----
 
-void join(IntMatrix& g, int u, int v, long entry) {
+void join(GramMatrix& g, int u, int v, long entry) {
   g[std::min(u, v)][std::max(u, v)] = BigInteger(entry);
 }
 
@@ -64,7 +66,7 @@ int extensionNeighbour(const NormalFormType& t) {
   return 6;  // E8
 }
 
-void addDynkinEdges(IntMatrix& g, const NormalFormType& t) {
+void addDynkinEdges(GramMatrix& g, const NormalFormType& t) {
   const int m = t.rank;
   for (int v = 1; v < (t.family == 'A' ? m : m - 1); ++v) join(g, v - 1, v, -1);
   if (t.family == 'D') join(g, m - 1, 1, -1);
@@ -72,7 +74,7 @@ void addDynkinEdges(IntMatrix& g, const NormalFormType& t) {
 }
 
 // Vertex x joined to the Dynkin vertices the way the extension vertex is.
-void addExtensionEdges(IntMatrix& g, const NormalFormType& t, int x) {
+void addExtensionEdges(GramMatrix& g, const NormalFormType& t, int x) {
   const int m = t.rank;
   if (t.family != 'A') return join(g, x, extensionNeighbour(t), -1);
   if (m == 1) return join(g, x, 0, -2);
@@ -82,9 +84,10 @@ void addExtensionEdges(IntMatrix& g, const NormalFormType& t, int x) {
 
 // ---- small FLINT helpers ----
 
-FlintMatrix flintOf(const IntMatrix& m, long rows, long cols) {
-  FlintMatrix out(rows, cols);
-  if (rows > 0 && cols > 0) flint_bridge::toFlint(out, m);
+FlintMatrix flintOf(const GramMatrix& m) {
+  const long n = static_cast<long>(m.size());
+  FlintMatrix out(n, n);
+  if (n > 0) flint_bridge::toFlint(out, m);
   return out;
 }
 
@@ -130,7 +133,7 @@ void clearRow(FlintMatrix& K, long t, long from) {
 }
 
 // K[T, :]^-1, an integer matrix when det K[T, :] = +-1; throws NormalFormFailure otherwise.
-IntMatrix kernelRowsInverse(const std::vector<IntVector>& kernel, const std::vector<int>& T) {
+GramMatrix kernelRowsInverse(const std::vector<IntVector>& kernel, const std::vector<int>& T) {
   const long r = static_cast<long>(kernel.size());
   if (r == 0) return {};
   FlintMatrix KT(r, r), inverse(r, r);
@@ -173,7 +176,7 @@ std::vector<int> armFrom(const std::vector<std::vector<int>>& nb, int from, int 
       "Dynkin diagram");
 }
 
-Labelled labelDynkin(const IntMatrix& g) {
+Labelled labelDynkin(const GramMatrix& g) {
   const int m = static_cast<int>(g.size());
   std::vector<std::vector<int>> nb(m);
   int edges = 0;
@@ -242,9 +245,9 @@ struct ComponentForm {
   normal_form_detail::CertificatePair certificate;  // k x k, k the component's vertices
 };
 
-IntMatrix restrictedTo(const IntMatrix& upper, const std::vector<int>& vertices) {
+GramMatrix restrictedTo(const GramMatrix& upper, const std::vector<int>& vertices) {
   const std::size_t k = vertices.size();
-  IntMatrix out(k, IntVector(k));
+  GramMatrix out(static_cast<int>(k));
   for (std::size_t a = 0; a < k; ++a)
     for (std::size_t b = a; b < k; ++b) out[a][b] = upper[vertices[a]][vertices[b]];
   return out;
@@ -256,30 +259,30 @@ IntMatrix restrictedTo(const IntMatrix& upper, const std::vector<int>& vertices)
 // the entry after it.
 class InverseTracker : public RunObserver {
  public:
-  explicit InverseTracker(int m) : inverse(m, IntVector(m)) {
+  explicit InverseTracker(int m) : inverse(m) {
     for (int k = 0; k < m; ++k) inverse[k][k] = BigInteger(1);
   }
   bool afterStep(const Bigraph& g, const Coeffs& pair, std::uint64_t) override {
     const BigInteger q = BigInteger(0) - g.gram[std::min(pair.i, pair.j)][std::max(pair.i, pair.j)];
-    IntVector& rowI = inverse[pair.i];
-    const IntVector& rowJ = inverse[pair.j];
+    const std::span<BigInteger> rowI = inverse[pair.i];
+    const std::span<const BigInteger> rowJ = std::as_const(inverse)[pair.j];
     for (std::size_t x = 0; x < rowI.size(); ++x)
       if (!rowJ[x].isZero()) rowI[x] += q * rowJ[x];
     return true;
   }
-  IntMatrix inverse;
+  GramMatrix inverse;
 };
 
 // The inflation run on a positive bigraph, with its certificate and that one's inverse; it
 // must end.
-IntMatrix runToDynkin(const IntMatrix& upper, IntMatrix& result, IntMatrix& inverse) {
+GramMatrix runToDynkin(const GramMatrix& upper, GramMatrix& result, GramMatrix& inverse) {
   const int m = static_cast<int>(upper.size());
   Bigraph g(m);
   for (int i = 0; i < m; ++i)
     for (int j = i; j < m; ++j) g.gram[i][j] = upper[i][j];
   g.refreshEdgeCounts();
   RunOptions options;
-  options.rule = 2;  // the last dotted edge: 998 steps on A_1000(2), where the first takes 249500
+  options.rule = EdgeRule::Last;  // the last dotted edge: 998 steps on A_1000(2), where the first takes 249500
   options.maxSteps = 10LL * m * m + 100;
   options.trackCertificate = true;
   InverseTracker undo(m);
@@ -292,7 +295,7 @@ IntMatrix runToDynkin(const IntMatrix& upper, IntMatrix& result, IntMatrix& inve
   return std::move(*outcome.certificate);
 }
 
-ComponentForm formOfComponent(const IntMatrix& upper, const std::vector<IntVector>& kernel) {
+ComponentForm formOfComponent(const GramMatrix& upper, const std::vector<IntVector>& kernel) {
   const int n = static_cast<int>(upper.size());
   ComponentForm out;
   const std::vector<int> T = normal_form_detail::unimodularVertices(kernel, n);
@@ -300,7 +303,7 @@ ComponentForm formOfComponent(const IntMatrix& upper, const std::vector<IntVecto
   return out;
 }
 
-std::vector<std::vector<int>> componentsOf(const IntMatrix& upper) {
+std::vector<std::vector<int>> componentsOf(const GramMatrix& upper) {
   const int n = static_cast<int>(upper.size());
   std::vector<int> parent(n);
   std::iota(parent.begin(), parent.end(), 0);
@@ -353,10 +356,10 @@ bool isValidType(const NormalFormType& t) {
   }
 }
 
-IntMatrix canonicalGram(const NormalFormType& t) {
+GramMatrix canonicalGram(const NormalFormType& t) {
   if (!isValidType(t)) throw std::invalid_argument("no canonical form of type " + t.name());
   const int m = t.rank, size = m + t.corank;
-  IntMatrix g(size, IntVector(size));
+  GramMatrix g(size);
   for (int v = 0; v < size; ++v) g[v][v] = BigInteger(1);
   addDynkinEdges(g, t);
   for (int x = m; x < size; ++x) {
@@ -381,12 +384,9 @@ std::vector<long> euclideanNullRoot(const NormalFormType& t) {
 
 namespace {
 
-bool allSquareOfSize(std::initializer_list<const IntMatrix*> matrices, std::size_t n) {
-  for (const IntMatrix* m : matrices) {
+bool allSquareOfSize(std::initializer_list<const GramMatrix*> matrices, std::size_t n) {
+  for (const GramMatrix* m : matrices)
     if (m->size() != n) return false;
-    for (const IntVector& row : *m)
-      if (row.size() != n) return false;
-  }
   return true;
 }
 
@@ -398,25 +398,25 @@ bool congruentExactly(const FlintMatrix& s, const FlintMatrix& b, const FlintMat
 
 }  // namespace
 
-bool isUnimodularCongruence(const IntMatrix& S, const IntMatrix& B, const IntMatrix& Sprime) {
+bool isUnimodularCongruence(const GramMatrix& S, const GramMatrix& B, const GramMatrix& Sprime) {
   const long n = static_cast<long>(S.size());
   if (!allSquareOfSize({&S, &B, &Sprime}, S.size())) return false;
   if (n == 0) return true;
-  const FlintMatrix b = flintOf(B, n, n);
-  if (!congruentExactly(flintOf(S, n, n), b, flintOf(Sprime, n, n))) return false;
+  const FlintMatrix b = flintOf(B);
+  if (!congruentExactly(flintOf(S), b, flintOf(Sprime))) return false;
   FlintInteger det;
   fmpz_mat_det(det.get(), b.get());
   return fmpz_is_pm1(det.get());
 }
 
-bool isCongruenceWithInverse(const IntMatrix& S, const IntMatrix& B, const IntMatrix& X,
-                             const IntMatrix& Sprime) {
+bool isCongruenceWithInverse(const GramMatrix& S, const GramMatrix& B, const GramMatrix& X,
+                             const GramMatrix& Sprime) {
   const long n = static_cast<long>(S.size());
   if (!allSquareOfSize({&S, &B, &X, &Sprime}, S.size())) return false;
   if (n == 0) return true;
-  const FlintMatrix b = flintOf(B, n, n);
-  if (!congruentExactly(flintOf(S, n, n), b, flintOf(Sprime, n, n))) return false;
-  return fmpz_mat_is_one(product(b, flintOf(X, n, n)).get());
+  const FlintMatrix b = flintOf(B);
+  if (!congruentExactly(flintOf(S), b, flintOf(Sprime))) return false;
+  return fmpz_mat_is_one(product(b, flintOf(X)).get());
 }
 
 namespace normal_form_detail {
@@ -443,7 +443,7 @@ std::vector<int> unimodularVertices(const std::vector<IntVector>& kernel, int n)
   return T;
 }
 
-CertificatePair composeCertificate(const IntMatrix& upper, const std::vector<IntVector>& kernel,
+CertificatePair composeCertificate(const GramMatrix& upper, const std::vector<IntVector>& kernel,
                                    const std::vector<int>& T, NormalFormType& type) {
   const int n = static_cast<int>(upper.size());
   const int r = static_cast<int>(kernel.size());
@@ -455,29 +455,29 @@ CertificatePair composeCertificate(const IntMatrix& upper, const std::vector<Int
   const int m = static_cast<int>(rest.size());
   if (m != n - r || static_cast<int>(T.size()) != r)
     throw NormalFormFailure("normal form: T has the wrong size");
-  const IntMatrix W = kernelRowsInverse(kernel, T);
-  IntMatrix dynkin, runInverse;
-  const IntMatrix runCertificate = runToDynkin(restrictedTo(upper, rest), dynkin, runInverse);
+  const GramMatrix W = kernelRowsInverse(kernel, T);
+  GramMatrix dynkin, runInverse;
+  const GramMatrix runCertificate = runToDynkin(restrictedTo(upper, rest), dynkin, runInverse);
   const Labelled labelled = labelDynkin(dynkin);
   type = labelled.type;
   type.corank = r;
   CertificatePair out;
-  IntMatrix& B = out.B;
+  GramMatrix& B = out.B;
   // M = P diag(B' Q, I): column label[v] is B' column v placed on the rows `rest`.
-  B.assign(n, IntVector(n));
+  B = GramMatrix(n);
   for (int v = 0; v < m; ++v)
     for (int a = 0; a < m; ++a) B[rest[a]][labelled.label[v]] = runCertificate[a][v];
   // Y = diag(Q^T B'^-1, I) P^-1, with P^-1 = [E_rest^T - (K W)_rest E_T^T ; W E_T^T]: row
   // label[v] of Y is row v of B'^-1 on the columns `rest`, and minus its product with K W on
   // the columns T; row m + c is row c of W on the columns T.
-  IntMatrix KW(m, IntVector(r));  // (K W) on the rows `rest`
+  std::vector<IntVector> KW(m, IntVector(r));  // (K W) on the rows `rest`
   for (int a = 0; a < m; ++a)
     for (int k = 0; k < r; ++k)
       for (int c = 0; c < r; ++c)
         if (!kernel[c][rest[a]].isZero()) KW[a][k] += kernel[c][rest[a]] * W[c][k];
-  IntMatrix Y(n, IntVector(n));
+  GramMatrix Y(n);
   for (int v = 0; v < m; ++v) {
-    IntVector& row = Y[labelled.label[v]];
+    const std::span<BigInteger> row = Y[labelled.label[v]];
     for (int a = 0; a < m; ++a) {
       const BigInteger& e = runInverse[v][a];
       if (e.isZero()) continue;
@@ -503,7 +503,7 @@ CertificatePair composeCertificate(const IntMatrix& upper, const std::vector<Int
   }
   // X = C Y: rows 0..m-1 are Y's plus h times row m of Y; row m the sum of Y's rows m..;
   // row m + k (k >= 1) minus Y's row m + k.
-  IntMatrix& X = out.inverse;
+  GramMatrix& X = out.inverse;
   X = std::move(Y);
   for (int c = 0; c < m; ++c)
     for (int x = 0; x < n; ++x)
@@ -517,7 +517,7 @@ CertificatePair composeCertificate(const IntMatrix& upper, const std::vector<Int
 
 }  // namespace normal_form_detail
 
-std::optional<NormalForm> normalFormOf(const IntMatrix& upper, const Invariants& inv) {
+std::optional<NormalForm> normalFormOf(const GramMatrix& upper, const Invariants& inv) {
   const bool nonNegative = inv.definiteness == Definiteness::Positive ||
                            inv.definiteness == Definiteness::NonNegative;
   if (upper.empty() || !inv.loopFree || !nonNegative) return std::nullopt;
@@ -533,16 +533,16 @@ std::optional<NormalForm> normalFormOf(const IntMatrix& upper, const Invariants&
       done.push_back({vertices, formOfComponent(upper, inv.kernel)});
       continue;
     }
-    const IntMatrix sub = restrictedTo(upper, vertices);
+    const GramMatrix sub = restrictedTo(upper, vertices);
     done.push_back({vertices, formOfComponent(sub, computeInvariants(sub).kernel)});
   }
   std::stable_sort(done.begin(), done.end(), [](const Part& x, const Part& y) {
     return blockBefore(x.form.type, y.form.type);
   });
   NormalForm out;
-  out.gram.assign(n, IntVector(n));
-  out.certificate.assign(n, IntVector(n));
-  IntMatrix inverse(n, IntVector(n));
+  out.gram = GramMatrix(n);
+  out.certificate = GramMatrix(n);
+  GramMatrix inverse(n);
   int offset = 0;
   for (const Part& part : done) {
     const NormalFormType& t = part.form.type;
@@ -550,7 +550,7 @@ std::optional<NormalForm> normalFormOf(const IntMatrix& upper, const Invariants&
     if (!out.name.empty()) out.name += '+';
     out.name += t.name();
     out.corank += t.corank;
-    const IntMatrix block = canonicalGram(t);
+    const GramMatrix block = canonicalGram(t);
     const int size = static_cast<int>(block.size());
     for (int a = 0; a < size; ++a)
       for (int b = a; b < size; ++b) out.gram[offset + a][offset + b] = block[a][b];
@@ -561,9 +561,10 @@ std::optional<NormalForm> normalFormOf(const IntMatrix& upper, const Invariants&
       }
     offset += size;
   }
-  if (parts.size() == 1 && inv.dynkinType && *inv.dynkinType != out.components[0].dynkinName())
+  if (parts.size() == 1 && inv.dynkinType &&
+      inv.dynkinType->dynkinName() != out.components[0].dynkinName())
     throw NormalFormFailure("normal form: the run found type " + out.components[0].dynkinName() +
-                            " but the invariants say " + *inv.dynkinType);
+                            " but the invariants say " + inv.dynkinType->dynkinName());
   if (!isCongruenceWithInverse(symmetricGram(upper), out.certificate, inverse,
                                symmetricGram(out.gram)))
     throw NormalFormFailure("normal form " + out.name + ": the certificate failed the exact check");

@@ -35,7 +35,7 @@ bool isValidType(const NormalFormType& type);
 // - r >= 2: vertices m+1..m+r-1 are twins of vertex m: the same edges to 0..m-1 and a double
 //   dotted edge (+2) to m and to each other, so e_m - e_twin lies in the kernel.
 // Throws std::invalid_argument for a type that is not valid.
-IntMatrix canonicalGram(const NormalFormType& type);
+GramMatrix canonicalGram(const NormalFormType& type);
 // The null root of the Euclidean diagram of `type` on its Dynkin vertices 0..m-1 (the value at
 // vertex m is 1): h with S_{D~} (h, 1) = 0.
 std::vector<long> euclideanNullRoot(const NormalFormType& type);
@@ -45,8 +45,8 @@ struct NormalForm {
   std::vector<NormalFormType> components;
   std::string name;   // the components' names joined by "+", "E~7" or "A1+D4^(2)"
   int corank = 0;
-  IntMatrix gram;        // the upper Gram matrix of N, the block sum of the canonical forms
-  IntMatrix certificate; // B (n x n), B^T (G + G^T) B = N + N^T and |det B| = 1, checked exactly
+  GramMatrix gram;        // the upper Gram matrix of N, the block sum of the canonical forms
+  GramMatrix certificate; // B (n x n), B^T (G + G^T) B = N + N^T and |det B| = 1, checked exactly
 };
 
 // The normal form failed a step that the theory guarantees, or its certificate failed the
@@ -58,14 +58,14 @@ struct NormalFormFailure : std::logic_error {
 // The normal form of `upper` with invariants `inv` (as computeInvariants gives them): none for
 // an empty, indefinite, non-positive or negative input, or one with a diagonal entry other
 // than 1. Throws NormalFormFailure when a step fails or the certificate does not verify.
-std::optional<NormalForm> normalFormOf(const IntMatrix& upper, const Invariants& inv);
+std::optional<NormalForm> normalFormOf(const GramMatrix& upper, const Invariants& inv);
 
 // Whether B^T S B = S' and |det B| = 1, every entry compared exactly.
-bool isUnimodularCongruence(const IntMatrix& S, const IntMatrix& B, const IntMatrix& Sprime);
+bool isUnimodularCongruence(const GramMatrix& S, const GramMatrix& B, const GramMatrix& Sprime);
 // Whether B^T S B = S' and B X = I exactly: X is an integer inverse, so |det B| = 1. The check
 // normalFormOf makes; much cheaper than a determinant for large n.
-bool isCongruenceWithInverse(const IntMatrix& S, const IntMatrix& B, const IntMatrix& X,
-                             const IntMatrix& Sprime);
+bool isCongruenceWithInverse(const GramMatrix& S, const GramMatrix& B, const GramMatrix& X,
+                             const GramMatrix& Sprime);
 
 namespace normal_form_detail {
 // The steps of one connected component, exposed for the fault-injection tests.
@@ -76,9 +76,9 @@ std::vector<int> unimodularVertices(const std::vector<IntVector>& kernel, int n)
 // with the vertex set `T`, before any check: what normalFormOf verifies. Sets `type`. Throws
 // NormalFormFailure when det K[T, :] is not +-1 or the run does not reach a Dynkin diagram.
 struct CertificatePair {
-  IntMatrix B;
-  IntMatrix inverse;
+  GramMatrix B;
+  GramMatrix inverse;
 };
-CertificatePair composeCertificate(const IntMatrix& upper, const std::vector<IntVector>& kernel,
+CertificatePair composeCertificate(const GramMatrix& upper, const std::vector<IntVector>& kernel,
                                    const std::vector<int>& T, NormalFormType& type);
 }  // namespace normal_form_detail

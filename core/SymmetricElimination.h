@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "FlintBridge.h"
+#include "Signature.h"
 
 namespace symmetric_elimination {
 

@@ -12,8 +12,8 @@
 namespace {
 
 // e_j -> e_j - S_ij e_i keeps the unit diagonal; entries kept within -2..2; then a renumbering.
-IntMatrix scrambled(const IntMatrix& upper, std::uint32_t seed) {
-  IntMatrix S = symmetricGram(upper);
+GramMatrix scrambled(const GramMatrix& upper, std::uint32_t seed) {
+  GramMatrix S = symmetricGram(upper);
   const int n = static_cast<int>(S.size());
   std::mt19937 random(seed);
   std::uniform_int_distribution<int> vertex(0, n - 1);
@@ -34,7 +34,7 @@ IntMatrix scrambled(const IntMatrix& upper, std::uint32_t seed) {
   std::vector<int> perm(n);
   std::iota(perm.begin(), perm.end(), 0);
   std::shuffle(perm.begin(), perm.end(), random);
-  IntMatrix out(n, IntVector(n));
+  GramMatrix out(n);
   for (int a = 0; a < n; ++a) {
     out[a][a] = BigInteger(1);
     for (int b = a + 1; b < n; ++b) out[a][b] = S[perm[a]][perm[b]];
@@ -43,19 +43,19 @@ IntMatrix scrambled(const IntMatrix& upper, std::uint32_t seed) {
 }
 
 // range(0): n, range(1): corank, range(2): 0 for A, 1 for D.
-IntMatrix input(const benchmark::State& state) {
+GramMatrix input(const benchmark::State& state) {
   const int n = static_cast<int>(state.range(0)), r = static_cast<int>(state.range(1));
   const char family = state.range(2) == 0 ? 'A' : 'D';
   return scrambled(canonicalGram({family, n - r, r}), 20261209);
 }
 
 void BM_Invariants(benchmark::State& state) {
-  const IntMatrix upper = input(state);
+  const GramMatrix upper = input(state);
   for (auto _ : state) benchmark::DoNotOptimize(computeInvariants(upper));
 }
 
 void BM_InvariantsAndNormalForm(benchmark::State& state) {
-  const IntMatrix upper = input(state);
+  const GramMatrix upper = input(state);
   for (auto _ : state) {
     const Invariants inv = computeInvariants(upper);
     benchmark::DoNotOptimize(normalFormOf(upper, inv));

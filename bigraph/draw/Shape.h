@@ -43,7 +43,7 @@ struct Structure {
   bool simpleSolid = true;  // every edge entry is -1 and every diagonal entry is 1
 };
 
-Structure structureOf(const IntMatrix& gram);
+Structure structureOf(const GramMatrix& gram);
 Shape recognizeShape(const Structure& s);
 
 // Vertex 1 at the top, the others clockwise, neighbours on the circle at least one unit apart.
@@ -55,6 +55,6 @@ std::optional<std::vector<Point>> shapeLayout(const Structure& s);
 // extra vertices of the normal forms of corank 2 and more). The bigraph without its twins must
 // have a standard drawing; twins stand one unit across the edge direction of u, alternately on
 // either side.
-std::optional<std::vector<Point>> shapeLayoutWithTwins(const IntMatrix& gram);
+std::optional<std::vector<Point>> shapeLayoutWithTwins(const GramMatrix& gram);
 
 }  // namespace bigraph::draw

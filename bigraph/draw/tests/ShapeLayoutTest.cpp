@@ -200,10 +200,10 @@ TEST(ShapeLayout, TwinsStandBesideTheirOriginal) {
   for (const NormalFormType& t : {NormalFormType{'E', 7, 2}, NormalFormType{'D', 5, 3},
                                   NormalFormType{'A', 4, 3}}) {
     SCOPED_TRACE(t.name());
-    const IntMatrix g = canonicalGram(t);
+    const GramMatrix g = canonicalGram(t);
     const auto at = shapeLayoutWithTwins(g);
     ASSERT_TRUE(at.has_value());
-    IntMatrix euclidean(t.rank + 1, IntVector(t.rank + 1));
+    GramMatrix euclidean(t.rank + 1);
     for (int a = 0; a <= t.rank; ++a)
       for (int b = a; b <= t.rank; ++b) euclidean[a][b] = g[a][b];
     const auto base = shapeLayout(structureOf(euclidean));
@@ -223,13 +223,13 @@ TEST(ShapeLayout, TwinsStandBesideTheirOriginal) {
 }
 
 TEST(ShapeRecognition, DiagramNamesNeedSingleSolidEdgesAndNoLoops) {
-  IntMatrix dotted = drawtest::matrixOf(5, shapes::pathEdges(5));
+  GramMatrix dotted = drawtest::matrixOf(5, shapes::pathEdges(5));
   dotted[1][2] = BigInteger(1);
   EXPECT_EQ(recognizeShape(structureOf(dotted)).name, "path");
-  IntMatrix loop = drawtest::matrixOf(5, shapes::pathEdges(5));
+  GramMatrix loop = drawtest::matrixOf(5, shapes::pathEdges(5));
   loop[3][3] = BigInteger(2);
   EXPECT_EQ(recognizeShape(structureOf(loop)).name, "path");
-  IntMatrix doubleEdge = upperGramOf(*shapes::star({1, 2, 2}));
+  GramMatrix doubleEdge = upperGramOf(*shapes::star({1, 2, 2}));
   doubleEdge[0][1] = BigInteger(-2);
   EXPECT_EQ(recognizeShape(structureOf(doubleEdge)).name, "star [1,2,2]");
 }
