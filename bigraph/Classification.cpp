@@ -11,6 +11,7 @@ const char* runEndName(RunEnd end) {
     case RunEnd::StepBound: return "step bound";
     case RunEnd::Stopped: return "stopped";
     case RunEnd::Error: return "error";
+    case RunEnd::Cycle: return "cycle";
   }
   return "error";
 }
@@ -91,9 +92,11 @@ RunReport makeRun(const GramMatrix& upper, const Invariants& inv, const RunSetti
   options.rule = settings.rule;
   options.maxSteps = bound;
   options.trackCertificate = settings.certificate;
+  options.detectCycles = true;
   RunOutcome outcome = runInflations(g, options, recorder);
   run.steps = outcome.steps;
   run.end = outcome.end;
+  if (outcome.end == RunEnd::Cycle) run.period = outcome.period;
   if (outcome.error)
     run.error = *outcome.error + (outcome.errorContext ? "; " + *outcome.errorContext : "");
   run.result = upperGramOf(g);
@@ -117,6 +120,12 @@ Classification classify(const GramMatrix& upper, const RunSettings& settings,
   Classification c;
   countEdges(upper, c);
   c.invariants = computeInvariants(upper);
+  try {
+    c.normalForm = normalFormOf(upper, c.invariants);
+  } catch (const NormalFormFailure& e) {
+    throw DisagreementError(e.what());
+  }
+  c.showCertificate = settings.certificate;
   if (const auto bound = plannedStepBound(settings, c.invariants))
     c.run = makeRun(upper, c.invariants, settings, *bound, stop);
   return c;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Invariants.h"
+#include "NormalForm.h"
 #include "RunEngine.h"
 
 inline constexpr EdgeRule kDefaultRule = EdgeRule::Last;
@@ -33,6 +34,8 @@ struct RunReport {
   std::optional<std::uint32_t> seed;
   std::uint64_t steps = 0;
   RunEnd end = RunEnd::NoDottedEdge;
+  std::optional<std::uint64_t> period;  // with RunEnd::Cycle: the matrix after `steps` is the
+                                        // one after `steps - period`
   std::optional<std::string> error;  // with RunEnd::Error: the message (and its context)
   std::string shape;                 // the shape of the result, as the properties report words it
   // The performed inflations, 1-based: the first kPairsKept of them (`steps` counts them all),
@@ -49,9 +52,13 @@ struct Classification {
   BigInteger solidEdges;   // sum of the magnitudes of the negative entries above it
   Invariants invariants;
   std::optional<RunReport> run;
+  // Every non-negative loop-free input: its normal form N and the certificate B (always
+  // computed and checked exactly; shown with --certificate).
+  std::optional<NormalForm> normalForm;
+  bool showCertificate = false;
 };
 
-// "no dotted edge", "step bound", "stopped", "error".
+// "no dotted edge", "step bound", "stopped", "error", "cycle".
 const char* runEndName(RunEnd end);
 
 // The exact type and the shape the run reached disagree: a fault of the program, not of the
@@ -67,6 +74,7 @@ std::int64_t defaultStepBound(int n);
 std::optional<std::int64_t> plannedStepBound(const RunSettings& settings, const Invariants& inv);
 
 // Classifies `upper`. `stop`, when given and set, stops a run after its current step (Ctrl-C
-// in a sweep); the run then ends as "stopped". Throws DisagreementError on a disagreement.
+// in a sweep); the run then ends as "stopped". Throws DisagreementError on a disagreement,
+// and when the normal form fails a step or its check.
 Classification classify(const GramMatrix& upper, const RunSettings& settings,
                         const std::atomic<bool>* stop = nullptr);

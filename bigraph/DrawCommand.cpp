@@ -35,12 +35,13 @@ std::string runNote(const std::optional<RunReport>& run) {
   note += edgeRuleName(run->rule);
   if (run->end == RunEnd::StepBound) note += ", step bound reached";
   if (run->end == RunEnd::Error) note += ", stopped by an error";
+  if (run->end == RunEnd::Cycle) note += ", stopped in a cycle";
   return note;
 }
 
 DrawOptions drawOptions(const DrawChoice& choice) {
   DrawOptions options;
-  options.state = *parseState(choice.state);
+  options.state = *parseState(choice.state == "normal" ? "result" : choice.state);
   if (!choice.layout.empty()) options.layout = *parseLayout(choice.layout);
   options.labels = *parseLabels(choice.labels);
   if (!choice.size.empty()) parseSize(choice.size, options.width, options.height);
@@ -77,7 +78,20 @@ int drawCommand(const DrawChoice& choice) {
   request.input = item.upper.clone();
   request.output = choice.output;
   request.options = drawOptions(choice);
-  if (request.options.state != State::Input) {
+  if (choice.state == "normal") {
+    RunSettings settings = chosenRunSettings(choice.run);
+    settings.noRun = true;
+    const Classification c = classify(item.upper, settings);
+    if (!c.normalForm) {
+      std::cerr << "bigraph: no normal form: only non-negative bigraphs with every diagonal entry 1 "
+                   "have one (this one is "
+                << definitenessName(c.invariants.definiteness)
+                << (c.invariants.loopFree ? "" : ", with loops") << ")" << std::endl;
+      return kExitBadInput;
+    }
+    request.result = c.normalForm->gram.clone();
+    request.resultNote = "normal form " + c.normalForm->name;
+  } else if (request.options.state != State::Input) {
     const Classification c = classify(item.upper, chosenRunSettings(choice.run));
     request.result = c.run ? c.run->result.clone() : item.upper.clone();
     request.resultNote = runNote(c.run);
@@ -116,8 +130,9 @@ void addDrawCommand(CLI::App& app, int& status) {
       ->required()
       ->type_name("FILE");
   command->add_option("--state", choice->state,
-                      "input (default): as given; result: after the inflation run; both: side by side")
-      ->check(CLI::IsMember({"input", "result", "both"}));
+                      "input (default): as given; result: after the inflation run; both: side by "
+                      "side; normal: the normal form N of a non-negative bigraph")
+      ->check(CLI::IsMember({"input", "result", "both", "normal"}));
   command->add_option("--layout", choice->layout,
                       "circle (default for the input) or shape (default for a result with a "
                       "standard drawing)")

@@ -89,6 +89,7 @@ std::string runJson(const RunReport& run) {
   out += optionalJson(run.seed, [](std::uint32_t s) { return std::to_string(s); });
   out += ", \"steps\": " + std::to_string(run.steps);
   out += ", \"ended\": " + jsonString(runEndName(run.end));
+  out += ", \"period\": " + optionalJson(run.period, [](std::uint64_t p) { return std::to_string(p); });
   out += ", \"error\": " + optionalJson(run.error, jsonString);
   out += ", \"shape\": " + jsonString(run.shape);
   out += ", \"pairs\": " + pairsJson(run.pairs);
@@ -97,6 +98,16 @@ std::string runJson(const RunReport& run) {
   out += ", \"verified\": " + optionalJson(run.verification, [](const Verification& v) {
     return jsonString(v.holds ? verificationName(v) : "failed");
   });
+  return out + "}";
+}
+
+std::string normalFormJson(const NormalForm& nf, bool withCertificate) {
+  std::string out = "{\"name\": " + jsonString(nf.name);
+  out += ", \"corank\": " + std::to_string(nf.corank);
+  out += ", \"gram\": " + matrixJson(nf.gram);
+  out += ", \"certificate\": " + (withCertificate ? matrixJson(nf.certificate) : "null");
+  out += ", \"verified\": ";
+  out += withCertificate ? "\"exact\"" : "null";
   return out + "}";
 }
 
@@ -117,6 +128,9 @@ std::string classificationMembers(const Classification& c) {
   out += ", \"dynkin_type\": " + optionalJson(inv.dynkinType, [](const DiagramSum& t) { return jsonString(t.dynkinName()); });
   out += ", \"kernel\": " + matrixJson(inv.kernel);
   out += ", \"witness\": " + optionalJson(inv.witness, vectorJson);
+  out += ", \"normal_form\": " + optionalJson(c.normalForm, [&](const NormalForm& nf) {
+    return normalFormJson(nf, c.showCertificate);
+  });
   out += ", \"run\": " + optionalJson(c.run, runJson);
   return out;
 }
@@ -165,8 +179,8 @@ std::string sweepJsonLine(const InputItem& item, const SweepRecord& record,
 }
 
 std::string csvHeader() {
-  return "input,item,options,n,r,vertices,definiteness,corank,det,dynkin_type,steps,ended,shape,"
-         "seconds";
+  return "input,item,options,n,r,vertices,definiteness,corank,det,dynkin_type,normal_form,steps,"
+         "ended,shape,seconds";
 }
 
 std::string csvField(const std::string& text) {
@@ -195,6 +209,7 @@ std::string csvRow(const InputItem& item, const SweepRecord& record, const Class
                                 std::to_string(inv.corank),
                                 number(inv.det),
                                 csvField(inv.dynkinType ? inv.dynkinType->dynkinName() : ""),
+                                c.normalForm ? csvField(c.normalForm->name) : std::string(),
                                 c.run ? std::to_string(c.run->steps) : std::string(),
                                 c.run ? runEndName(c.run->end) : "",
                                 c.run ? csvField(c.run->shape) : std::string(),

@@ -39,12 +39,29 @@ void writeInvariants(std::ostream& out, const Classification& c) {
   line(out, "definiteness", definitenessName(inv.definiteness));
   line(out, "corank", std::to_string(inv.corank));
   line(out, "det(G + G^T)", bigIntegerToString(inv.det));
-  line(out, "Dynkin type", inv.dynkinType ? inv.dynkinType->dynkinName() : "none");
+  std::string type = inv.dynkinType ? inv.dynkinType->dynkinName() : "none";
+  const NormalForm* nf = c.normalForm ? &*c.normalForm : nullptr;
+  if (nf && nf->components.size() == 1 && nf->corank == 1)
+    type += "  (Euclidean type " + nf->name + ")";
+  line(out, "Dynkin type", type);
   if (!inv.kernel.empty()) {
     out << "kernel basis\n";
     for (const IntVector& v : inv.kernel) out << "  " << vectorText(v) << "\n";
   }
   if (inv.witness) line(out, "witness", vectorText(*inv.witness) + "  (x^T (G + G^T) x < 0)");
+}
+
+void writeNormalForm(std::ostream& out, const Classification& c) {
+  if (!c.normalForm) {
+    line(out, "normal form", "none");
+    return;
+  }
+  const NormalForm& nf = *c.normalForm;
+  line(out, "normal form", nf.name + "  (corank " + std::to_string(nf.corank) + ")");
+  writeMatrix(out, nf.gram, 2);
+  if (!c.showCertificate) return;
+  out << "normal form certificate B (B^T S B = N + N^T, |det B| = 1; verified: exact)\n";
+  writeMatrix(out, nf.certificate, 2);
 }
 
 void writePairs(std::ostream& out, const std::vector<std::pair<int, int>>& pairs,
@@ -65,7 +82,13 @@ void writeRun(std::ostream& out, const RunReport& run) {
   if (run.seed) rule += " (seed " + std::to_string(*run.seed) + ")";
   line(out, "run rule", rule);
   line(out, "steps", std::to_string(run.steps));
-  line(out, "ended", std::string(runEndName(run.end)) + (run.error ? ": " + *run.error : ""));
+  std::string ended = runEndName(run.end);
+  if (run.error) ended += ": " + *run.error;
+  if (run.period)
+    ended += " (the matrix of step " + std::to_string(run.steps - *run.period) +
+             " came back at step " + std::to_string(run.steps) + ", period " +
+             std::to_string(*run.period) + ")";
+  line(out, "ended", ended);
   line(out, "shape", run.shape);
   writePairs(out, run.pairs, run.steps);
   out << "result\n";
@@ -102,6 +125,7 @@ void writeMatrix(std::ostream& out, const GramMatrix& m, int indent) {
 
 void writeTextReport(std::ostream& out, const Classification& c) {
   writeInvariants(out, c);
+  writeNormalForm(out, c);
   if (c.run) writeRun(out, *c.run);
   else out << "\nrun             none\n";
 }

@@ -1,6 +1,8 @@
 // The one inflation run loop: edge choice, inflation, bound, observer, errors and certificate.
 #include "RunEngine.h"
 
+#include "CycleWatch.h"
+
 #include <algorithm>
 #include <new>
 #include <string>
@@ -126,12 +128,14 @@ RunOutcome runInflations(Bigraph& g, const RunOptions& options, RunObserver& obs
   RunOutcome outcome;
   outcome.steps = options.firstStepNumber;
   std::optional<CertificateTracker> tracker;
+  std::optional<CycleWatch> cycles;
   const std::uint64_t bound =
       options.maxSteps > 0 ? static_cast<std::uint64_t>(options.maxSteps) : 0;
   Coeffs pair{kNoEdge, kNoEdge};
   try {
     holdReserve();
     if (options.trackCertificate) tracker.emplace(g.n);
+    if (options.detectCycles && !isRandom(options.rule)) cycles.emplace(g);
     for (;;) {
       pair = {kNoEdge, kNoEdge};
       const bool lastStep = !observer.continueAfterNextStep(outcome.steps);
@@ -143,10 +147,17 @@ RunOutcome runInflations(Bigraph& g, const RunOptions& options, RunObserver& obs
       observer.prepareStep(outcome.steps);
       if (tracker) tracker->beforeStep(g, chosen, outcome.steps + 1);
       pair = chosen;
+      if (cycles) cycles->beforeStep(g, pair.j);
       g.inflation(pair);
       ++outcome.steps;
       if (tracker) tracker->afterStep(pair);
+      const bool repeated = cycles && cycles->afterStep(g, pair.j);
       const bool goOn = observer.afterStep(g, pair, outcome.steps);
+      if (repeated) {
+        outcome.end = RunEnd::Cycle;
+        outcome.period = cycles->period();
+        break;
+      }
       if (bound != 0 && outcome.steps == bound) {
         outcome.end = RunEnd::StepBound;
         break;

@@ -15,6 +15,7 @@ enum class RunEnd {
   StepBound,     // maxSteps inflations were made
   Stopped,       // the observer asked to stop
   Error,         // an error of the integer layer or out of memory; see RunOutcome::error
+  Cycle,         // the matrix came back to one it had `period` steps earlier (detectCycles)
 };
 
 struct RunOptions {
@@ -24,6 +25,9 @@ struct RunOptions {
   // The count the run starts from: 0 in every program; tests start further on to try counts
   // beyond 32 bits without making that many inflations.
   std::uint64_t firstStepNumber = 0;
+  // End the run when its matrix repeats (CycleWatch.h). Only for the four deterministic rules,
+  // where a repeated matrix repeats everything after it; the random rules ignore it.
+  bool detectCycles = false;
 };
 
 // Called by the run around each inflation. The default observer watches nothing.
@@ -48,6 +52,8 @@ class RunObserver {
 struct RunOutcome {
   std::uint64_t steps = 0;
   RunEnd end = RunEnd::NoDottedEdge;
+  std::uint64_t period = 0;  // with RunEnd::Cycle: the matrix after `steps` equals the one
+                             // after `steps - period`
   // With RunEnd::Error: the integer layer's own message (or the out-of-memory text), and, for
   // a zero diagonal entry, the sentence naming the vertex and the pair.
   std::optional<std::string> error;

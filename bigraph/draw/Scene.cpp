@@ -86,7 +86,7 @@ Panel panelOf(const GramMatrix& gram, bool isResult, LayoutChoice choice, bool l
   const Structure s = structureOf(gram);
   std::optional<std::vector<Point>> at;
   const bool wantShape = choice == LayoutChoice::Shape || (choice == LayoutChoice::Default && isResult);
-  if (wantShape) at = shapeLayout(s);
+  if (wantShape) at = shapeLayoutWithTwins(gram);
   const bool circle = !at.has_value();
   if (circle) at = circleLayout(s.n);
   Panel panel;

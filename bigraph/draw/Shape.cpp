@@ -244,7 +244,60 @@ std::vector<Point> treeLayout(const Structure& s) {
   return at;
 }
 
+const BigInteger& entry(const GramMatrix& g, int x, int y) { return x < y ? g[x][y] : g[y][x]; }
+
+bool isTwinOf(const GramMatrix& g, int u, int v) {
+  if (g[u][v] != BigInteger(2) || g[u][u] != g[v][v]) return false;
+  for (int x = 0; x < static_cast<int>(g.size()); ++x)
+    if (x != u && x != v && entry(g, x, u) != entry(g, x, v)) return false;
+  return true;
+}
+
 }  // namespace
+
+std::optional<std::vector<Point>> shapeLayoutWithTwins(const GramMatrix& gram) {
+  const int n = static_cast<int>(gram.size());
+  std::vector<int> originalOf(n, -1);
+  std::vector<int> kept;
+  for (int v = 0; v < n; ++v) {
+    for (int u : kept)
+      if (isTwinOf(gram, u, v)) {
+        originalOf[v] = u;
+        break;
+      }
+    if (originalOf[v] < 0) kept.push_back(v);
+  }
+  if (static_cast<int>(kept.size()) == n) return shapeLayout(structureOf(gram));
+  GramMatrix reduced(static_cast<int>(kept.size()));
+  for (std::size_t a = 0; a < kept.size(); ++a)
+    for (std::size_t b = a; b < kept.size(); ++b) reduced[a][b] = gram[kept[a]][kept[b]];
+  const Structure s = structureOf(reduced);
+  const std::optional<std::vector<Point>> base = shapeLayout(s);
+  if (!base) return std::nullopt;
+  std::vector<Point> at(n);
+  std::vector<int> indexOf(n, -1);
+  for (std::size_t a = 0; a < kept.size(); ++a) {
+    at[kept[a]] = (*base)[a];
+    indexOf[kept[a]] = static_cast<int>(a);
+  }
+  std::vector<int> twinsSoFar(n, 0);
+  for (int v = 0; v < n; ++v) {
+    const int u = originalOf[v];
+    if (u < 0) continue;
+    // Across the direction from u's first neighbour to u (upwards for a lone vertex).
+    Point across{0, 1};
+    if (!s.neighbours[indexOf[u]].empty()) {
+      const Point w = (*base)[s.neighbours[indexOf[u]][0]];
+      const double dx = at[u].x - w.x, dy = at[u].y - w.y;
+      const double length = std::hypot(dx, dy);
+      if (length > 1e-9) across = {-dy / length, dx / length};
+    }
+    const int k = twinsSoFar[u]++;
+    const double distance = (k / 2 + 1) * (k % 2 == 0 ? 1.0 : -1.0);
+    at[v] = {at[u].x + distance * across.x, at[u].y + distance * across.y};
+  }
+  return at;
+}
 
 Structure structureOf(const GramMatrix& gram) {
   Structure s;

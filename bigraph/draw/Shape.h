@@ -50,5 +50,11 @@ Shape recognizeShape(const Structure& s);
 std::vector<Point> circleLayout(int n);
 // The standard drawing of the shape, or none when the shape has none (ShapeKind::Other).
 std::optional<std::vector<Point>> shapeLayout(const Structure& s);
+// The same for a Gram matrix, where twins are drawn beside their original: a twin v of u < v
+// has a double dotted edge (+2) to u and the same entries as u with every other vertex (the
+// extra vertices of the normal forms of corank 2 and more). The bigraph without its twins must
+// have a standard drawing; twins stand one unit across the edge direction of u, alternately on
+// either side.
+std::optional<std::vector<Point>> shapeLayoutWithTwins(const GramMatrix& gram);
 
 }  // namespace bigraph::draw

@@ -46,7 +46,8 @@ def matrix_of(n=None):
     return [[INT]]
 
 RUN_SCHEMA = {
-    "rule": "str", "seed": (INT, None), "steps": INT, "ended": "str", "error": ("str", None),
+    "rule": "str", "seed": (INT, None), "steps": INT, "ended": "str", "period": (INT, None),
+    "error": ("str", None),
     "shape": "str", "pairs": [[INT]], "result": [[INT]], "certificate": ([[INT]], None),
     "verified": ("str", None),
 }
@@ -55,6 +56,8 @@ CLASSIFY_SCHEMA = {
     "connected": "bool", "components": INT, "signature": [INT], "definiteness": "str",
     "corank": INT, "det": INT, "dynkin_type": ("str", None), "kernel": [[INT]],
     "witness": ([INT], None), "run": (RUN_SCHEMA, None),
+    "normal_form": ({"name": "str", "corank": INT, "gram": [[INT]],
+                     "certificate": ([[INT]], None), "verified": ("str", None)}, None),
 }
 SWEEP_SCHEMA = dict(CLASSIFY_SCHEMA, input="str", item=INT, options="str", n=(INT, None),
                     r=(INT, None))
@@ -191,6 +194,16 @@ class Classify(unittest.TestCase):
             code, out, _ = run(["classify", "--nakayama", str(n), str(r), "--no-run", "--format", "json"])
             self.assertIsNone(json.loads(out)["run"])
             Check.classification(self, obj, nakayama(n, r))
+
+    def test_normal_form_of_corank_two_checked_again_in_python(self):
+        code, out, _ = run(["classify", "--nakayama", "10", "6", "--certificate", "--no-run",
+                            "--format", "json"])
+        self.assertEqual(code, 0)
+        nf = json.loads(out)["normal_form"]
+        self.assertEqual((nf["name"], nf["corank"], nf["verified"]), ("E8^(2)", 2, "exact"))
+        b, s = nf["certificate"], symmetric(nakayama(10, 6))
+        self.assertEqual(mul(transpose(b), mul(s, b)), symmetric(nf["gram"]))
+        self.assertIn(det(b), (1, -1))
 
     def test_random_rule_is_reproducible_and_prints_its_seed(self):
         args = ["classify", "--nakayama", "14", "13", "--rule", "random", "--format", "json"]
@@ -395,13 +408,15 @@ class Sweep(unittest.TestCase):
         rows = list(csv.DictReader(io.StringIO(out)))
         self.assertEqual(list(rows[0].keys()), ["input", "item", "options", "n", "r", "vertices",
                                                 "definiteness", "corank", "det", "dynkin_type",
-                                                "steps", "ended", "shape", "seconds"])
+                                                "normal_form", "steps", "ended", "shape",
+                                                "seconds"])
         objs = [json.loads(l) for l in run(self.ARGS)[1].splitlines()]
         self.assertEqual(len(rows), len(objs))
         for row, obj in zip(rows, objs):
             self.assertEqual(row["input"], obj["input"])
             self.assertEqual(int(row["det"]), obj["det"])
             self.assertEqual(row["dynkin_type"], obj["dynkin_type"] or "")
+            self.assertEqual(row["normal_form"], (obj["normal_form"] or {}).get("name", ""))
             self.assertEqual(row["shape"], obj["run"]["shape"] if obj["run"] else "")
             float(row["seconds"])
         self.assertEqual(masked_csv(out), masked_csv(run(self.ARGS + ["--format", "csv", "--jobs", "1"])[1]))

@@ -354,3 +354,57 @@ TEST(RunEngineCertificate, NoStepGivesTheIdentity) {
 }
 
 }  // namespace
+
+namespace {
+
+// A~3 with a double solid edge: the first-edge rule comes back to the matrix of step 1 at
+// step 3, and goes round for ever.
+const IntRows kCycling = {{1, -2, -1, -1}, {0, 1, 1, 1}, {0, 0, 1, 1}, {0, 0, 0, 1}};
+
+std::vector<std::vector<std::string>> upperAfter(const IntRows& rows, int steps) {
+  auto g = makeBigraph(rows);
+  for (int k = 0; k < steps; ++k) g->inflation(g->chooseDottedEdge(EdgeRule::First));
+  std::vector<std::vector<std::string>> out(g->n);
+  for (int i = 0; i < g->n; ++i)
+    for (int j = i + 1; j < g->n; ++j) out[i].push_back(bigIntegerToString(g->gram[i][j]));
+  return out;
+}
+
+TEST(RunEngineCycles, RepeatedMatrixEndsTheRunWithItsPeriod) {
+  auto g = makeBigraph(kCycling);
+  RunOptions options;
+  options.maxSteps = 1000;
+  options.detectCycles = true;
+  RecordingObserver observer;
+  const RunOutcome outcome = runInflations(*g, options, observer);
+  ASSERT_EQ(outcome.end, RunEnd::Cycle);
+  EXPECT_EQ(outcome.steps, 3u);
+  EXPECT_EQ(outcome.period, 2u);
+  EXPECT_EQ(observer.counts.size(), 3u);
+  EXPECT_EQ(upperAfter(kCycling, 3), upperAfter(kCycling, 1));
+  EXPECT_NE(upperAfter(kCycling, 2), upperAfter(kCycling, 1));
+}
+
+TEST(RunEngineCycles, WithoutDetectionOrWithARandomRuleTheBoundEndsIt) {
+  for (EdgeRule rule : {EdgeRule::First, EdgeRule::Random}) {
+    seedRandom15(1);
+    auto g = makeBigraph(kCycling);
+    RunOptions options;
+    options.rule = rule;
+    options.maxSteps = 40;
+    options.detectCycles = rule == EdgeRule::Random;
+    RecordingObserver observer;
+    EXPECT_EQ(runInflations(*g, options, observer).end, RunEnd::StepBound);
+  }
+}
+
+TEST(RunEngineCycles, RunsThatEndAreNotCycles) {
+  auto g = makeBigraph(kDottedPath);
+  RunOptions options;
+  options.detectCycles = true;
+  RecordingObserver observer;
+  EXPECT_EQ(runInflations(*g, options, observer).end, RunEnd::NoDottedEdge);
+  EXPECT_EQ(observer.pairs.size(), plainLoop(kDottedPath, 0, 100).size());
+}
+
+}  // namespace

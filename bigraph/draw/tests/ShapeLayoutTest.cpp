@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "DrawTestHelpers.h"
+#include "NormalForm.h"
 #include "Shape.h"
 
 namespace bigraph::draw {
@@ -191,6 +192,34 @@ TEST(ShapeLayout, GraphsWithSeveralCyclesOrComponentsHaveNoShapeDrawing) {
   EXPECT_FALSE(shapeLayout(structureOf(drawtest::matrixOf(5, twoCycles))));
   EXPECT_FALSE(shapeLayout(structureOf(drawtest::matrixOf(4, twoPaths))));
   EXPECT_EQ(recognizeShape(structureOf(drawtest::matrixOf(4, twoPaths))).name, "not connected");
+}
+
+// The normal forms of corank 2 and 3: the Euclidean part in its shape drawing, each twin one
+// unit from its original and clear of every other vertex.
+TEST(ShapeLayout, TwinsStandBesideTheirOriginal) {
+  for (const NormalFormType& t : {NormalFormType{'E', 7, 2}, NormalFormType{'D', 5, 3},
+                                  NormalFormType{'A', 4, 3}}) {
+    SCOPED_TRACE(t.name());
+    const GramMatrix g = canonicalGram(t);
+    const auto at = shapeLayoutWithTwins(g);
+    ASSERT_TRUE(at.has_value());
+    GramMatrix euclidean(t.rank + 1);
+    for (int a = 0; a <= t.rank; ++a)
+      for (int b = a; b <= t.rank; ++b) euclidean[a][b] = g[a][b];
+    const auto base = shapeLayout(structureOf(euclidean));
+    ASSERT_TRUE(base.has_value());
+    for (int v = 0; v <= t.rank; ++v) {
+      EXPECT_DOUBLE_EQ((*at)[v].x, (*base)[v].x);
+      EXPECT_DOUBLE_EQ((*at)[v].y, (*base)[v].y);
+    }
+    const Point ext = (*at)[t.rank];
+    for (int v = t.rank + 1; v < static_cast<int>(g.size()); ++v) {
+      const double d = std::hypot((*at)[v].x - ext.x, (*at)[v].y - ext.y);
+      EXPECT_NEAR(d, (v - t.rank + 1) / 2, 1e-9);
+      for (int w = 0; w < v; ++w)
+        EXPECT_GT(std::hypot((*at)[v].x - (*at)[w].x, (*at)[v].y - (*at)[w].y), 0.5);
+    }
+  }
 }
 
 TEST(ShapeRecognition, DiagramNamesNeedSingleSolidEdgesAndNoLoops) {
