@@ -128,10 +128,10 @@ RunReport makeRun(const IntMatrix& upper, const Invariants& inv, const RunSettin
 }  // namespace
 
 Classification classify(const IntMatrix& upper, const RunSettings& settings,
-                        const std::atomic<bool>* stop) {
+                        const std::atomic<bool>* stop, const InvariantsControl* control) {
   Classification c;
   countEdges(upper, c);
-  c.invariants = computeInvariants(upper);
+  c.invariants = control != nullptr ? computeInvariants(upper, *control) : computeInvariants(upper);
   if (const auto bound = plannedStepBound(settings, c.invariants))
     c.run = makeRun(upper, c.invariants, settings, *bound, stop);
   return c;

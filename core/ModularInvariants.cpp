@@ -95,13 +95,15 @@ std::optional<FlintMatrix> kernelCandidates(const FlintMatrix& S, const std::vec
   return K;
 }
 
-// Rows divided by their content, then saturated at the primes of den (which must fit a word).
+// Rows divided by their content, then saturated at the primes of den (which must fit a word
+// when there are several rows).
 bool saturate(FlintMatrix& K, const FlintInteger& den) {
   FlintInteger content;
   for (long t = 0; t < K.rows(); ++t) {
     _fmpz_vec_content(content.get(), K.get()->rows[t], K.cols());
     _fmpz_vec_scalar_divexact_fmpz(K.get()->rows[t], K.get()->rows[t], K.cols(), content.get());
   }
+  if (K.rows() == 1) return true;  // a primitive vector spans a saturated lattice
   FlintInteger magnitude;
   fmpz_abs(magnitude.get(), den.get());
   if (!fmpz_abs_fits_ui(magnitude.get())) return false;
