@@ -5,14 +5,6 @@
 
 #include "Bigraph.h"
 
-int ruleNumber(const std::string& name) {
-  for (int k = 0; k < 6; ++k)
-    if (name == kRuleNames[k]) return k;
-  return -1;
-}
-
-bool ruleIsRandom(int rule) { return rule == 4 || rule == 5; }
-
 const char* runEndName(RunEnd end) {
   switch (end) {
     case RunEnd::NoDottedEdge: return "no dotted edge";
@@ -38,7 +30,7 @@ std::optional<std::int64_t> plannedStepBound(const RunSettings& settings, const 
 
 namespace {
 
-void countEdges(const IntMatrix& upper, Classification& c) {
+void countEdges(const GramMatrix& upper, Classification& c) {
   for (std::size_t i = 0; i < upper.size(); ++i)
     for (std::size_t j = i + 1; j < upper.size(); ++j) {
       const BigInteger& e = upper[i][j];
@@ -62,12 +54,6 @@ class PairRecorder : public RunObserver {
   const std::atomic<bool>* stop_;
 };
 
-void loadGram(Bigraph& g, const IntMatrix& upper) {
-  const int n = static_cast<int>(upper.size());
-  for (int i = 0; i < n; ++i)
-    for (int j = i; j < n; ++j) g.gram[i][j] = upper[i][j];
-  g.refreshEdgeCounts();
-}
 
 std::string trimmed(std::string text) {
   while (!text.empty() && text.back() == ' ') text.pop_back();
@@ -91,16 +77,15 @@ void checkAgreement(const Invariants& inv, const Bigraph& g, const RunReport& ru
     throw DisagreementError("the run ended on \"" + run.shape + "\" but " + *disagreement);
 }
 
-RunReport makeRun(const IntMatrix& upper, const Invariants& inv, const RunSettings& settings,
+RunReport makeRun(const GramMatrix& upper, const Invariants& inv, const RunSettings& settings,
                   std::int64_t bound, const std::atomic<bool>* stop) {
   RunReport run;
   run.rule = settings.rule;
-  if (ruleIsRandom(settings.rule)) {
+  if (isRandom(settings.rule)) {
     run.seed = settings.seed.value_or(1);
     seedRandom15(*run.seed);
   }
-  Bigraph g(static_cast<int>(upper.size()));
-  loadGram(g, upper);
+  Bigraph g(upper.upperTriangle());
   PairRecorder recorder(run.pairs, stop);
   RunOptions options;
   options.rule = settings.rule;
@@ -127,7 +112,7 @@ RunReport makeRun(const IntMatrix& upper, const Invariants& inv, const RunSettin
 
 }  // namespace
 
-Classification classify(const IntMatrix& upper, const RunSettings& settings,
+Classification classify(const GramMatrix& upper, const RunSettings& settings,
                         const std::atomic<bool>* stop, const InvariantsControl* control) {
   Classification c;
   countEdges(upper, c);

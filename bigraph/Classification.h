@@ -13,17 +13,11 @@
 #include "Invariants.h"
 #include "RunEngine.h"
 
-// The edge-choice rules by name, in the order of their variant numbers 0..5.
-inline constexpr const char* kRuleNames[] = {"first",        "first-highest",      "last",
-                                             "last-highest", "random-first-last", "random"};
-inline constexpr int kDefaultRule = 2;  // "last"
-// The variant number of a rule name, or -1.
-int ruleNumber(const std::string& name);
-bool ruleIsRandom(int rule);
+inline constexpr EdgeRule kDefaultRule = EdgeRule::Last;
 
 // What the command line asked of a run.
 struct RunSettings {
-  int rule = kDefaultRule;
+  EdgeRule rule = kDefaultRule;
   std::optional<std::uint32_t> seed;    // for the random rules; none elsewhere
   std::optional<std::int64_t> maxSteps; // given with --max-steps
   bool noRun = false;
@@ -32,15 +26,15 @@ struct RunSettings {
 
 // The run that was made, in the terms of the reports.
 struct RunReport {
-  int rule = kDefaultRule;
+  EdgeRule rule = kDefaultRule;
   std::optional<std::uint32_t> seed;
   std::uint64_t steps = 0;
   RunEnd end = RunEnd::NoDottedEdge;
   std::optional<std::string> error;  // with RunEnd::Error: the message (and its context)
   std::string shape;                 // the shape of the result, as the properties report words it
   std::vector<std::pair<int, int>> pairs;  // performed inflations, 1-based
-  IntMatrix result;                        // the final upper-triangular Gram matrix
-  std::optional<IntMatrix> certificate;    // B with B^T S B = S'
+  GramMatrix result;                        // the final upper-triangular Gram matrix
+  std::optional<GramMatrix> certificate;    // B with B^T S B = S'
   std::optional<Verification> verification;
   std::optional<std::string> certificateNote;  // why no certificate could be made
 };
@@ -71,6 +65,6 @@ std::optional<std::int64_t> plannedStepBound(const RunSettings& settings, const 
 // in a sweep); the run then ends as "stopped". `control`, when given, reports the progress of
 // the exact invariants and may stop them (InvariantsStopped). Throws DisagreementError on a
 // disagreement.
-Classification classify(const IntMatrix& upper, const RunSettings& settings,
+Classification classify(const GramMatrix& upper, const RunSettings& settings,
                         const std::atomic<bool>* stop = nullptr,
                         const InvariantsControl* control = nullptr);

@@ -29,7 +29,7 @@ InputItem readChosenInput(const InputChoice& choice);
 
 // --rule, --seed, --max-steps, --no-run, --certificate.
 struct RunChoice {
-  std::string rule = kRuleNames[kDefaultRule];
+  std::string rule = edgeRuleName(kDefaultRule);
   RunSettings settings;
 };
 void addRunOptions(CLI::App& command, RunChoice& choice);

@@ -28,7 +28,7 @@ std::string runNote(const std::optional<RunReport>& run) {
   if (!run) return "no inflation run";
   std::string note = std::to_string(run->steps) + (run->steps == 1 ? " inflation" : " inflations");
   note += ", rule ";
-  note += kRuleNames[run->rule];
+  note += edgeRuleName(run->rule);
   if (run->end == RunEnd::StepBound) note += ", step bound reached";
   if (run->end == RunEnd::Error) note += ", stopped by an error";
   return note;
@@ -54,12 +54,12 @@ int drawCommand(const DrawChoice& choice) {
   }
   const InputItem item = readChosenInput(choice.input);
   DrawRequest request;
-  request.input = item.upper;
+  request.input = item.upper.clone();
   request.output = choice.output;
   request.options = drawOptions(choice);
   if (request.options.state != State::Input) {
     const Classification c = classify(item.upper, chosenRunSettings(choice.run));
-    request.result = c.run ? c.run->result : item.upper;
+    request.result = c.run ? c.run->result.clone() : item.upper.clone();
     request.resultNote = runNote(c.run);
   }
   try {

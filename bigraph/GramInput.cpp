@@ -100,9 +100,9 @@ int checkedSize(const BigInteger& n, const std::string& name, TextPosition where
   return size;
 }
 
-IntMatrix emptyMatrix(int n, const std::string& name, TextPosition where) {
+GramMatrix emptyMatrix(int n, const std::string& name, TextPosition where) {
   try {
-    return IntMatrix(n, IntVector(n));
+    return GramMatrix(n);
   } catch (const std::bad_alloc&) {
     throw BadInput(name, where, "the number of vertices is too large for memory");
   }
@@ -117,9 +117,9 @@ void refuseBelowDiagonal(std::size_t row, std::size_t col, const std::string& na
 }
 
 // Places the n*n entries tokens[first..] in row order.
-IntMatrix fillRows(const std::vector<Token>& tokens, std::size_t first, int n,
+GramMatrix fillRows(const std::vector<Token>& tokens, std::size_t first, int n,
                    const std::string& name) {
-  IntMatrix m = emptyMatrix(n, name, tokens[0].where);
+  GramMatrix m = emptyMatrix(n, name, tokens[0].where);
   for (std::size_t k = 0; k < static_cast<std::size_t>(n) * n; ++k) {
     const Token& token = tokens[first + k];
     const std::size_t row = k / n, col = k % n;
@@ -154,7 +154,7 @@ void checkEntryCount(const std::vector<Token>& tokens, std::size_t first, int n,
 
 // The dialogue form has n alone on the first line and then n*n entries; the row form has the
 // first row on the first line, so its length is n. A lone number is a 1 x 1 matrix.
-IntMatrix parseGramText(const std::string& text, const std::string& name) {
+GramMatrix parseGramText(const std::string& text, const std::string& name) {
   TextPosition end;
   const std::vector<Token> tokens = tokenize(text, end);
   if (tokens.empty()) throw BadInput(name, end, "empty input, a Gram matrix was expected");
@@ -172,7 +172,7 @@ IntMatrix parseGramText(const std::string& text, const std::string& name) {
   return fillRows(tokens, 0, n, name);
 }
 
-IntMatrix parseGramJson(const std::string& text, const std::string& name) {
+GramMatrix parseGramJson(const std::string& text, const std::string& name) {
   JsonValue doc;
   try {
     doc = parseJson(text);
@@ -186,7 +186,7 @@ IntMatrix parseGramJson(const std::string& text, const std::string& name) {
   if (gram->kind != JsonValue::Kind::Array)
     throw BadInput(name, gram->where, "\"gram\" must be an array of rows");
   const int n = checkedSize(BigInteger(static_cast<long>(gram->items.size())), name, gram->where);
-  IntMatrix m = emptyMatrix(n, name, gram->where);
+  GramMatrix m = emptyMatrix(n, name, gram->where);
   for (int row = 0; row < n; ++row) {
     const JsonValue& r = gram->items[row];
     if (r.kind != JsonValue::Kind::Array || r.items.size() != static_cast<std::size_t>(n))
@@ -208,7 +208,7 @@ IntMatrix parseGramJson(const std::string& text, const std::string& name) {
   return m;
 }
 
-IntMatrix parseGram(const std::string& text, const std::string& name) {
+GramMatrix parseGram(const std::string& text, const std::string& name) {
   const std::size_t first = text.find_first_not_of(" \t\r\n");
   if (first != std::string::npos && text[first] == '{') return parseGramJson(text, name);
   return parseGramText(text, name);
@@ -217,12 +217,7 @@ IntMatrix parseGram(const std::string& text, const std::string& name) {
 InputItem nakayamaItem(int n, int r) {
   const std::string name = "nakayama " + std::to_string(n) + " " + std::to_string(r);
   const int size = checkedSize(BigInteger(n), "--nakayama", {});
-  BigInteger** g = NakayamaBigraph(size, r);
-  InputItem item{name, emptyMatrix(size, "--nakayama", {}), n, r};
-  for (int i = 0; i < size; ++i)
-    for (int j = i; j < size; ++j) item.upper[i][j] = g[i][j];
-  deleteSqMat(size, g);
-  return item;
+  return InputItem{name, nakayamaGram(size, r), n, r};
 }
 
 InputItem readInputFile(const std::string& path) {

@@ -14,7 +14,7 @@
 // the upper-triangular Gram matrix, and N and R for a Nakayama bigraph.
 struct InputItem {
   std::string name;
-  IntMatrix upper;
+  GramMatrix upper;
   std::optional<int> nakayamaN;
   std::optional<int> nakayamaR;
 };
@@ -37,9 +37,9 @@ InputItem nakayamaItem(int n, int r);
 
 // A Gram matrix in either text form or in JSON (the first character that is not white space is
 // "{"), read from `text`; `name` is the file name the messages give.
-IntMatrix parseGramText(const std::string& text, const std::string& name);
-IntMatrix parseGramJson(const std::string& text, const std::string& name);
-IntMatrix parseGram(const std::string& text, const std::string& name);
+GramMatrix parseGramText(const std::string& text, const std::string& name);
+GramMatrix parseGramJson(const std::string& text, const std::string& name);
+GramMatrix parseGram(const std::string& text, const std::string& name);
 
 // Reads the file (standard input for "-") and parses it. An unreadable file is BadInput too.
 InputItem readInputFile(const std::string& path);

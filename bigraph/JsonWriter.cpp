@@ -2,6 +2,7 @@
 #include "JsonWriter.h"
 
 #include <cstdio>
+#include <span>
 
 namespace {
 
@@ -42,7 +43,7 @@ void appendEscaped(std::string& out, unsigned char c) {
 
 std::string number(const BigInteger& x) { return bigIntegerToString(x); }
 
-std::string vectorJson(const IntVector& v) {
+std::string vectorJson(std::span<const BigInteger> v) {
   std::string out = "[";
   for (std::size_t k = 0; k < v.size(); ++k) {
     if (k > 0) out += ", ";
@@ -51,7 +52,9 @@ std::string vectorJson(const IntVector& v) {
   return out + "]";
 }
 
-std::string matrixJson(const IntMatrix& m) {
+// A matrix or a list of vectors, row by row.
+template <class Rows>
+std::string matrixJson(const Rows& m) {
   std::string out = "[";
   for (std::size_t k = 0; k < m.size(); ++k) {
     if (k > 0) out += ", ";
@@ -81,7 +84,7 @@ std::string pairsJson(const std::vector<std::pair<int, int>>& pairs) {
 }
 
 std::string runJson(const RunReport& run) {
-  std::string out = "{\"rule\": " + jsonString(kRuleNames[run.rule]);
+  std::string out = "{\"rule\": " + jsonString(edgeRuleName(run.rule));
   out += ", \"seed\": ";
   out += optionalJson(run.seed, [](std::uint32_t s) { return std::to_string(s); });
   out += ", \"steps\": " + std::to_string(run.steps);
@@ -90,7 +93,7 @@ std::string runJson(const RunReport& run) {
   out += ", \"shape\": " + jsonString(run.shape);
   out += ", \"pairs\": " + pairsJson(run.pairs);
   out += ", \"result\": " + matrixJson(run.result);
-  out += ", \"certificate\": " + optionalJson(run.certificate, matrixJson);
+  out += ", \"certificate\": " + optionalJson(run.certificate, matrixJson<GramMatrix>);
   out += ", \"verified\": " + optionalJson(run.verification, [](const Verification& v) {
     return jsonString(v.holds ? verificationName(v) : "failed");
   });
@@ -111,7 +114,7 @@ std::string classificationMembers(const Classification& c) {
   out += ", \"definiteness\": " + jsonString(definitenessName(inv.definiteness));
   out += ", \"corank\": " + std::to_string(inv.corank);
   out += ", \"det\": " + number(inv.det);
-  out += ", \"dynkin_type\": " + optionalJson(inv.dynkinType, jsonString);
+  out += ", \"dynkin_type\": " + optionalJson(inv.dynkinType, [](const DiagramSum& t) { return jsonString(t.dynkinName()); });
   out += ", \"kernel\": " + matrixJson(inv.kernel);
   out += ", \"witness\": " + optionalJson(inv.witness, vectorJson);
   out += ", \"run\": " + optionalJson(c.run, runJson);
@@ -180,7 +183,7 @@ std::string csvRow(const InputItem& item, const Classification& c, double second
                                 definitenessName(inv.definiteness),
                                 std::to_string(inv.corank),
                                 number(inv.det),
-                                csvField(inv.dynkinType.value_or("")),
+                                csvField(inv.dynkinType ? inv.dynkinType->dynkinName() : ""),
                                 c.run ? std::to_string(c.run->steps) : std::string(),
                                 c.run ? runEndName(c.run->end) : "",
                                 c.run ? csvField(c.run->shape) : std::string(),

@@ -25,7 +25,8 @@ InputItem readChosenInput(const InputChoice& choice) {
 }
 
 void addRunOptions(CLI::App& command, RunChoice& choice) {
-  std::vector<std::string> rules(std::begin(kRuleNames), std::end(kRuleNames));
+  std::vector<std::string> rules;
+  for (int k = 0; k < kEdgeRuleCount; ++k) rules.push_back(edgeRuleName(static_cast<EdgeRule>(k)));
   command.add_option("--rule", choice.rule, "edge choice of the inflation run (default last)")
       ->check(CLI::IsMember(rules));
   command.add_option("--seed", choice.settings.seed, "seed of the random rules (printed)");
@@ -42,8 +43,8 @@ void addRunOptions(CLI::App& command, RunChoice& choice) {
 
 RunSettings chosenRunSettings(const RunChoice& choice) {
   RunSettings settings = choice.settings;
-  settings.rule = ruleNumber(choice.rule);
-  if (!ruleIsRandom(settings.rule)) {
+  settings.rule = edgeRuleNamed(choice.rule).value_or(kDefaultRule);  // checked by --rule's IsMember
+  if (!isRandom(settings.rule)) {
     settings.seed.reset();
   } else if (!settings.seed) {
     std::random_device device;

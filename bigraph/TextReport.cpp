@@ -39,7 +39,7 @@ void writeInvariants(std::ostream& out, const Classification& c) {
   line(out, "definiteness", definitenessName(inv.definiteness));
   line(out, "corank", std::to_string(inv.corank));
   line(out, "det(G + G^T)", bigIntegerToString(inv.det));
-  line(out, "Dynkin type", inv.dynkinType.value_or("none"));
+  line(out, "Dynkin type", inv.dynkinType ? inv.dynkinType->dynkinName() : "none");
   if (!inv.kernel.empty()) {
     out << "kernel basis\n";
     for (const IntVector& v : inv.kernel) out << "  " << vectorText(v) << "\n";
@@ -59,7 +59,7 @@ void writePairs(std::ostream& out, const std::vector<std::pair<int, int>>& pairs
 
 void writeRun(std::ostream& out, const RunReport& run) {
   out << "\n";
-  std::string rule = kRuleNames[run.rule];
+  std::string rule = edgeRuleName(run.rule);
   if (run.seed) rule += " (seed " + std::to_string(*run.seed) + ")";
   line(out, "run rule", rule);
   line(out, "steps", std::to_string(run.steps));
@@ -82,7 +82,7 @@ void writeRun(std::ostream& out, const RunReport& run) {
 
 }  // namespace
 
-void writeMatrix(std::ostream& out, const IntMatrix& m, int indent) {
+void writeMatrix(std::ostream& out, const GramMatrix& m, int indent) {
   std::vector<std::vector<std::string>> text(m.size());
   std::size_t width = 1;
   for (std::size_t i = 0; i < m.size(); ++i)

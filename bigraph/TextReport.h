@@ -7,4 +7,4 @@
 
 void writeTextReport(std::ostream& out, const Classification& c);
 // The matrix in right-aligned columns, each line indented by `indent` spaces.
-void writeMatrix(std::ostream& out, const IntMatrix& m, int indent);
+void writeMatrix(std::ostream& out, const GramMatrix& m, int indent);

@@ -57,10 +57,11 @@ void prompt(Out& out, const char* text) {
   out.flush();
 }
 
-// Builds the Bigraph on the input matrix, which it takes over (and releases on failure).
-std::unique_ptr<Bigraph> adopt(int n, BigInteger** matrix) {
+// Builds the Bigraph on the input matrix, which it takes over without a copy.
+std::unique_ptr<Bigraph> adopt(GramMatrix matrix) {
+  const int n = matrix.vertices();
   try {
-    return Bigraph::adopting(n, matrix);
+    return std::make_unique<Bigraph>(std::move(matrix));
   } catch (const std::bad_alloc&) {
     throw matrixTooLarge(n);
   }
@@ -96,36 +97,29 @@ std::unique_ptr<Bigraph> readDialogue(DialogueReader& reader, Out& out, RunParam
   const int n = reader.readInt("the number of vertices");
   checkMatrixFits(n);
   prompt(out, "Upper triangular Gram matrix:\n");
-  BigInteger** matrix = reader.readMatrix(n);
-  try {
-    prompt(out, "Display bigraph every k inflations (k <= 0 means: display only final effect):\nk = ");
-    p.k = reader.readInt("k");
-    prompt(out, "Execute max. m inflations (m <= 0 means: execute until no dotted edges):\nm = ");
-    p.m = reader.readInt("m");
-    if (p.k > 0) {
-      prompt(out, "Wait s miliseconds after each display:\ns = ");
-      p.s = reader.readInt("s");
-    }
-    prompt(out,
-           "Variant of the algorithm:\n 0 = first dotted,\n 1 = first highest dotted,\n"
-           " 2 = last dotted,\n 3 = last highest dotted (see \"--help\" for details).\n");
-    p.a = reader.readInt("a");
-  } catch (...) {
-    deleteSqMat(n, matrix);
-    throw;
+  GramMatrix matrix = reader.readMatrix(n);
+  prompt(out, "Display bigraph every k inflations (k <= 0 means: display only final effect):\nk = ");
+  p.k = reader.readInt("k");
+  prompt(out, "Execute max. m inflations (m <= 0 means: execute until no dotted edges):\nm = ");
+  p.m = reader.readInt("m");
+  if (p.k > 0) {
+    prompt(out, "Wait s miliseconds after each display:\ns = ");
+    p.s = reader.readInt("s");
   }
-  return adopt(n, matrix);
+  prompt(out,
+         "Variant of the algorithm:\n 0 = first dotted,\n 1 = first highest dotted,\n"
+         " 2 = last dotted,\n 3 = last highest dotted (see \"--help\" for details).\n");
+  p.a = reader.readInt("a");
+  return adopt(std::move(matrix));
 }
 
 std::unique_ptr<Bigraph> buildNakayama(int n, int r) {
   checkMatrixFits(n);
-  BigInteger** matrix = nullptr;
   try {
-    matrix = NakayamaBigraph(n, r);
+    return adopt(nakayamaGram(n, r));
   } catch (const std::bad_alloc&) {
     throw matrixTooLarge(n);
   }
-  return adopt(n, matrix);
 }
 
 int runInflationsProgram(int argc, const char* const argv[], std::FILE* in, Console& console) {

@@ -64,13 +64,11 @@ class ConsoleObserver : public RunObserver {
 
 }  // namespace
 
-int consoleVariant(int a) { return (a >= 1 && a <= 3) ? a : 0; }
-
 RunResult inflations(Bigraph& bigraph, int k, int m, long s, int a, Console& console) {
   RunResult result{InflationList(bigraph.n), std::nullopt, std::nullopt};
   ConsoleObserver observer(result.performed, k, s, console);
   RunOptions options;
-  options.rule = consoleVariant(a);
+  options.rule = consoleEdgeRule(a);
   options.maxSteps = m;
   RunOutcome outcome = runInflations(bigraph, options, observer);
   if (k != 1) showFinalCount(bigraph, outcome.steps, console);

@@ -34,8 +34,6 @@ struct RunResult {
   std::optional<std::string> errorContext;
 };
 
-// The edge-choice variant the console runs for parameter a: it knows rules 0 to 3 only.
-int consoleVariant(int a);
 
 // The loop on `bigraph`: choose, inflate, record, display every k inflations and wait s ms,
 // stop when no dotted edge is left, after m inflations or at the first failed write, then the

@@ -1,63 +1,35 @@
 // The Bigraph record: square matrix allocation, construction, destruction and dotted counts.
 #include "Bigraph.h"
 
-BigInteger** allocateSqZeroMat(int n) {
-  const int rows = n > 0 ? n : 0;  // a negative size gives the empty matrix
-  BigInteger** m = new BigInteger*[rows];
-  int made = 0;
-  try {
-    for (; made < rows; ++made) m[made] = new BigInteger[rows];
-  } catch (...) {
-    for (int k = 0; k < made; ++k) delete[] m[k];
-    delete[] m;
-    throw;
-  }
-  return m;
-}
+BigInteger** allocateSqZeroMat(int n) { return GramMatrix(n).release(); }
 
-void deleteSqMat(int n, BigInteger** m) {
-  if (m == nullptr) return;
-  for (int k = 0; k < n; ++k) delete[] m[k];  // delete[] of a missing row does nothing
-  delete[] m;
-}
+void deleteSqMat(int n, BigInteger** m) { GramMatrix::releaseRows(n, m); }
+
+BigInteger** NakayamaBigraph(int n, int r) { return nakayamaGram(n, r).release(); }
 
 Bigraph::Bigraph() { refreshEdgeCounts(); }
 
-Bigraph::Bigraph(int n, BigInteger** m) {
-  const int size = n > 0 ? n : 0;
-  BigInteger** copy = allocateSqZeroMat(size);
+Bigraph::Bigraph(int n, BigInteger** m) : Bigraph(GramMatrix::copyOf(n, m)) {}
+
+// The rows change hands only after the counts are made: a throw leaves them with m.
+Bigraph::Bigraph(GramMatrix&& m) {
+  gram = m.rows();
+  n = m.vertices();
   try {
-    for (int x = 0; x < size; ++x)
-      for (int y = 0; y < size; ++y) copy[x][y] = m[x][y];
+    refreshEdgeCounts();
   } catch (...) {
-    deleteSqMat(size, copy);
+    gram = nullptr;
+    n = 0;
     throw;
   }
-  gram = copy;
-  this->n = size;
-  refreshEdgeCounts();
-}
-
-Bigraph::Bigraph(Adopt, int n, BigInteger** m) {
-  gram = m;
-  this->n = n > 0 ? n : 0;
-  refreshEdgeCounts();
-}
-
-// A failing constructor does not run the destructor, so the matrix is released here.
-std::unique_ptr<Bigraph> Bigraph::adopting(int n, BigInteger** m) {
-  try {
-    return std::unique_ptr<Bigraph>(new Bigraph(Adopt{}, n, m));
-  } catch (...) {
-    deleteSqMat(n, m);
-    throw;
-  }
+  m.release();
 }
 
 Bigraph::Bigraph(int n) {
   const int size = n > 0 ? n : 0;
-  gram = allocateSqZeroMat(size);
-  for (int x = 0; x < size; ++x) gram[x][x] = BigInteger(1);
+  GramMatrix identity(size);
+  for (int x = 0; x < size; ++x) identity[x][x] = BigInteger(1);
+  gram = identity.release();
   this->n = size;
   refreshEdgeCounts();
 }

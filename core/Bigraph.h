@@ -4,12 +4,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "BigIntegerUtils.h"
+#include "DiagramType.h"
+#include "EdgeRule.h"
+#include "GramMatrix.h"
 
 // A vertex pair, 0-based: i the row, j the column of the chosen entry.
 // (-7, -7) means that no dotted edge is left; callers test only i.
@@ -20,11 +24,13 @@ struct Coeffs {
 
 inline constexpr int kNoEdge = -7;
 
-// A square n x n matrix of BigInteger, n row arrays of n entries each, all zero.
+// The classic face of GramMatrix: a square n x n matrix of zeros handed to the caller as its
+// rows, and their release (missing rows or a missing matrix are skipped).
 BigInteger** allocateSqZeroMat(int n);
-// Releases a matrix made by allocateSqZeroMat; missing rows or a missing matrix are skipped.
 void deleteSqMat(int n, BigInteger** m);
-// The Gram matrix of the bigraph of the Nakayama algebra A_n(r); the caller owns it.
+// The Gram matrix of the bigraph of the Nakayama algebra A_n(r); NakayamaBigraph hands its rows
+// to the caller.
+GramMatrix nakayamaGram(int n, int r);
 BigInteger** NakayamaBigraph(int n, int r);
 
 // An inflation asked for on a pair that is not a dotted edge. The core does not print or
@@ -62,10 +68,8 @@ class Bigraph {
 
   Bigraph();
   Bigraph(int n, BigInteger** m);  // deep copy of all n x n entries
-  // Takes over m, a matrix from allocateSqZeroMat (or NakayamaBigraph) of n rows, without
-  // copying it. The record owns m from the call on, also when the call throws (m is then
-  // released).
-  static std::unique_ptr<Bigraph> adopting(int n, BigInteger** m);
+  // Takes over the rows of m without copying them; when the call throws, m still owns them.
+  explicit Bigraph(GramMatrix&& m);
   explicit Bigraph(int n);         // n vertices, no edges
   ~Bigraph();
   Bigraph(const Bigraph&) = delete;
@@ -81,8 +85,8 @@ class Bigraph {
   Coeffs findDottedEdgeWiserBackwards();  // last of the highest multiplicity
   Coeffs findDottedEdgeRandomlyFL();      // first or last at random
   Coeffs findDottedEdgeRandomly();        // any dotted edge at random
-  // Chooses by variant number: 0..5 as above, any other number as 0.
-  Coeffs chooseDottedEdge(int variant);
+  // Chooses by the rule.
+  Coeffs chooseDottedEdge(EdgeRule rule);
 
   // One inflation on the pair. Throws InflationRefused on a solid edge or no edge, and the
   // integer layer's division-by-zero message on a zero diagonal entry; the matrix is then
@@ -102,12 +106,13 @@ class Bigraph {
   // Shape recognition and its report. The report goes to `out`; `inflationCount` is the
   // finished run's number of inflations and `bound` the run's bound UIDFpos.
   void recognizeBigraphProperties();
+  // The diagram that recognition found (from dynkinType or euclideanType and n), or none.
+  std::optional<DiagramType> diagramType() const;
+  // Records `t` in dynkinType or euclideanType.
+  void setDiagramType(const DiagramType& t);
   std::string describeProperties(std::uint64_t inflationCount, int bound, std::ostream& out);
 
  private:
-  struct Adopt {};
-  Bigraph(Adopt, int n, BigInteger** m);
-
   // A loop-free connected bigraph whose edges are all single solid edges: the graphs that
   // get a Dynkin, Euclidean, star, tree or cycle shape. Reads the recognised counts and flags.
   bool isSimpleGraph() const;

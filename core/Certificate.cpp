@@ -2,6 +2,7 @@
 #include <random>
 
 #include "FlintBridge.h"
+#include "Invariants.h"
 
 using flint_bridge::FlintMatrix;
 
@@ -10,14 +11,7 @@ namespace {
 constexpr std::size_t kExactLimit = 300;  // largest n checked entry by entry
 constexpr int kRandomVectors = 20;
 
-bool squareOfSize(const IntMatrix& m, std::size_t n) {
-  if (m.size() != n) return false;
-  for (const IntVector& row : m)
-    if (row.size() != n) return false;
-  return true;
-}
-
-FlintMatrix flintOf(const IntMatrix& m) {
+FlintMatrix flintOf(const GramMatrix& m) {
   FlintMatrix out(static_cast<long>(m.size()), static_cast<long>(m.size()));
   flint_bridge::toFlint(out, m);
   return out;
@@ -58,13 +52,13 @@ std::string verificationName(const Verification& v) {
   return "random vectors (" + std::to_string(v.vectors) + ")";
 }
 
-Verification verifyCertificateIn(VerificationMode mode, const IntMatrix& S, const IntMatrix& B,
-                                 const IntMatrix& Sprime, std::uint64_t seed) {
+Verification verifyCertificateIn(VerificationMode mode, const GramMatrix& S, const GramMatrix& B,
+                                 const GramMatrix& Sprime, std::uint64_t seed) {
   Verification v;
   v.mode = mode;
   v.vectors = mode == VerificationMode::RandomVectors ? kRandomVectors : 0;
   const std::size_t n = S.size();
-  if (!squareOfSize(S, n) || !squareOfSize(B, n) || !squareOfSize(Sprime, n)) return v;
+  if (B.size() != n || Sprime.size() != n) return v;
   const FlintMatrix s = flintOf(S);
   const FlintMatrix b = flintOf(B);
   const FlintMatrix sp = flintOf(Sprime);
@@ -73,7 +67,7 @@ Verification verifyCertificateIn(VerificationMode mode, const IntMatrix& S, cons
   return v;
 }
 
-Verification verifyCertificate(const IntMatrix& S, const IntMatrix& B, const IntMatrix& Sprime,
+Verification verifyCertificate(const GramMatrix& S, const GramMatrix& B, const GramMatrix& Sprime,
                                std::uint64_t seed) {
   const VerificationMode mode =
       S.size() <= kExactLimit ? VerificationMode::Exact : VerificationMode::RandomVectors;

@@ -97,21 +97,15 @@ BigInteger DialogueReader::readEntry(int row, int col) {
   return stringToBigInteger(item_);
 }
 
-BigInteger** DialogueReader::readMatrix(int n) {
-  const int rows = n > 0 ? n : 0;
-  BigInteger** m = nullptr;
+GramMatrix DialogueReader::readMatrix(int n) {
   try {
-    m = new BigInteger*[rows]();  // rows not yet read stay null, which deleteSqMat skips
-    for (int i = 0; i < rows; ++i) {
-      m[i] = new BigInteger[rows];
-      for (int j = 0; j < rows; ++j) m[i][j] = readEntry(i, j);
+    GramMatrix m = GramMatrix::withRowsToCome(n);
+    for (int i = 0; i < m.vertices(); ++i) {
+      BigInteger* row = m.makeRow(i);
+      for (int j = 0; j < m.vertices(); ++j) row[j] = readEntry(i, j);
     }
+    return m;
   } catch (const std::bad_alloc&) {
-    deleteSqMat(rows, m);
     throw matrixTooLarge(n);
-  } catch (...) {
-    deleteSqMat(rows, m);
-    throw;
   }
-  return m;
 }

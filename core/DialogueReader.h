@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "Bigraph.h"
+#include "GramMatrix.h"
 #include "InputError.h"
 
 // Reads the dialogue's numbers from a stream, one white-space separated item at a time. It does
@@ -27,12 +27,11 @@ class DialogueReader {
   // message counted from 1, as "entry (row + 1, col + 1)".
   BigInteger readEntry(int row, int col);
 
-  // All n x n entries in row order, the part below the diagonal included, into a new matrix
-  // that the caller owns and releases with deleteSqMat(n, m). Each row is allocated just
+  // All n x n entries in row order, the part below the diagonal included. Each row is allocated just
   // before it is read, so input that ends early costs only the rows begun; check the size
   // with checkMatrixFits(n) first. Throws InputError on bad input (nothing is left allocated)
   // and for a matrix the allocator refuses.
-  BigInteger** readMatrix(int n);
+  GramMatrix readMatrix(int n);
 
  private:
   enum class Scan { End, Integer, NotInteger };

@@ -216,13 +216,14 @@ Coeffs Bigraph::findDottedEdgeRandomly() {
   return dottedAtSlot(r % dottedTotal_);
 }
 
-Coeffs Bigraph::chooseDottedEdge(int variant) {
-  switch (variant) {
-    case 1: return findDottedEdgeWiser();
-    case 2: return findDottedEdgeBackwards();
-    case 3: return findDottedEdgeWiserBackwards();
-    case 4: return findDottedEdgeRandomlyFL();
-    case 5: return findDottedEdgeRandomly();
-    default: return findDottedEdge();
+Coeffs Bigraph::chooseDottedEdge(EdgeRule rule) {
+  switch (rule) {
+    case EdgeRule::First: return findDottedEdge();
+    case EdgeRule::FirstHighest: return findDottedEdgeWiser();
+    case EdgeRule::Last: return findDottedEdgeBackwards();
+    case EdgeRule::LastHighest: return findDottedEdgeWiserBackwards();
+    case EdgeRule::RandomFirstOrLast: return findDottedEdgeRandomlyFL();
+    case EdgeRule::Random: return findDottedEdgeRandomly();
   }
+  return findDottedEdge();
 }

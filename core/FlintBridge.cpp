@@ -58,23 +58,35 @@ BigInteger fromFmpz(const fmpz_t x) {
   return BigInteger(blocks.data(), static_cast<BigInteger::Index>(blocks.size()), s);
 }
 
-void toFlint(FlintMatrix& out, const IntMatrix& m) {
+namespace {
+
+void resize(FlintMatrix& out, long rows, long cols) {
+  if (out.rows() == rows && out.cols() == cols) return;
+  fmpz_mat_clear(out.get());
+  fmpz_mat_init(out.get(), rows, cols);
+}
+
+template <class Rows>
+void copyRows(FlintMatrix& out, const Rows& m, long cols) {
   const long rows = static_cast<long>(m.size());
-  const long cols = rows == 0 ? 0 : static_cast<long>(m[0].size());
-  if (out.rows() != rows || out.cols() != cols) {
-    fmpz_mat_clear(out.get());
-    fmpz_mat_init(out.get(), rows, cols);
-  }
+  resize(out, rows, cols);
   for (long i = 0; i < rows; ++i)
     for (long j = 0; j < cols; ++j) toFmpz(out.at(i, j), m[i][j]);
 }
 
-IntMatrix fromFlint(const FlintMatrix& m) {
-  IntMatrix out(static_cast<std::size_t>(m.rows()));
-  for (long i = 0; i < m.rows(); ++i) {
-    out[i].reserve(static_cast<std::size_t>(m.cols()));
-    for (long j = 0; j < m.cols(); ++j) out[i].push_back(fromFmpz(m.at(i, j)));
-  }
+}  // namespace
+
+void toFlint(FlintMatrix& out, const GramMatrix& m) { copyRows(out, m, static_cast<long>(m.size())); }
+
+void toFlint(FlintMatrix& out, const std::vector<IntVector>& rows) {
+  copyRows(out, rows, rows.empty() ? 0 : static_cast<long>(rows[0].size()));
+}
+
+GramMatrix fromFlint(const FlintMatrix& m) {
+  if (m.rows() != m.cols()) throw std::invalid_argument("fromFlint: the matrix is not square");
+  GramMatrix out(static_cast<int>(m.rows()));
+  for (long i = 0; i < m.rows(); ++i)
+    for (long j = 0; j < m.cols(); ++j) out[i][j] = fromFmpz(m.at(i, j));
   return out;
 }
 

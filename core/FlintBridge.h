@@ -5,7 +5,7 @@
 #include <flint/fmpz.h>
 #include <flint/fmpz_mat.h>
 
-#include "Invariants.h"
+#include "GramMatrix.h"
 
 namespace flint_bridge {
 
@@ -59,8 +59,11 @@ class FlintInteger {
   fmpz_t v_;
 };
 
-// Copies a rectangular IntMatrix (every row as long as the first) into `out`, sized to match.
-void toFlint(FlintMatrix& out, const IntMatrix& m);
-IntMatrix fromFlint(const FlintMatrix& m);
+// Copies m into `out`, sized to match.
+void toFlint(FlintMatrix& out, const GramMatrix& m);
+// Copies a list of rows, each as long as the first, into `out`, sized to match.
+void toFlint(FlintMatrix& out, const std::vector<IntVector>& rows);
+// The square matrix m; throws std::invalid_argument when m is not square.
+GramMatrix fromFlint(const FlintMatrix& m);
 
 }  // namespace flint_bridge

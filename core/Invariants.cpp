@@ -25,12 +25,6 @@ using flint_bridge::fromFmpz;
 
 namespace {
 
-void requireSquare(const IntMatrix& m, const char* what) {
-  for (const IntVector& row : m)
-    if (row.size() != m.size())
-      throw std::invalid_argument(std::string(what) + ": the matrix is not square");
-}
-
 // Component number of every vertex; vertices i < j are joined when upperAt(i, j) != 0.
 template <class UpperAt>
 std::vector<int> componentsOf(int n, const UpperAt& upperAt, int& count) {
@@ -167,27 +161,6 @@ void checkKernel(const FlintMatrix& K, const FlintMatrix& S) {
     throw std::logic_error("computeInvariants: a kernel vector is not in the kernel");
 }
 
-struct ComponentType {
-  char letter;
-  int rank;
-};
-
-ComponentType parseType(const std::string& t) { return {t[0], std::stoi(t.substr(1))}; }
-
-// "A1+A1+D4": the component types sorted by letter, then rank.
-std::string joinedTypes(std::vector<ComponentType> types) {
-  std::sort(types.begin(), types.end(), [](const ComponentType& a, const ComponentType& b) {
-    return std::tie(a.letter, a.rank) < std::tie(b.letter, b.rank);
-  });
-  std::string joined;
-  for (const ComponentType& t : types) {
-    if (!joined.empty()) joined += '+';
-    joined += t.letter;
-    joined += std::to_string(t.rank);
-  }
-  return joined;
-}
-
 using modular_invariants::Facts;
 
 Facts exactFacts(const FlintMatrix& S, const symmetric_elimination::Checkpoint& checkpoint) {
@@ -235,10 +208,10 @@ void addBlock(Facts& whole, const Facts& block, const std::vector<long>& members
   }
 }
 
-// Facts of S component by component; `types` gets each component's Dynkin type, none if some
+// Facts of S component by component; `types` gets the components' Dynkin types, none if some
 // component has none.
 Facts factsByComponent(const FlintMatrix& S, const std::vector<int>& label, int count,
-                       std::optional<std::string>& types,
+                       std::optional<DiagramSum>& types,
                        const symmetric_elimination::Checkpoint& checkpoint) {
   const long n = S.rows();
   std::vector<std::vector<long>> members(static_cast<std::size_t>(count));
@@ -249,7 +222,7 @@ Facts factsByComponent(const FlintMatrix& S, const std::vector<int>& label, int 
   Facts whole;
   fmpz_one(whole.det.get());
   fmpz_one(whole.smithProduct.get());
-  std::vector<ComponentType> found;
+  std::vector<DiagramType> found;
   bool allTyped = true;
   double done = 0;
   for (const std::vector<long>& m : members) {
@@ -262,33 +235,32 @@ Facts factsByComponent(const FlintMatrix& S, const std::vector<int>& label, int 
     for (long x = 0; x < size; ++x)
       for (long y = 0; y < size; ++y) fmpz_set(sub.at(x, y), S.at(m[x], m[y]));
     const Facts block = factsOf(sub, part);
-    const std::optional<std::string> t =
-        dynkinTypeFor(block.signature.positive, fromFmpz(block.smithProduct.get()));
+    const std::optional<DiagramType> t = DiagramType::fromRankAndDeterminant(
+        block.signature.positive, fromFmpz(block.smithProduct.get()), block.signature.zero);
     if (block.signature.negative > 0 || !t)
       allTyped = false;
     else
-      found.push_back(parseType(*t));
+      found.push_back(*t);
     addBlock(whole, block, m, n);
     done += share;
     if (checkpoint) checkpoint(done / total);
   }
-  if (allTyped) types = joinedTypes(found);
+  if (allTyped) types = DiagramSum(std::move(found));
   return whole;
 }
 
 }  // namespace
 
-IntMatrix upperGramOf(const Bigraph& g) {
-  IntMatrix upper(static_cast<std::size_t>(g.n), IntVector(static_cast<std::size_t>(g.n)));
+GramMatrix upperGramOf(const Bigraph& g) {
+  GramMatrix upper(g.n);
   for (int i = 0; i < g.n; ++i)
     for (int j = i; j < g.n; ++j) upper[i][j] = g.gram[i][j];
   return upper;
 }
 
-IntMatrix symmetricGram(const IntMatrix& upper) {
-  requireSquare(upper, "symmetricGram");
+GramMatrix symmetricGram(const GramMatrix& upper) {
   const std::size_t n = upper.size();
-  IntMatrix s(n, IntVector(n));
+  GramMatrix s(upper.vertices());
   for (std::size_t i = 0; i < n; ++i) {
     s[i][i] = upper[i][i] + upper[i][i];
     for (std::size_t j = i + 1; j < n; ++j) s[i][j] = s[j][i] = upper[i][j];
@@ -318,17 +290,6 @@ Definiteness definitenessOf(const Signature& s) {
   return s.zero > 0 ? Definiteness::NonPositive : Definiteness::Negative;
 }
 
-std::optional<std::string> dynkinTypeFor(int rank, const BigInteger& d) {
-  const auto named = [](char letter, int k) { return letter + std::to_string(k); };
-  if (rank < 1) return std::nullopt;
-  if (d == BigInteger(rank + 1)) return named('A', rank);
-  if (rank >= 4 && d == BigInteger(4)) return named('D', rank);
-  if ((rank == 6 && d == BigInteger(3)) || (rank == 7 && d == BigInteger(2)) ||
-      (rank == 8 && d == BigInteger(1)))
-    return named('E', rank);
-  return std::nullopt;
-}
-
 namespace {
 
 symmetric_elimination::Checkpoint checkpointOf(const InvariantsControl* control) {
@@ -341,7 +302,7 @@ symmetric_elimination::Checkpoint checkpointOf(const InvariantsControl* control)
 }
 
 // The invariants of the upper-triangular Gram matrix whose entry (i, j), i <= j, is
-// upperAt(i, j); S is built from it directly, without an intermediate IntMatrix.
+// upperAt(i, j); S is built from it directly, without an intermediate GramMatrix.
 template <class UpperAt>
 Invariants invariantsFrom(int n, const UpperAt& upperAt, const InvariantsControl* control) {
   Invariants inv;
@@ -361,7 +322,7 @@ Invariants invariantsFrom(int n, const UpperAt& upperAt, const InvariantsControl
     }
   }
   const symmetric_elimination::Checkpoint checkpoint = checkpointOf(control);
-  std::optional<std::string> componentTypes;
+  std::optional<DiagramSum> componentTypes;
   Facts f = inv.components > 1
                 ? factsByComponent(S, label, inv.components, componentTypes, checkpoint)
                 : factsOf(S, checkpoint);
@@ -377,22 +338,25 @@ Invariants invariantsFrom(int n, const UpperAt& upperAt, const InvariantsControl
     for (long k = 0; k < f.kernel->rows(); ++k) inv.kernel.push_back(rowOf(*f.kernel, k));
   }
   if (n > 0 && inv.loopFree && inv.signature.negative == 0) {
-    inv.dynkinType = inv.components == 1 ? dynkinTypeFor(n - inv.corank, inv.smithProduct)
-                                         : componentTypes;
+    if (inv.components != 1) {
+      inv.dynkinType = componentTypes;
+    } else if (const auto t = DiagramType::fromRankAndDeterminant(n - inv.corank, inv.smithProduct,
+                                                                  inv.corank)) {
+      inv.dynkinType = DiagramSum(*t);
+    }
   }
   return inv;
 }
 
 }  // namespace
 
-Invariants computeInvariants(const IntMatrix& upper, const InvariantsControl& control) {
-  requireSquare(upper, "computeInvariants");
+Invariants computeInvariants(const GramMatrix& upper, const InvariantsControl& control) {
   return invariantsFrom(
       static_cast<int>(upper.size()),
       [&](int i, int j) -> const BigInteger& { return upper[i][j]; }, &control);
 }
 
-Invariants computeInvariants(const IntMatrix& upper) {
+Invariants computeInvariants(const GramMatrix& upper) {
   return computeInvariants(upper, InvariantsControl{});
 }
 
@@ -403,60 +367,19 @@ Invariants invariantsOf(const Bigraph& g) {
                         nullptr);
 }
 
-namespace {
-
-const char* typeLetter(int code) {
-  switch (code) {
-    case 1:
-      return "A";
-    case 2:
-      return "D";
-    case 3:
-      return "E";
-    default:
-      return nullptr;
-  }
-}
-
-}  // namespace
-
 std::optional<std::string> typeAgreementError(const Bigraph& recognised, const Invariants& exact) {
-  std::string shape;
-  std::string expected;
-  int corank = 0;
-  if (const char* letter = typeLetter(recognised.dynkinType)) {
-    expected.append(letter).append(std::to_string(recognised.n));
-    shape = expected;
-  } else if (const char* tilde = typeLetter(recognised.euclideanType)) {
-    expected.append(tilde).append(std::to_string(recognised.n - 1));
-    shape.append(tilde).append("~").append(std::to_string(recognised.n - 1));
-    corank = 1;
-  } else {
-    return std::nullopt;
-  }
-  std::string message;
+  const std::optional<DiagramType> shape = recognised.diagramType();
+  if (!shape) return std::nullopt;
   if (exact.vertices != recognised.n) {
-    message.append("the exact invariants are of a bigraph with ")
-        .append(std::to_string(exact.vertices))
-        .append(" vertices, the recognised shape ")
-        .append(shape)
-        .append(" has ")
-        .append(std::to_string(recognised.n));
-    return message;
+    return "the exact invariants are of a bigraph with " + std::to_string(exact.vertices) +
+           " vertices, the recognised shape " + shape->name() + " has " +
+           std::to_string(recognised.n);
   }
-  if (exact.dynkinType == expected && exact.corank == corank) return std::nullopt;
-  message.append("the shape is recognised as ")
-      .append(shape)
-      .append(", but the exact invariants give ")
-      .append(exact.dynkinType ? "type " + *exact.dynkinType : "no Dynkin type")
-      .append(" with corank ")
-      .append(std::to_string(exact.corank))
-      .append(" (expected ")
-      .append(expected)
-      .append(" with corank ")
-      .append(std::to_string(corank))
-      .append(")");
-  return message;
+  if (exact.dynkinType == DiagramSum(*shape)) return std::nullopt;
+  return "the shape is recognised as " + shape->name() + ", but the exact invariants give " +
+         (exact.dynkinType ? "type " + exact.dynkinType->dynkinName() : "no Dynkin type") +
+         " with corank " + std::to_string(exact.corank) + " (expected " + shape->dynkinName() +
+         " with corank " + std::to_string(shape->corank) + ")";
 }
 
 void releaseThreadCaches() { flint_cleanup(); }

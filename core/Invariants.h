@@ -11,26 +11,19 @@
 #include <string>
 #include <vector>
 
-#include "BigIntegerUtils.h"
+#include "DiagramType.h"
+#include "GramMatrix.h"
+#include "Signature.h"
 
 class Bigraph;
 
-// A dense integer matrix, row-major: rows[i][j]. Square wherever a Gram matrix is meant.
-using IntMatrix = std::vector<std::vector<BigInteger>>;
-using IntVector = std::vector<BigInteger>;
 
 // The upper-triangular Gram matrix G of `g`: its diagonal and the entries above it, zeros below
 // (whatever the record holds there).
-IntMatrix upperGramOf(const Bigraph& g);
+GramMatrix upperGramOf(const Bigraph& g);
 // S = G + G^T for an upper-triangular G (entries below G's diagonal are ignored).
-IntMatrix symmetricGram(const IntMatrix& upper);
+GramMatrix symmetricGram(const GramMatrix& upper);
 
-// Numbers of positive, zero and negative eigenvalues of S.
-struct Signature {
-  int positive = 0;
-  int zero = 0;
-  int negative = 0;
-};
 
 enum class Definiteness { Positive, NonNegative, Indefinite, NonPositive, Negative };
 // "positive", "non-negative", "indefinite", "non-positive", "negative".
@@ -48,9 +41,9 @@ struct Invariants {
   int corank = 0;             // signature.zero
   BigInteger det;             // det S (1 for n = 0)
   BigInteger smithProduct;    // d: product of the nonzero invariant factors of S
-  // "E8", "A1+A1+D4" (components in ascending order), or none: loops, or a component that is
-  // not non-negative.
-  std::optional<std::string> dynkinType;
+  // Of each component, in the standard order ("E8", "2A1+D4"), or none: loops, or a component
+  // that is not non-negative.
+  std::optional<DiagramSum> dynkinType;
   std::vector<IntVector> kernel;    // primitive integer basis of {x : S x = 0}, corank vectors
   std::optional<IntVector> witness; // x with x^T S x < 0, whenever signature.negative > 0
 };
@@ -67,22 +60,18 @@ struct InvariantsStopped : std::runtime_error {
   InvariantsStopped() : std::runtime_error("the computation of the invariants was stopped") {}
 };
 
-// Every invariant above for the upper-triangular Gram matrix `upper` (n x n, n >= 0). Throws
-// std::invalid_argument when `upper` is not square. Each connected component is done on its
-// own. Small ones by one fraction-free elimination (about n^3 / 3 steps on machine words while
-// its entries stay below 2^31, on unbounded integers otherwise); from 48 vertices on, by a
-// proved floating-point signature, a modular rank and kernel and FLINT's multi-modular
-// determinant (ModularInvariants.h), with the elimination as the fallback when a check fails.
-// About 2 ms for n = 100, 1 s for a dense n = 1000, 3 n^2 to 6 n^2 words of memory.
-Invariants computeInvariants(const IntMatrix& upper);
+// Every invariant above for the upper-triangular Gram matrix `upper` (n x n, n >= 0). Each
+// connected component is done on its own. Small ones by one fraction-free elimination (about
+// n^3 / 3 steps on machine words while its entries stay below 2^31, on unbounded integers
+// otherwise); from 48 vertices on, by a proved floating-point signature, a modular rank and
+// kernel and a multi-modular determinant (ModularInvariants.h), with the elimination as the
+// fallback when a check fails. About 2 ms for n = 100, 1 s for a dense n = 1000, 3 n^2 to
+// 6 n^2 words of memory.
+Invariants computeInvariants(const GramMatrix& upper);
 // The same, reporting progress and stopping when `control` asks to.
-Invariants computeInvariants(const IntMatrix& upper, const InvariantsControl& control);
+Invariants computeInvariants(const GramMatrix& upper, const InvariantsControl& control);
 // The same for a bigraph's record.
 Invariants invariantsOf(const Bigraph& g);
-
-// The Dynkin type X_k read off rank k and d (A_k: d = k + 1; D_k, k >= 4: d = 4; E_6, E_7, E_8:
-// d = 3, 2, 1), as "A5", "D4", "E8"; none when no connected Dynkin diagram has them.
-std::optional<std::string> dynkinTypeFor(int rank, const BigInteger& d);
 
 // How a certificate was checked: every entry of B^T S B against S', or S' v against
 // B^T (S (B v)) for random integer vectors v (large n).
@@ -98,16 +87,15 @@ std::string verificationName(const Verification& v);
 // Checks B^T S B = S' independently of the run that produced B: in full for n <= 300, above
 // that with at least 20 random integer vectors drawn from `seed`. Matrices that are not all
 // square of one size do not verify.
-Verification verifyCertificate(const IntMatrix& S, const IntMatrix& B, const IntMatrix& Sprime,
+Verification verifyCertificate(const GramMatrix& S, const GramMatrix& B, const GramMatrix& Sprime,
                                std::uint64_t seed = 1);
 // The same check in the mode given, whatever n is.
-Verification verifyCertificateIn(VerificationMode mode, const IntMatrix& S, const IntMatrix& B,
-                                 const IntMatrix& Sprime, std::uint64_t seed = 1);
+Verification verifyCertificateIn(VerificationMode mode, const GramMatrix& S, const GramMatrix& B,
+                                 const GramMatrix& Sprime, std::uint64_t seed = 1);
 
 // Whether the shape recognised on `recognised` (after recognizeBigraphProperties) agrees with
-// its exact invariants `exact`: a Dynkin graph X_n must have type "Xn" (corank 0), a Euclidean
-// graph X~_k (k = n - 1) type "Xk" with corank 1. None when they agree or no such shape was
-// recognised; otherwise a sentence saying what disagrees.
+// its exact invariants `exact`: the recognised diagram must be the exact type. None when they
+// agree or no diagram was recognised; otherwise a sentence saying what disagrees.
 std::optional<std::string> typeAgreementError(const Bigraph& recognised,
                                               const Invariants& exact);
 

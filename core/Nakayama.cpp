@@ -22,14 +22,14 @@ int entryAtDistance(int d, int n, int r) {
 // An entry above the diagonal depends only on the distance between row and column, so one
 // table of distances fills the matrix row by row, in the order the rows lie in memory.
 // r <= 1 gives the identity.
-BigInteger** NakayamaBigraph(int n, int r) {
+GramMatrix nakayamaGram(int n, int r) {
   std::vector<int> byDistance(n > 0 ? n : 0, 0);  // before the matrix, which nothing would free
   if (r > 1)
     for (int d = 1; d < n; ++d) byDistance[d] = entryAtDistance(d, n, r);
-  BigInteger** g = allocateSqZeroMat(n);
+  GramMatrix g(n);
   const BigInteger one(1), minusOne(-1);  // copied into place, which allocates nothing
   for (int k = 0; k < n; ++k) {
-    BigInteger* row = g[k];
+    const std::span<BigInteger> row = g[k];
     row[k] = one;
     for (int c = k + 1; c < n; ++c) {
       const int value = byDistance[c - k];

@@ -122,20 +122,13 @@ void storeArms(Bigraph& g, int c) {
 
 // The type of a star whose centre has three arms a <= b <= c.
 void classifyThreeArms(Bigraph& g, int a, int b, int c) {
-  if (a == 1 && b == 1) {
-    g.dynkinType = 2;  // D_n
-  } else if (a == 1 && b == 2 && c <= 4) {
-    g.dynkinType = 3;  // E_6, E_7, E_8
-  } else if ((a == 1 && b == 2 && c == 5) || (a == 1 && b == 3 && c == 3) ||
-             (a == 2 && b == 2 && c == 2)) {
-    g.euclideanType = 3;  // E~_8, E~_7, E~_6
-  }
+  if (const auto t = DiagramType::ofThreeArms(a, b, c)) g.setDiagramType(*t);
 }
 
 void classifyStar(Bigraph& g, int centre, int degree) {
   g.star = true;
   if (degree == 4 && g.n == 5) {
-    g.euclideanType = 2;  // D~_4
+    g.setDiagramType(DiagramType::euclideanOf(DiagramFamily::D, 4));
     return;
   }
   replaceArmLengths(g, degree);
@@ -150,7 +143,8 @@ void classifyTwoBranchings(Bigraph& g, int first, int last) {
   if (g.armLengths[0] != 1 || g.armLengths[1] != 1) return;
   g.armCount = 0;
   storeArms(g, last);
-  if (g.armLengths[0] == 1 && g.armLengths[1] == 1) g.euclideanType = 2;
+  if (g.armLengths[0] == 1 && g.armLengths[1] == 1)
+    g.setDiagramType(DiagramType::euclideanOf(DiagramFamily::D, g.n - 1));
 }
 
 // A simple graph (Bigraph::isSimpleGraph); its arms are walked with GoThrough.
@@ -174,7 +168,7 @@ void classifySimpleGraph(Bigraph& g, const MatrixSurvey& survey) {
   // In a simple graph the solid edge count is the number of joined pairs.
   const long long edges = survey.pairsJoined;
   if (edges == g.n && g.leaves == 0 && g.ramifications == 0) {
-    g.euclideanType = 1;  // the cycle A~_(n-1)
+    g.setDiagramType(DiagramType::euclideanOf(DiagramFamily::A, g.n - 1));  // the cycle
     return;
   }
   if (edges != g.n - 1LL) {
@@ -183,7 +177,7 @@ void classifySimpleGraph(Bigraph& g, const MatrixSurvey& survey) {
   }
   g.tree = true;
   if (g.ramifications == 0) {
-    if (g.leaves == 2) g.dynkinType = 1;  // the path A_n
+    if (g.leaves == 2) g.setDiagramType(DiagramType::dynkin(DiagramFamily::A, g.n));  // the path
   } else if (g.ramifications == 1) {
     classifyStar(g, firstBranching, branchingDegrees[0]);
   } else if (g.ramifications == 2 && branchingDegrees[0] == 3 && branchingDegrees[1] == 3) {
@@ -192,6 +186,20 @@ void classifySimpleGraph(Bigraph& g, const MatrixSurvey& survey) {
 }
 
 }  // namespace
+
+std::optional<DiagramType> Bigraph::diagramType() const {
+  const auto familyOf = [](std::int16_t code) -> std::optional<DiagramFamily> {
+    if (code < 1 || code > 3) return std::nullopt;
+    return static_cast<DiagramFamily>(code);
+  };
+  if (const auto family = familyOf(euclideanType)) return DiagramType::euclideanOf(*family, n - 1);
+  if (const auto family = familyOf(dynkinType)) return DiagramType::dynkin(*family, n);
+  return std::nullopt;
+}
+
+void Bigraph::setDiagramType(const DiagramType& t) {
+  (t.euclidean ? euclideanType : dynkinType) = t.code();
+}
 
 bool Bigraph::isSimpleGraph() const {
   return dottedEdges.isZero() && !multipleEdges && connected && loopFree;
@@ -209,11 +217,11 @@ void Bigraph::recognizeBigraphProperties() {
 
   if (n <= 0) return;  // no vertex, no shape
   if (n == 2 && solidEdges == BigInteger(2) && loopFree) {
-    euclideanType = 1;  // the Kronecker graph A~_1
+    setDiagramType(DiagramType::euclideanOf(DiagramFamily::A, 1));  // the Kronecker graph
     return;
   }
   if (n == 1 && loopFree) {
-    dynkinType = 1;
+    setDiagramType(DiagramType::dynkin(DiagramFamily::A, 1));
     return;
   }
   if (isSimpleGraph()) {

@@ -31,17 +31,7 @@ void writeHead(const Bigraph& g, std::ostream& out) {
 }
 
 bool isKronecker(const Bigraph& g) {
-  return g.multipleEdges && g.euclideanType == 1 && g.n == 2;
-}
-
-// The letter of a Dynkin or Euclidean type, or nullptr for a value that names no type.
-const char* typeLetter(int type) {
-  switch (type) {
-    case 1: return "A";
-    case 2: return "D";
-    case 3: return "E";
-    default: return nullptr;
-  }
+  return g.multipleEdges && g.diagramType() == DiagramType::euclideanOf(DiagramFamily::A, 1);
 }
 
 std::string starText(const Bigraph& g) {
@@ -60,14 +50,7 @@ std::string treeText(const Bigraph& g) {
 
 // The shape of a simple graph as recognition left it; none if its fields name no shape.
 std::optional<Shape> simpleShape(const Bigraph& g) {
-  if (const char* letter = typeLetter(g.euclideanType)) {
-    const std::string index = std::to_string(g.n - 1LL);
-    return Shape{std::string("Euclidean graph ") + letter + "~_" + index + " ", kPrincipal};
-  }
-  if (const char* letter = typeLetter(g.dynkinType)) {
-    const std::string index = std::to_string(g.n);
-    return Shape{std::string("Dynkin graph ") + letter + "_" + index + " ", kPositive};
-  }
+  if (const auto t = g.diagramType()) return Shape{t->reportText(), t->euclidean ? kPrincipal : kPositive};
   if (g.star) return Shape{starText(g), kIndefinite};
   if (g.tree) return Shape{treeText(g), kIndefinite};
   if (g.withCycles) {

@@ -29,7 +29,7 @@ void releaseReserve() { std::vector<char>().swap(emergencyReserve); }
 // leaves B and the matrix in step.
 class CertificateTracker {
  public:
-  explicit CertificateTracker(int n) : b_(n, IntVector(n)), column_(n) {
+  explicit CertificateTracker(int n) : b_(n), column_(n) {
     for (int k = 0; k < n; ++k) b_[k][k] = 1;
   }
 
@@ -77,7 +77,7 @@ class CertificateTracker {
  private:
   bool dropped() const { return note_.has_value(); }
   void releaseMatrices() {
-    IntMatrix().swap(b_);
+    GramMatrix().swap(b_);
     IntVector().swap(column_);
   }
   void drop(const Coeffs& pair) {
@@ -87,7 +87,7 @@ class CertificateTracker {
             "], is not a congruence (q G(i,i) != G(i,j)), so no certificate is kept.";
   }
 
-  IntMatrix b_;
+  GramMatrix b_;
   IntVector column_;       // the next column j of B
   std::uint64_t stepNumber_ = 0;
   bool congruence_ = true;

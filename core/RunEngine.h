@@ -18,7 +18,7 @@ enum class RunEnd {
 };
 
 struct RunOptions {
-  int rule = 0;                // edge-choice variant, as Bigraph::chooseDottedEdge
+  EdgeRule rule = EdgeRule::First;
   std::int64_t maxSteps = 0;   // stop after this many inflations; <= 0: no bound
   bool trackCertificate = false;
   // The count the run starts from: 0 in every program; tests start further on to try counts
@@ -54,7 +54,7 @@ struct RunOutcome {
   std::optional<std::string> errorContext;
   // With trackCertificate: B with B^T S B = S' (S before, S' after the run), or none when a step
   // was not a congruence (q G(i,i) != G(i,j)); then certificateNote says which step.
-  std::optional<IntMatrix> certificate;
+  std::optional<GramMatrix> certificate;
   std::optional<std::string> certificateNote;
 };
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "FlintBridge.h"
+#include "Signature.h"
 
 namespace symmetric_elimination {
 

@@ -16,30 +16,6 @@
 namespace velorin {
 namespace {
 
-constexpr int kDefaultVariant = 2;
-
-// Owns an input matrix until the bigraph takes it over.
-class InputMatrix {
- public:
-  InputMatrix() = default;
-  ~InputMatrix() { deleteSqMat(n_, m_); }
-  InputMatrix(const InputMatrix&) = delete;
-  InputMatrix& operator=(const InputMatrix&) = delete;
-  void reset(int n, BigInteger** m) {
-    deleteSqMat(n_, m_);
-    n_ = n;
-    m_ = m;
-  }
-  int n() const { return n_; }
-  BigInteger** get() const { return m_; }
-  // Gives the matrix up to a new owner.
-  BigInteger** release() { return std::exchange(m_, nullptr); }
-
- private:
-  int n_ = 0;
-  BigInteger** m_ = nullptr;
-};
-
 // The output of the front end, which knows whether a prompt left its line open, so that an
 // error message still starts on a line of its own.
 class PromptOutput {
@@ -65,10 +41,10 @@ class PromptOutput {
 bool isNakayama(const char* arg) { return std::strcmp(arg, "--Nakayama") == 0; }
 
 // The Nakayama matrix, refusing a negative or unallocatable vertex count.
-BigInteger** nakayamaMatrix(int n, int r) {
+GramMatrix nakayamaMatrix(int n, int r) {
   checkMatrixFits(n);
   try {
-    return NakayamaBigraph(n, r);
+    return nakayamaGram(n, r);
   } catch (const std::bad_alloc&) {
     throw matrixTooLarge(n);
   }
@@ -109,24 +85,24 @@ void readDialogueParameters(DialogueReader& reader, PromptOutput& out, RunParame
 }
 
 // Builds the bigraph on the input matrix, which it takes over.
-void adoptMatrix(RunState& state, InputMatrix& input) {
-  const int n = input.n();
+void adoptMatrix(RunState& state, GramMatrix& input) {
+  const int n = input.vertices();
   try {
-    state.bigraph = Bigraph::adopting(n, input.release());
+    state.bigraph = std::make_unique<Bigraph>(std::move(input));
   } catch (const std::bad_alloc&) {
     throw matrixTooLarge(n);
   }
 }
 
 // The dialogue: vertex count, matrix, parameters.
-void readDialogue(std::FILE* in, PromptOutput& out, RunParameters& params, InputMatrix& input) {
+void readDialogue(std::FILE* in, PromptOutput& out, RunParameters& params, GramMatrix& input) {
   DialogueReader reader(in);
   out.prompt("(Hint:  run \"velorin --help\" to see documentation)\n");
   out.prompt("Number of vertices: ");
   const int n = reader.readInt("the number of vertices");
   checkMatrixFits(n);
   out.prompt("Upper triangular Gram matrix:\n");
-  input.reset(n, reader.readMatrix(n));
+  input = reader.readMatrix(n);
   readDialogueParameters(reader, out, params);
   // The rest of the last input line is not left behind for whatever reads after us.
   __fpurge(in);
@@ -134,7 +110,7 @@ void readDialogue(std::FILE* in, PromptOutput& out, RunParameters& params, Input
 
 // Reads the bigraph and the parameters; false after bad arguments (already reported).
 bool readInput(int argc, const char* const argv[], std::FILE* in, PromptOutput& out,
-               RunParameters& params, InputMatrix& input) {
+               RunParameters& params, GramMatrix& input) {
   if (argc <= 1) {
     readDialogue(in, out, params, input);
     return true;
@@ -146,7 +122,7 @@ bool readInput(int argc, const char* const argv[], std::FILE* in, PromptOutput& 
     out.prompt(kBadArgumentsLine);
     return false;
   }
-  input.reset(arguments->n(), nakayamaMatrix(arguments->n(), arguments->r()));
+  input = nakayamaMatrix(arguments->n(), arguments->r());
   takeNakayamaParameters(*arguments, params);
   return true;
 }
@@ -192,9 +168,7 @@ const char* helpText() {
 void normaliseParameters(RunParameters& params) {
   if (params.thickLines != 0) params.thickLines = 1;
   if (params.printInfls != 0) params.printInfls = 1;
-  // Compared as unsigned, so every negative variant is unknown too.
-  if (static_cast<unsigned>(params.findDottedEdgeAlgorithm) > 5u)
-    params.findDottedEdgeAlgorithm = kDefaultVariant;
+  params.findDottedEdgeAlgorithm = edgeRuleNumber(windowEdgeRule(params.findDottedEdgeAlgorithm));
 }
 
 std::string echoLine(const RunParameters& p) {
@@ -224,7 +198,7 @@ FrontEndResult readFrontEnd(int argc, const char* const argv[], std::FILE* in, s
     return {false, 0};
   }
   RunParameters params;
-  InputMatrix input;
+  GramMatrix input;
   PromptOutput prompts(out);
   try {
     if (!readInput(argc, argv, in, prompts, params, input)) {
@@ -233,7 +207,7 @@ FrontEndResult readFrontEnd(int argc, const char* const argv[], std::FILE* in, s
     }
     normaliseParameters(params);
     out << echoLine(params) << "(<Esc> terminates computation.)\n";
-    applyBound(params, input.n());
+    applyBound(params, input.vertices());
     adoptMatrix(state, input);
   } catch (const InputError& error) {
     prompts.endLine();

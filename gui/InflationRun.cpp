@@ -125,7 +125,7 @@ std::uint64_t InflationRun::runInflations(platform::Surface& surface,
                                           const platform::Rect& area) {
   StepObserver observer(*this, surface, area);
   RunOptions options;
-  options.rule = state_.params.findDottedEdgeAlgorithm;
+  options.rule = windowEdgeRule(state_.params.findDottedEdgeAlgorithm);
   options.maxSteps = state_.params.maxsteps;
   RunOutcome outcome;
   try {

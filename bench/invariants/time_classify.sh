@@ -2,7 +2,7 @@
 # CPU seconds (user + system) of `bigraph classify --no-run` on each input NAME.txt, and of
 # PARI/GP's matdet, qfsign and matkerint on the same S = G + G^T (NAME.gp), one line per input.
 # usage: time_classify.sh BIGRAPH INPUTDIR [NAME ...]   (PARI/GP skipped when gp is absent,
-# or when GP=0)
+# or when GP=0; each gp run limited to GP_LIMIT seconds, default 600, shown as ">LIMIT")
 set -euo pipefail
 bigraph=$1
 dir=$2
@@ -18,7 +18,9 @@ for name in "${names[@]}"; do
     script=$(mktemp)
     printf 'read("%s");\nd = matdet(S); s = qfsign(S); k = matkerint(S);\nquit;\n' \
       "$dir/$name.gp" > "$script"
-    theirs=$(cpu gp -q -s 2G "$script")
+    limit=${GP_LIMIT:-600}
+    theirs=$(cpu timeout "$limit" gp -q -s 2G "$script" || true)
+    [ "$(awk -v t="$theirs" -v l="$limit" 'BEGIN { print (t + 0 >= l * 0.98) }')" = 1 ] && theirs=">$limit"
     rm -f "$script"
   fi
   printf '%-16s %10s %10s\n' "$name" "$ours" "$theirs"

@@ -42,11 +42,11 @@ class PairRecorder : public RunObserver {
 
 // The console program's timed part: build the record, run it on the engine, destroy it.
 RunResult runCoreLoop(const Workload& w, bool wantEntries) {
-  auto b = Bigraph::adopting(w.n, NakayamaBigraph(w.n, w.r));
+  auto b = std::make_unique<Bigraph>(nakayamaGram(w.n, w.r));
   RunResult result;
   PairRecorder recorder(result);
   RunOptions options;
-  options.rule = w.a >= 1 && w.a <= 3 ? w.a : 0;
+  options.rule = consoleEdgeRule(w.a);
   options.maxSteps = w.m;
   runInflations(*b, options, recorder);
   if (wantEntries)

@@ -33,8 +33,8 @@ struct DrawOptions {
 };
 
 struct DrawRequest {
-  IntMatrix input;                  // the upper-triangular Gram matrix as given
-  std::optional<IntMatrix> result;  // after the inflation run; needed for State::Result and Both
+  GramMatrix input;                  // the upper-triangular Gram matrix as given
+  std::optional<GramMatrix> result;  // after the inflation run; needed for State::Result and Both
   std::string resultNote;           // added to the caption, such as "9 inflations"
   std::string output;               // the file; its extension names the format
   DrawOptions options;

@@ -81,7 +81,7 @@ void placeLabels(SceneVertex& vertex, const std::vector<Point>& at, const Struct
 
 BigInteger magnitudeOf(const BigInteger& e) { return e.getSign() == BigInteger::negative ? -e : e; }
 
-Panel panelOf(const IntMatrix& gram, bool isResult, LayoutChoice choice, bool labelled,
+Panel panelOf(const GramMatrix& gram, bool isResult, LayoutChoice choice, bool labelled,
               bool numbers) {
   const Structure s = structureOf(gram);
   std::optional<std::vector<Point>> at;
@@ -192,7 +192,7 @@ void sizeMarks(Scene& scene) {
   scene.lineWidth = std::clamp(closest / 8, 0.25, 0.6);
 }
 
-std::string captionOf(const IntMatrix& result, const std::string& note) {
+std::string captionOf(const GramMatrix& result, const std::string& note) {
   const Shape shape = recognizeShape(structureOf(result));
   std::string caption = "result: ";
   caption += shape.name;
@@ -207,7 +207,7 @@ Scene buildScene(const DrawRequest& request) {
   const bool wantsResult = options.state != State::Input;
   if (wantsResult && !request.result)
     throw DrawError("the picture of the result needs the result of the inflation run");
-  std::vector<std::pair<const IntMatrix*, bool>> shown;
+  std::vector<std::pair<const GramMatrix*, bool>> shown;
   if (options.state != State::Result) shown.push_back({&request.input, false});
   if (wantsResult) shown.push_back({&*request.result, true});
 

@@ -72,14 +72,11 @@ std::string starName(const std::vector<std::vector<int>>& arms, bool simpleSolid
   for (const auto& arm : arms) lengths.push_back(static_cast<int>(arm.size()));
   diagram = simpleSolid;
   if (simpleSolid && lengths.size() == 3) {
-    const int a = lengths[0], b = lengths[1], c = lengths[2];
-    if (a == 1 && b == 1) return "D_" + std::to_string(c + 3);
-    if (a == 1 && b == 2 && c <= 4) return "E_" + std::to_string(c + 4);
-    if (a == 1 && b == 2 && c == 5) return "E~_8";
-    if (a == 1 && b == 3 && c == 3) return "E~_7";
-    if (a == 2 && b == 2 && c == 2) return "E~_6";
+    if (const auto t = DiagramType::ofThreeArms(lengths[0], lengths[1], lengths[2]))
+      return t->captionName();
   }
-  if (simpleSolid && lengths == std::vector<int>{1, 1, 1, 1}) return "D~_4";
+  if (simpleSolid && lengths == std::vector<int>{1, 1, 1, 1})
+    return DiagramType::euclideanOf(DiagramFamily::D, 4).captionName();
   diagram = false;
   std::string name = "star [";
   for (std::size_t k = 0; k < lengths.size(); ++k) {
@@ -105,14 +102,15 @@ Shape treeShape(const Structure& s) {
   if (branches.empty()) {
     shape.kind = ShapeKind::Path;
     shape.diagram = s.simpleSolid;
-    shape.name = s.simpleSolid ? "A_" + std::to_string(s.n) : "path";
+    shape.name = s.simpleSolid ? DiagramType::dynkin(DiagramFamily::A, s.n).captionName() : "path";
   } else if (branches.size() == 1) {
     shape.kind = ShapeKind::Star;
     shape.name = starName(armsOf(s, branches[0]), s.simpleSolid, shape.diagram);
   } else if (branches.size() == 2 && degree(s, branches[0]) == 3 && degree(s, branches[1]) == 3) {
     shape.kind = ShapeKind::TwoBranches;
     shape.diagram = s.simpleSolid && isDTilde(s, branches);
-    shape.name = shape.diagram ? "D~_" + std::to_string(s.n - 1) : "tree";
+    shape.name = shape.diagram ? DiagramType::euclideanOf(DiagramFamily::D, s.n - 1).captionName()
+                               : "tree";
   } else {
     shape.kind = ShapeKind::Tree;
     shape.name = "tree";
@@ -248,7 +246,7 @@ std::vector<Point> treeLayout(const Structure& s) {
 
 }  // namespace
 
-Structure structureOf(const IntMatrix& gram) {
+Structure structureOf(const GramMatrix& gram) {
   Structure s;
   s.n = static_cast<int>(gram.size());
   s.neighbours.resize(s.n);
@@ -275,9 +273,11 @@ Shape recognizeShape(const Structure& s) {
   const bool cycle = s.edgeCount == s.n &&
                      std::all_of(s.neighbours.begin(), s.neighbours.end(),
                                  [](const auto& around) { return around.size() == 2; });
-  if (cycle)
-    return Shape{ShapeKind::Cycle, s.simpleSolid ? "A~_" + std::to_string(s.n - 1) : "cycle",
-                 s.simpleSolid};
+  if (cycle) {
+    const std::string name =
+        s.simpleSolid ? DiagramType::euclideanOf(DiagramFamily::A, s.n - 1).captionName() : "cycle";
+    return Shape{ShapeKind::Cycle, name, s.simpleSolid};
+  }
   return Shape{ShapeKind::Other, "with cycles", false};
 }
 

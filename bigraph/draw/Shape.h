@@ -43,7 +43,7 @@ struct Structure {
   bool simpleSolid = true;  // every edge entry is -1 and every diagonal entry is 1
 };
 
-Structure structureOf(const IntMatrix& gram);
+Structure structureOf(const GramMatrix& gram);
 Shape recognizeShape(const Structure& s);
 
 // Vertex 1 at the top, the others clockwise, neighbours on the circle at least one unit apart.

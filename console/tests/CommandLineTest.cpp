@@ -73,9 +73,4 @@ TEST(ParseCommandLine, FixedPositionsAndDefaults) {
   }
 }
 
-TEST(ConsoleVariant, OnlyTheFirstFourRules) {
-  const int expected[][2] = {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 0}, {5, 0}, {7, 0}, {-1, 0}, {-2147483647, 0}};
-  for (const auto& c : expected) EXPECT_EQ(consoleVariant(c[0]), c[1]) << c[0];
-}
-
 }  // namespace

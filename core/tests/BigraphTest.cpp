@@ -59,20 +59,22 @@ TEST(BigraphRecord, VerticesWithoutEdges) {
   EXPECT_EQ(b.findDottedEdge(), kNone);
 }
 
-// The adopting factory keeps the very matrix it is given (no copy) and counts its edges; the
-// sanitizer build checks that the record alone releases it, also for an empty or negative size.
+// The record keeps the very rows of the GramMatrix it is given (no copy) and counts its edges;
+// the sanitizer build checks that the record alone releases them, also for an empty matrix.
 TEST(BigraphRecord, AdoptingTakesTheMatrixOver) {
-  BigInteger** m = makeMatrix({{1, 2, -1}, {0, 1, 1}, {0, 0, 1}});
-  auto b = Bigraph::adopting(3, m);
-  EXPECT_EQ(b->gram, m);
+  GramMatrix m = gramtest::makeGram({{1, 2, -1}, {0, 1, 1}, {0, 0, 1}});
+  BigInteger** const rows = m.rows();
+  auto b = std::make_unique<Bigraph>(std::move(m));
+  EXPECT_EQ(b->gram, rows);
+  EXPECT_TRUE(m.empty());
   EXPECT_EQ(b->n, 3);
   EXPECT_EQ(b->findDottedEdge(), (Coeffs{0, 1}));
   EXPECT_EQ(b->findDottedEdgeWiserBackwards(), (Coeffs{0, 1}));
   EXPECT_EQ(b->findDottedEdgeBackwards(), (Coeffs{1, 2}));
   for (int size : {0, -3}) {
-    auto empty = Bigraph::adopting(size, allocateSqZeroMat(size));
+    auto empty = std::make_unique<Bigraph>(GramMatrix(size));
     EXPECT_EQ(empty->n, 0);
-    EXPECT_EQ(empty->chooseDottedEdge(1), kNone);
+    EXPECT_EQ(empty->chooseDottedEdge(EdgeRule(1)), kNone);
   }
 }
 
@@ -84,7 +86,7 @@ TEST(BigraphRecord, ZeroVertices) {
   deleteSqMat(0, m);
   EXPECT_EQ(fromMatrix.n, 0);
   EXPECT_NE(fromMatrix.gram, nullptr);
-  EXPECT_EQ(fromMatrix.chooseDottedEdge(5), kNone);
+  EXPECT_EQ(fromMatrix.chooseDottedEdge(EdgeRule(5)), kNone);
 }
 
 TEST(BigraphRecord, CopiesEveryEntryIncludingTheLowerTriangle) {
@@ -111,7 +113,7 @@ TEST(BigraphRecord, DeleteGramLeavesASafeRecord) {
   b->deleteGram();
   EXPECT_EQ(b->gram, nullptr);
   EXPECT_EQ(b->n, 0);
-  for (int variant = 0; variant <= 5; ++variant) EXPECT_EQ(b->chooseDottedEdge(variant), kNone);
+  for (int variant = 0; variant <= 5; ++variant) EXPECT_EQ(b->chooseDottedEdge(EdgeRule(variant)), kNone);
   EXPECT_THROW(b->inflation({0, 1}), std::invalid_argument);
   b->deleteGram();  // a second call releases nothing
 }  // and the destructor does not release the matrix again

@@ -124,14 +124,12 @@ TEST(ReadEntry, MessagesCountFromOne) {
 TEST(ReadMatrix, ReadsTheWholeSquareInRowOrder) {
   TextInput in("1 -1 5\n7 1 0\n0 0 1\n");
   DialogueReader reader(in.get());
-  BigInteger** m = reader.readMatrix(3);
+  const GramMatrix m = reader.readMatrix(3);
   using Rows = std::vector<std::vector<std::string>>;
-  EXPECT_EQ(entriesOf(3, m), (Rows{{"1", "-1", "5"}, {"7", "1", "0"}, {"0", "0", "1"}}));
-  deleteSqMat(3, m);
+  EXPECT_EQ(entriesOf(3, m.rows()), (Rows{{"1", "-1", "5"}, {"7", "1", "0"}, {"0", "0", "1"}}));
   TextInput none("");
   DialogueReader empty(none.get());
-  BigInteger** nothing = empty.readMatrix(0);
-  deleteSqMat(0, nothing);
+  EXPECT_TRUE(empty.readMatrix(0).empty());
 }
 
 TEST(ReadMatrix, EarlyEndNamesTheMissingEntry) {

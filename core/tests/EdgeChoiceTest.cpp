@@ -32,10 +32,10 @@ TEST_P(DeterministicRules, ChooseTheExpectedPair) {
   EXPECT_EQ(b->findDottedEdgeBackwards(), c.backwards);
   EXPECT_EQ(b->findDottedEdgeWiserBackwards(), c.wiserBackwards);
   // The same through the variant numbers.
-  EXPECT_EQ(b->chooseDottedEdge(0), c.first);
-  EXPECT_EQ(b->chooseDottedEdge(1), c.wiser);
-  EXPECT_EQ(b->chooseDottedEdge(2), c.backwards);
-  EXPECT_EQ(b->chooseDottedEdge(3), c.wiserBackwards);
+  EXPECT_EQ(b->chooseDottedEdge(EdgeRule(0)), c.first);
+  EXPECT_EQ(b->chooseDottedEdge(EdgeRule(1)), c.wiser);
+  EXPECT_EQ(b->chooseDottedEdge(EdgeRule(2)), c.backwards);
+  EXPECT_EQ(b->chooseDottedEdge(EdgeRule(3)), c.wiserBackwards);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -82,12 +82,23 @@ TEST(HighestMultiplicity, ComparesEntriesWiderThanOneBlock) {
   EXPECT_EQ(b->findDottedEdgeWiserBackwards(), (Coeffs{1, 3}));
 }
 
-TEST(VariantNumbers, UnknownNumbersChooseTheFirstDottedEdge) {
-  auto b = makeBigraph({{1, 1, 3}, {0, 1, 3}, {0, 0, 1}});
-  for (int variant : {-1, 6, 7, 100, -2147483647 - 1}) {
-    SCOPED_TRACE(variant);
-    EXPECT_EQ(b->chooseDottedEdge(variant), (Coeffs{0, 1}));
+// Each program's numbers with its own fallback, and bigraph's names both ways.
+TEST(EdgeRules, NumbersAndNames) {
+  const int kMin = -2147483647 - 1;
+  const int table[][3] = {{0, 0, 0}, {1, 1, 1}, {2, 2, 2}, {3, 3, 3}, {4, 0, 4}, {5, 0, 5},
+                          {6, 0, 2}, {100, 0, 2}, {-1, 0, 2}, {kMin, 0, 2}};
+  for (const auto& row : table) {
+    SCOPED_TRACE(row[0]);
+    EXPECT_EQ(edgeRuleNumber(consoleEdgeRule(row[0])), row[1]);
+    EXPECT_EQ(edgeRuleNumber(windowEdgeRule(row[0])), row[2]);
   }
+  for (int k = 0; k < kEdgeRuleCount; ++k) {
+    const EdgeRule rule = static_cast<EdgeRule>(k);
+    EXPECT_EQ(edgeRuleNamed(edgeRuleName(rule)), rule);
+    EXPECT_EQ(isRandom(rule), k >= 4);
+  }
+  EXPECT_STREQ(edgeRuleName(EdgeRule::RandomFirstOrLast), "random-first-last");
+  EXPECT_EQ(edgeRuleNamed("Last"), std::nullopt);
 }
 
 // The first value a seed gives, and a seed whose first value is `wanted`.
@@ -153,9 +164,9 @@ TEST(FirstOrLast, DrawDecidesAtTheThreshold) {
   seedRandom15(seedGiving(16383));
   EXPECT_EQ(b->findDottedEdgeRandomlyFL(), (Coeffs{1, 2}));
   seedRandom15(seedGiving(0));
-  EXPECT_EQ(b->chooseDottedEdge(4), (Coeffs{0, 1}));
+  EXPECT_EQ(b->chooseDottedEdge(EdgeRule(4)), (Coeffs{0, 1}));
   seedRandom15(seedGiving(32767));
-  EXPECT_EQ(b->chooseDottedEdge(4), (Coeffs{1, 2}));
+  EXPECT_EQ(b->chooseDottedEdge(EdgeRule(4)), (Coeffs{1, 2}));
 }
 
 // Whether the rule drew a value: the next draw is then the seed's second value.
@@ -187,8 +198,8 @@ TEST(RandomRules, TheOnlyDottedEdgeIsAlwaysChosen) {
   auto b = makeBigraph({{1, -1, 0, 2}, {0, 1, -1, 0}, {5, 0, 1, -3}, {0, 0, 0, 1}});
   seedRandom15(2024);
   for (int k = 0; k < 500; ++k) {
-    ASSERT_EQ(b->chooseDottedEdge(4), (Coeffs{0, 3}));
-    ASSERT_EQ(b->chooseDottedEdge(5), (Coeffs{0, 3}));
+    ASSERT_EQ(b->chooseDottedEdge(EdgeRule(4)), (Coeffs{0, 3}));
+    ASSERT_EQ(b->chooseDottedEdge(EdgeRule(5)), (Coeffs{0, 3}));
   }
 }
 
@@ -198,9 +209,9 @@ TEST(AnyDottedEdge, SlotOfTheDrawnValue) {
   seedRandom15(seedGiving(7));
   EXPECT_EQ(b->findDottedEdgeRandomly(), (Coeffs{1, 3}));
   seedRandom15(seedGiving(9));
-  EXPECT_EQ(b->chooseDottedEdge(5), (Coeffs{0, 2}));
+  EXPECT_EQ(b->chooseDottedEdge(EdgeRule(5)), (Coeffs{0, 2}));
   seedRandom15(seedGiving(32767));  // 32767 mod 3 = 1
-  EXPECT_EQ(b->chooseDottedEdge(5), (Coeffs{1, 3}));
+  EXPECT_EQ(b->chooseDottedEdge(EdgeRule(5)), (Coeffs{1, 3}));
 }
 
 TEST(AnyDottedEdge, MatchesTheSlotOfARowMajorList) {

@@ -22,20 +22,23 @@ inline BigInteger entryOf(const BigInteger& v) { return v; }
 inline BigInteger entryOf(long long v) { return BigInteger(v); }
 inline BigInteger entryOf(const std::string& text) { return stringToBigInteger(text); }
 
-// A matrix made by allocateSqZeroMat holding the given rows (all of the same length n).
-template <class Rows> BigInteger** makeMatrix(const Rows& rows) {
+// A matrix holding the given rows (all of the same length n).
+template <class Rows> GramMatrix makeGram(const Rows& rows) {
   const int n = static_cast<int>(rows.size());
-  BigInteger** m = allocateSqZeroMat(n);
+  GramMatrix m(n);
   for (int x = 0; x < n; ++x)
     for (int y = 0; y < n; ++y) m[x][y] = entryOf(rows[x][y]);
   return m;
 }
+// The same handed over as the classic rows of allocateSqZeroMat.
+template <class Rows> BigInteger** makeMatrix(const Rows& rows) { return makeGram(rows).release(); }
 
 // A bigraph built the way the front ends do it: the record takes the input matrix over.
 template <class Rows> std::unique_ptr<Bigraph> makeBigraph(const Rows& rows) {
-  return Bigraph::adopting(static_cast<int>(rows.size()), makeMatrix(rows));
+  return std::make_unique<Bigraph>(makeGram(rows));
 }
 // The same for rows written in place as braced lists of ints.
+inline GramMatrix makeGram(const IntRows& rows) { return makeGram<IntRows>(rows); }
 inline BigInteger** makeMatrix(const IntRows& rows) { return makeMatrix<IntRows>(rows); }
 inline std::unique_ptr<Bigraph> makeBigraph(const IntRows& rows) {
   return makeBigraph<IntRows>(rows);

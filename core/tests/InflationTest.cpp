@@ -193,7 +193,7 @@ TEST(EdgeCountsAfterInflation, FollowTheNewEntries) {
 // The whole run of a small Nakayama bigraph, as the two programs do it by default.
 std::vector<std::pair<int, int>> runToTheEnd(Bigraph& b, int variant) {
   std::vector<std::pair<int, int>> performed;
-  for (Coeffs c = b.chooseDottedEdge(variant); c.i != kNoEdge; c = b.chooseDottedEdge(variant)) {
+  for (Coeffs c = b.chooseDottedEdge(EdgeRule(variant)); c.i != kNoEdge; c = b.chooseDottedEdge(EdgeRule(variant))) {
     b.inflation(c);
     performed.push_back({c.i + 1, c.j + 1});
   }

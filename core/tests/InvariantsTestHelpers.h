@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,20 +15,23 @@ namespace invtest {
 
 using IntRows = std::vector<std::vector<long long>>;
 
-inline IntMatrix toIntMatrix(const IntRows& rows) {
-  IntMatrix m;
-  for (const auto& row : rows) {
-    IntVector r;
-    for (long long v : row) r.push_back(BigInteger(v));
-    m.push_back(r);
-  }
+// The Dynkin type as the programs write it ("2A1+D4"), or none.
+inline std::optional<std::string> typeName(const Invariants& inv) {
+  if (!inv.dynkinType) return std::nullopt;
+  return inv.dynkinType->dynkinName();
+}
+
+inline GramMatrix toGram(const IntRows& rows) {
+  GramMatrix m(static_cast<int>(rows.size()));
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    for (std::size_t j = 0; j < rows.size(); ++j) m[i][j] = BigInteger(rows[i].at(j));
   return m;
 }
 
 // The upper-triangular Gram matrix with unit diagonal whose symmetric matrix is S.
-inline IntMatrix upperOfSymmetric(const IntRows& S) {
+inline GramMatrix upperOfSymmetric(const IntRows& S) {
   const std::size_t n = S.size();
-  IntMatrix upper(n, IntVector(n));
+  GramMatrix upper(static_cast<int>(n));
   for (std::size_t i = 0; i < n; ++i) {
     upper[i][i] = BigInteger(S[i][i] / 2);
     for (std::size_t j = i + 1; j < n; ++j) upper[i][j] = BigInteger(S[i][j]);
@@ -35,7 +39,7 @@ inline IntMatrix upperOfSymmetric(const IntRows& S) {
   return upper;
 }
 
-inline IntVector times(const IntMatrix& S, const IntVector& x) {
+inline IntVector times(const GramMatrix& S, const IntVector& x) {
   IntVector out(S.size());
   for (std::size_t i = 0; i < S.size(); ++i)
     for (std::size_t j = 0; j < x.size(); ++j) out[i] += S[i][j] * x[j];
@@ -75,8 +79,8 @@ inline bool isPrimitive(const IntVector& x) {
 
 // The witness has x^T S x < 0 exactly when there are negative eigenvalues, and the kernel
 // vectors are primitive, independent of the corank's count and killed by S.
-inline void expectWitnessAndKernel(const IntMatrix& upper, const Invariants& inv) {
-  const IntMatrix S = symmetricGram(upper);
+inline void expectWitnessAndKernel(const GramMatrix& upper, const Invariants& inv) {
+  const GramMatrix S = symmetricGram(upper);
   ASSERT_EQ(inv.witness.has_value(), inv.signature.negative > 0);
   if (inv.witness) {
     EXPECT_EQ(inv.witness->size(), S.size());

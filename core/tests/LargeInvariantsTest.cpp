@@ -228,7 +228,7 @@ TEST(LargeInvariants, PublicResultAgreesWithFlint) {
 }
 
 TEST(LargeInvariants, StopsWhenAskedAndReportsProgress) {
-  const IntMatrix upper = invtest::upperOfSymmetric(denseForm(120, 9));
+  const GramMatrix upper = invtest::upperOfSymmetric(denseForm(120, 9));
   std::atomic<bool> stop{true};
   InvariantsControl control;
   control.stop = &stop;

@@ -170,7 +170,7 @@ bool runBoth(const Matrix& start, int variant, std::uint32_t seed, std::mt19937&
   for (int step = 0; step < maxSteps && !tooWide(g, maxBlocks); ++step) {
     const std::uint32_t drawSeed = seed * 7919u + static_cast<std::uint32_t>(step);
     seedRandom15(drawSeed);
-    const Coeffs chosen = b->chooseDottedEdge(variant);
+    const Coeffs chosen = b->chooseDottedEdge(EdgeRule(variant));
     seedRandom15(drawSeed);
     const Coeffs expected = reference::choose(g, variant);
     EXPECT_EQ(chosen, expected) << "step " << step;

@@ -46,7 +46,7 @@ std::vector<std::string> choices(Bigraph& bigraph) {
   std::vector<std::string> all;
   for (int rule = 0; rule < 6; ++rule) {
     seedRandom15(7);
-    all.push_back(gramtest::toString(bigraph.chooseDottedEdge(rule)));
+    all.push_back(gramtest::toString(bigraph.chooseDottedEdge(EdgeRule(rule))));
   }
   return all;
 }
@@ -73,7 +73,7 @@ TEST_P(StepAllocationFailure, LeavesTheMatrixAsItWas) {
   for (long allowed = 0;; ++allowed) {
     ASSERT_LT(allowed, 1000) << "the step never succeeds";
     auto bigraph = makeBigraph(c.rows);
-    bigraph->chooseDottedEdge(1);  // the highest rules keep their row maxima from here on
+    bigraph->chooseDottedEdge(EdgeRule(1));  // the highest rules keep their row maxima from here on
     const std::vector<BigInteger> before = snapshot(*bigraph);
     const std::vector<std::string> choicesBefore = choices(*makeBigraph(c.rows));
     bool failed = false;

@@ -42,7 +42,7 @@ Reference referenceRun(const std::vector<std::string>& args, int steps,
   Reference ref;
   Bigraph& b = *h.state.bigraph;
   for (int k = 0; k < steps; ++k) {
-    const Coeffs c = b.chooseDottedEdge(h.state.params.findDottedEdgeAlgorithm);
+    const Coeffs c = b.chooseDottedEdge(windowEdgeRule(h.state.params.findDottedEdgeAlgorithm));
     if (c.i == kNoEdge) break;
     b.inflation(c);
     ref.pairs.push_back(c);
@@ -109,7 +109,7 @@ TEST(Run, BoundOfThreeStopsAfterThree) {
   EXPECT_EQ(h.paint(), "Zaruzivedo:\n" + pairText(ref.pairs[0]) + ", " + pairText(ref.pairs[1]) +
                            ", " + pairText(ref.pairs[2]) + "\n3 inflations\n" + ref.report +
                            kRuntime);
-  EXPECT_EQ(h.state.bigraph->chooseDottedEdge(2).i == kNoEdge, false);
+  EXPECT_EQ(h.state.bigraph->chooseDottedEdge(EdgeRule(2)).i == kNoEdge, false);
 }
 
 TEST(Run, EverySecondInflationRedrawnWithItsHeader) {

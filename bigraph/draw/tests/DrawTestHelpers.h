@@ -19,27 +19,16 @@
 
 namespace drawtest {
 
-using ::IntMatrix;
+inline GramMatrix nakayama(int n, int r) { return nakayamaGram(n, r); }
 
-inline IntMatrix nakayama(int n, int r) {
-  BigInteger** m = NakayamaBigraph(n, r);
-  Bigraph g(n, m);
-  deleteSqMat(n, m);
-  return upperGramOf(g);
-}
-
-inline IntMatrix matrixOf(int n, const shapes::Edges& edges) {
+inline GramMatrix matrixOf(int n, const shapes::Edges& edges) {
   return upperGramOf(*shapes::bigraphWith(n, edges));
 }
 
 // Inflations on the last dotted edge until none is left.
-inline IntMatrix lastDottedResult(const IntMatrix& input) {
-  const int n = static_cast<int>(input.size());
-  Bigraph g(n);
-  for (int i = 0; i < n; ++i)
-    for (int j = i; j < n; ++j) g.gram[i][j] = input[i][j];
-  g.refreshEdgeCounts();
-  for (Coeffs c = g.chooseDottedEdge(2); c.i != kNoEdge; c = g.chooseDottedEdge(2)) g.inflation(c);
+inline GramMatrix lastDottedResult(const GramMatrix& input) {
+  Bigraph g(input.upperTriangle());
+  for (Coeffs c = g.chooseDottedEdge(EdgeRule(2)); c.i != kNoEdge; c = g.chooseDottedEdge(EdgeRule(2))) g.inflation(c);
   return upperGramOf(g);
 }
 

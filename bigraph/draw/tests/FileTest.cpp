@@ -137,7 +137,7 @@ TEST(Labels, NoneDropsTheNumbersButKeepsDiagonalEntries) {
 
 TEST(Layouts, InputOnTheCircleResultInItsShapeUnlessAskedOtherwise) {
   DrawRequest request = pathRequest("x.svg");
-  request.result = request.input;
+  request.result = request.input.clone();
   request.options.state = State::Both;
   const Scene byDefault = buildScene(request);
   // The input's path lies on the circle: its vertices are not collinear; the result's are.
@@ -203,7 +203,7 @@ TEST(TinyBigraphs, NoneOneAndTwoVerticesAreDrawnInEveryFormat) {
     for (const char* extension : {".svg", ".pdf", ".png", ".tex"}) {
       DrawRequest request;
       request.input = drawtest::matrixOf(n, n == 2 ? shapes::Edges{{0, 1, 2}} : shapes::Edges{});
-      request.result = request.input;
+      request.result = request.input.clone();
       request.options.state = State::Both;
       request.output = folder.file("tiny" + std::to_string(n) + extension);
       std::ostringstream err;

@@ -194,13 +194,13 @@ TEST(ShapeLayout, GraphsWithSeveralCyclesOrComponentsHaveNoShapeDrawing) {
 }
 
 TEST(ShapeRecognition, DiagramNamesNeedSingleSolidEdgesAndNoLoops) {
-  IntMatrix dotted = drawtest::matrixOf(5, shapes::pathEdges(5));
+  GramMatrix dotted = drawtest::matrixOf(5, shapes::pathEdges(5));
   dotted[1][2] = BigInteger(1);
   EXPECT_EQ(recognizeShape(structureOf(dotted)).name, "path");
-  IntMatrix loop = drawtest::matrixOf(5, shapes::pathEdges(5));
+  GramMatrix loop = drawtest::matrixOf(5, shapes::pathEdges(5));
   loop[3][3] = BigInteger(2);
   EXPECT_EQ(recognizeShape(structureOf(loop)).name, "path");
-  IntMatrix doubleEdge = upperGramOf(*shapes::star({1, 2, 2}));
+  GramMatrix doubleEdge = upperGramOf(*shapes::star({1, 2, 2}));
   doubleEdge[0][1] = BigInteger(-2);
   EXPECT_EQ(recognizeShape(structureOf(doubleEdge)).name, "star [1,2,2]");
 }

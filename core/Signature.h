@@ -1,0 +1,8 @@
+// The signature of a symmetric integer matrix: how many eigenvalues are positive, zero, negative.
+#pragma once
+
+struct Signature {
+  int positive = 0;
+  int zero = 0;
+  int negative = 0;
+};
