@@ -116,10 +116,10 @@ RunReport makeRun(const GramMatrix& upper, const Invariants& inv, const RunSetti
 }  // namespace
 
 Classification classify(const GramMatrix& upper, const RunSettings& settings,
-                        const std::atomic<bool>* stop) {
+                        const std::atomic<bool>* stop, const InvariantsControl* control) {
   Classification c;
   countEdges(upper, c);
-  c.invariants = computeInvariants(upper);
+  c.invariants = control != nullptr ? computeInvariants(upper, *control) : computeInvariants(upper);
   try {
     c.normalForm = normalFormOf(upper, c.invariants);
   } catch (const NormalFormFailure& e) {

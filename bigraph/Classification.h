@@ -74,7 +74,9 @@ std::int64_t defaultStepBound(int n);
 std::optional<std::int64_t> plannedStepBound(const RunSettings& settings, const Invariants& inv);
 
 // Classifies `upper`. `stop`, when given and set, stops a run after its current step (Ctrl-C
-// in a sweep); the run then ends as "stopped". Throws DisagreementError on a disagreement,
-// and when the normal form fails a step or its check.
+// in a sweep); the run then ends as "stopped". `control`, when given, reports the progress of
+// the exact invariants and may stop them (InvariantsStopped). Throws DisagreementError on a
+// disagreement, and when the normal form fails a step or its check.
 Classification classify(const GramMatrix& upper, const RunSettings& settings,
-                        const std::atomic<bool>* stop = nullptr);
+                        const std::atomic<bool>* stop = nullptr,
+                        const InvariantsControl* control = nullptr);

@@ -1,5 +1,10 @@
 // `bigraph classify`: one bigraph, its exact class and inflation run, as text or JSON.
+#include <unistd.h>
+
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -18,9 +23,77 @@ struct ClassifyChoice {
   std::string format = "text";
 };
 
+std::atomic<bool> interrupted{false};
+
+extern "C" void onClassifyInterrupt(int) { interrupted.store(true); }
+
+// Ctrl-C and SIGTERM set the flag, once: the handler is then reset, so a second one ends the
+// program at once (the flag is only read between steps of the work).
+class InterruptFlag {
+ public:
+  InterruptFlag() {
+    struct sigaction action {};
+    action.sa_handler = onClassifyInterrupt;
+    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &oldInt_);
+    sigaction(SIGTERM, &action, &oldTerm_);
+  }
+  ~InterruptFlag() {
+    sigaction(SIGINT, &oldInt_, nullptr);
+    sigaction(SIGTERM, &oldTerm_, nullptr);
+  }
+  InterruptFlag(const InterruptFlag&) = delete;
+  InterruptFlag& operator=(const InterruptFlag&) = delete;
+
+ private:
+  struct sigaction oldInt_ {};
+  struct sigaction oldTerm_ {};
+};
+
+// A progress line on standard error, on a terminal only, once the work has taken a few
+// seconds; cleared before anything else is written.
+class ProgressLine {
+ public:
+  void show(double fraction) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - start_ < std::chrono::seconds(2) || now - last_ < std::chrono::milliseconds(200))
+      return;
+    last_ = now;
+    const double seconds = std::chrono::duration<double>(now - start_).count();
+    std::fprintf(stderr, "\r\033[Kexact invariants: %.0f%%, %.0f s (Ctrl-C stops)",
+                 100 * fraction, seconds);
+    std::fflush(stderr);
+    shown_ = true;
+  }
+  void clear() {
+    if (shown_) std::fputs("\r\033[K", stderr);
+    shown_ = false;
+  }
+
+ private:
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::time_point last_ = start_;
+  bool shown_ = false;
+};
+
 int classifyCommand(const ClassifyChoice& choice) {
   const InputItem item = readChosenInput(choice.input);
-  const Classification c = classify(item.upper, chosenRunSettings(choice.run));
+  interrupted.store(false);
+  InterruptFlag flag;
+  ProgressLine progress;
+  InvariantsControl control;
+  control.stop = &interrupted;
+  if (isatty(STDERR_FILENO)) control.progress = [&progress](double f) { progress.show(f); };
+  Classification c;
+  try {
+    c = classify(item.upper, chosenRunSettings(choice.run), &interrupted, &control);
+  } catch (const InvariantsStopped&) {
+    progress.clear();
+    std::cerr << "bigraph: interrupted" << std::endl;
+    return kExitInterrupted;
+  }
+  progress.clear();
   if (choice.format == "json") {
     std::cout << classificationJson(c) << "\n";
   } else {
@@ -32,7 +105,8 @@ int classifyCommand(const ClassifyChoice& choice) {
     printFailure(std::string("cannot write the output: ") + std::strerror(errno));
     return kExitFailure;
   }
-  return kExitOk;
+  // A run stopped by Ctrl-C is reported as "stopped"; the status still says so.
+  return interrupted.load() ? kExitInterrupted : kExitOk;
 }
 
 }  // namespace

@@ -7,5 +7,5 @@ enum ExitStatus {
   kExitBadInput = 2,      // input that is not a Gram matrix, or a file that cannot be read
   kExitDisagreement = 3,  // the run's shape and the exact type disagree: a fault of the program
   kExitFailure = 4,       // anything else: output cannot be written, memory ran out
-  kExitInterrupted = 130  // a sweep stopped by Ctrl-C (or SIGTERM); the lines written are whole
+  kExitInterrupted = 130  // stopped by Ctrl-C or SIGTERM; a sweep's lines written are whole
 };

@@ -16,7 +16,7 @@ const char* const kVersion = "bigraph 1.0";
 const char* const kFooter =
     "Exit status: 0 done (whatever the class), 1 bad command line, 2 bad input,\n"
     "3 run and exact type disagree (a fault of the program), 4 other failure,\n"
-    "130 sweep interrupted.";
+    "130 interrupted (Ctrl-C or SIGTERM).";
 
 int failure(const std::string& line, int status) {
   printFailure(line);

@@ -25,6 +25,10 @@ class FlintMatrix {
   }
   FlintMatrix(const FlintMatrix&) = delete;
   FlintMatrix& operator=(const FlintMatrix&) = delete;
+  FlintMatrix& operator=(FlintMatrix&& other) noexcept {
+    fmpz_mat_swap(m_, other.m_);
+    return *this;
+  }
   fmpz_mat_struct* get() { return m_; }
   const fmpz_mat_struct* get() const { return m_; }
   fmpz* at(long i, long j) { return fmpz_mat_entry(m_, i, j); }

@@ -8,6 +8,7 @@
 #include <flint/ulong_extras.h>
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <stdexcept>
 #include <tuple>
@@ -15,6 +16,7 @@
 
 #include "Bigraph.h"
 #include "FlintBridge.h"
+#include "ModularInvariants.h"
 #include "SymmetricElimination.h"
 
 using flint_bridge::FlintInteger;
@@ -91,39 +93,6 @@ struct ExactForm {
   std::optional<FlintMatrix> kernel;
 };
 
-// Makes the rows of K (a basis over Q of a sublattice of index dividing a power of p in its
-// saturation) a basis of the saturation: while some combination c of the rows is divisible by
-// p, with c_t = 1, row t becomes that combination divided by p.
-void saturateAt(FlintMatrix& K, ulong p) {
-  const long z = K.rows();
-  const long n = K.cols();
-  for (;;) {
-    nmod_mat_t rowsModP, nullspace;
-    nmod_mat_init(rowsModP, n, z, p);
-    nmod_mat_init(nullspace, z, z, p);
-    for (long t = 0; t < z; ++t)
-      for (long k = 0; k < n; ++k) nmod_mat_entry(rowsModP, k, t) = fmpz_fdiv_ui(K.at(t, k), p);
-    const slong nullity = nmod_mat_nullspace(nullspace, rowsModP);
-    std::vector<ulong> c(static_cast<std::size_t>(z));
-    for (long t = 0; t < z; ++t) c[t] = nmod_mat_entry(nullspace, t, 0);
-    nmod_mat_clear(rowsModP);
-    nmod_mat_clear(nullspace);
-    if (nullity == 0) return;
-    long target = 0;
-    while (c[target] == 0) ++target;
-    const ulong scale = n_invmod(c[target], p);
-    FlintMatrix combination(1, n);
-    for (long t = 0; t < z; ++t) {
-      const ulong coefficient = n_mulmod2_preinv(c[t], scale, p, n_preinvert_limb(p));
-      _fmpz_vec_scalar_addmul_ui(combination.get()->rows[0], K.get()->rows[t], n, coefficient);
-    }
-    FlintInteger prime;
-    fmpz_set_ui(prime.get(), p);
-    _fmpz_vec_scalar_divexact_fmpz(K.get()->rows[target], combination.get()->rows[0], n,
-                                   prime.get());
-  }
-}
-
 // In the elimination's final basis, row k of the kernel rows is D e_f + (pivot part), f the
 // k-th free vertex, D the last pivot. Saturated, they are a Z-basis L of the kernel; with m the
 // index of L's projection on the free coordinates, D = m^2 d (the pivot block spans a
@@ -136,7 +105,7 @@ bool saturateKernel(symmetric_elimination::Result& e, fmpz_t smithProduct) {
   n_factor_t primes;
   n_factor_init(&primes);
   n_factor(&primes, fmpz_get_ui(D.get()), 1);
-  for (int k = 0; k < primes.num; ++k) saturateAt(K, primes.p[k]);
+  for (int k = 0; k < primes.num; ++k) modular_invariants::saturateAt(K, primes.p[k]);
   const long z = K.rows();
   FlintMatrix freePart(z, z);
   for (long t = 0; t < z; ++t)
@@ -156,8 +125,8 @@ bool saturateKernel(symmetric_elimination::Result& e, fmpz_t smithProduct) {
   return true;
 }
 
-ExactForm exactFormOf(const FlintMatrix& S) {
-  ExactForm f{symmetric_elimination::eliminate(S), {}, std::nullopt};
+ExactForm exactFormOf(const FlintMatrix& S, const symmetric_elimination::Checkpoint& checkpoint) {
+  ExactForm f{symmetric_elimination::eliminate(S, checkpoint), {}, std::nullopt};
   symmetric_elimination::Result& e = f.elimination;
   if (symmetric_elimination::divideKernelRows(e)) {
     fmpz_abs(f.smithProduct.get(), e.lastPivot.get());
@@ -192,26 +161,92 @@ void checkKernel(const FlintMatrix& K, const FlintMatrix& S) {
     throw std::logic_error("computeInvariants: a kernel vector is not in the kernel");
 }
 
-// The type of each component from its own principal submatrix of S; none if any has none.
-std::optional<DiagramSum> typeOfComponents(const FlintMatrix& S, const std::vector<int>& label,
-                                           int count) {
-  std::vector<DiagramType> types;
-  for (int c = 0; c < count; ++c) {
-    std::vector<long> members;
-    for (long v = 0; v < S.rows(); ++v)
-      if (label[v] == c) members.push_back(v);
-    const long m = static_cast<long>(members.size());
-    FlintMatrix sub(m, m);
-    for (long x = 0; x < m; ++x)
-      for (long y = 0; y < m; ++y) fmpz_set(sub.at(x, y), S.at(members[x], members[y]));
-    ExactForm f = exactFormOf(sub);
-    const Signature& s = f.elimination.signature;
-    const std::optional<DiagramType> t =
-        DiagramType::fromRankAndDeterminant(s.positive, fromFmpz(f.smithProduct.get()), s.zero);
-    if (s.negative > 0 || !t) return std::nullopt;
-    types.push_back(*t);
+using modular_invariants::Facts;
+
+Facts exactFacts(const FlintMatrix& S, const symmetric_elimination::Checkpoint& checkpoint) {
+  ExactForm f = exactFormOf(S, checkpoint);
+  symmetric_elimination::Result& e = f.elimination;
+  Facts out;
+  out.signature = e.signature;
+  if (e.rank == S.rows()) fmpz_set(out.det.get(), e.lastPivot.get());
+  fmpz_swap(out.smithProduct.get(), f.smithProduct.get());
+  out.kernel = std::move(f.kernel);
+  out.witness = std::move(e.witness);
+  return out;
+}
+
+// From this size on, the elimination's growing entries cost more than the modular route.
+constexpr long kModularFrom = 48;
+
+Facts factsOf(const FlintMatrix& S, const symmetric_elimination::Checkpoint& checkpoint) {
+  if (S.rows() >= kModularFrom)
+    if (std::optional<Facts> f = modular_invariants::compute(S, checkpoint)) return std::move(*f);
+  return exactFacts(S, checkpoint);
+}
+
+// The facts of a block sum: signatures add, determinants and Smith products multiply, kernels
+// and a witness are those of the blocks, placed on their vertices.
+void addBlock(Facts& whole, const Facts& block, const std::vector<long>& members, long n) {
+  whole.signature.positive += block.signature.positive;
+  whole.signature.zero += block.signature.zero;
+  whole.signature.negative += block.signature.negative;
+  fmpz_mul(whole.det.get(), whole.det.get(), block.det.get());
+  fmpz_mul(whole.smithProduct.get(), whole.smithProduct.get(), block.smithProduct.get());
+  if (block.kernel) {
+    const long before = whole.kernel ? whole.kernel->rows() : 0;
+    FlintMatrix K(before + block.kernel->rows(), n);
+    for (long t = 0; t < before; ++t) _fmpz_vec_set(K.get()->rows[t], whole.kernel->get()->rows[t], n);
+    for (long t = 0; t < block.kernel->rows(); ++t)
+      for (std::size_t x = 0; x < members.size(); ++x)
+        fmpz_set(K.at(before + t, members[x]), block.kernel->at(t, static_cast<long>(x)));
+    whole.kernel.emplace(std::move(K));
   }
-  return DiagramSum(std::move(types));
+  if (block.witness && !whole.witness) {
+    whole.witness.emplace(1, n);
+    for (std::size_t x = 0; x < members.size(); ++x)
+      fmpz_set(whole.witness->at(0, members[x]), block.witness->at(0, static_cast<long>(x)));
+  }
+}
+
+// Facts of S component by component; `types` gets the components' Dynkin types, none if some
+// component has none.
+Facts factsByComponent(const FlintMatrix& S, const std::vector<int>& label, int count,
+                       std::optional<DiagramSum>& types,
+                       const symmetric_elimination::Checkpoint& checkpoint) {
+  const long n = S.rows();
+  std::vector<std::vector<long>> members(static_cast<std::size_t>(count));
+  for (long v = 0; v < n; ++v) members[label[v]].push_back(v);
+  // Work grows like the cube of a component's size.
+  double total = 0;
+  for (const auto& m : members) total += std::pow(static_cast<double>(m.size()), 3);
+  Facts whole;
+  fmpz_one(whole.det.get());
+  fmpz_one(whole.smithProduct.get());
+  std::vector<DiagramType> found;
+  bool allTyped = true;
+  double done = 0;
+  for (const std::vector<long>& m : members) {
+    const double share = std::pow(static_cast<double>(m.size()), 3);
+    symmetric_elimination::Checkpoint part;
+    if (checkpoint)
+      part = [&](double f) { checkpoint((done + f * share) / total); };
+    const long size = static_cast<long>(m.size());
+    FlintMatrix sub(size, size);
+    for (long x = 0; x < size; ++x)
+      for (long y = 0; y < size; ++y) fmpz_set(sub.at(x, y), S.at(m[x], m[y]));
+    const Facts block = factsOf(sub, part);
+    const std::optional<DiagramType> t = DiagramType::fromRankAndDeterminant(
+        block.signature.positive, fromFmpz(block.smithProduct.get()), block.signature.zero);
+    if (block.signature.negative > 0 || !t)
+      allTyped = false;
+    else
+      found.push_back(*t);
+    addBlock(whole, block, m, n);
+    done += share;
+    if (checkpoint) checkpoint(done / total);
+  }
+  if (allTyped) types = DiagramSum(std::move(found));
+  return whole;
 }
 
 }  // namespace
@@ -257,10 +292,19 @@ Definiteness definitenessOf(const Signature& s) {
 
 namespace {
 
+symmetric_elimination::Checkpoint checkpointOf(const InvariantsControl* control) {
+  if (control == nullptr || (!control->progress && control->stop == nullptr)) return {};
+  return [control](double fraction) {
+    if (control->stop != nullptr && control->stop->load(std::memory_order_relaxed))
+      throw InvariantsStopped();
+    if (control->progress) control->progress(fraction);
+  };
+}
+
 // The invariants of the upper-triangular Gram matrix whose entry (i, j), i <= j, is
 // upperAt(i, j); S is built from it directly, without an intermediate GramMatrix.
 template <class UpperAt>
-Invariants invariantsFrom(int n, const UpperAt& upperAt) {
+Invariants invariantsFrom(int n, const UpperAt& upperAt, const InvariantsControl* control) {
   Invariants inv;
   inv.vertices = n;
   inv.loopFree = true;
@@ -277,14 +321,17 @@ Invariants invariantsFrom(int n, const UpperAt& upperAt) {
       fmpz_set(S.at(j, i), S.at(i, j));
     }
   }
-  ExactForm f = exactFormOf(S);
-  symmetric_elimination::Result& e = f.elimination;
-  inv.signature = e.signature;
-  inv.definiteness = definitenessOf(e.signature);
-  inv.corank = e.signature.zero;
-  inv.det = e.rank == n ? fromFmpz(e.lastPivot.get()) : BigInteger();
+  const symmetric_elimination::Checkpoint checkpoint = checkpointOf(control);
+  std::optional<DiagramSum> componentTypes;
+  Facts f = inv.components > 1
+                ? factsByComponent(S, label, inv.components, componentTypes, checkpoint)
+                : factsOf(S, checkpoint);
+  inv.signature = f.signature;
+  inv.definiteness = definitenessOf(f.signature);
+  inv.corank = f.signature.zero;
+  inv.det = fromFmpz(f.det.get());
   inv.smithProduct = fromFmpz(f.smithProduct.get());
-  if (e.witness) inv.witness = primitiveWitness(*e.witness, S);
+  if (f.witness) inv.witness = primitiveWitness(*f.witness, S);
   if (f.kernel) {
     reduceBasis(*f.kernel);
     checkKernel(*f.kernel, S);
@@ -292,7 +339,7 @@ Invariants invariantsFrom(int n, const UpperAt& upperAt) {
   }
   if (n > 0 && inv.loopFree && inv.signature.negative == 0) {
     if (inv.components != 1) {
-      inv.dynkinType = typeOfComponents(S, label, inv.components);
+      inv.dynkinType = componentTypes;
     } else if (const auto t = DiagramType::fromRankAndDeterminant(n - inv.corank, inv.smithProduct,
                                                                   inv.corank)) {
       inv.dynkinType = DiagramSum(*t);
@@ -303,15 +350,21 @@ Invariants invariantsFrom(int n, const UpperAt& upperAt) {
 
 }  // namespace
 
+Invariants computeInvariants(const GramMatrix& upper, const InvariantsControl& control) {
+  return invariantsFrom(
+      static_cast<int>(upper.size()),
+      [&](int i, int j) -> const BigInteger& { return upper[i][j]; }, &control);
+}
+
 Invariants computeInvariants(const GramMatrix& upper) {
-  return invariantsFrom(static_cast<int>(upper.size()),
-                        [&](int i, int j) -> const BigInteger& { return upper[i][j]; });
+  return computeInvariants(upper, InvariantsControl{});
 }
 
 Invariants invariantsOf(const Bigraph& g) {
   if (g.n > 0 && g.gram == nullptr) throw std::invalid_argument("invariantsOf: no matrix");
   return invariantsFrom(std::max(g.n, 0),
-                        [&](int i, int j) -> const BigInteger& { return g.gram[i][j]; });
+                        [&](int i, int j) -> const BigInteger& { return g.gram[i][j]; },
+                        nullptr);
 }
 
 std::optional<std::string> typeAgreementError(const Bigraph& recognised, const Invariants& exact) {

@@ -1,10 +1,13 @@
 // Exact invariants of a bigraph's symmetric Gram matrix S = G + G^T: signature, definiteness,
 // determinant, Smith form, kernel basis, a negative witness, the Dynkin type, and the check of
-// an inflation certificate. Exact integer linear algebra throughout, never floating point.
+// an inflation certificate. Every result exact; floating point only where its rounding is proved.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -45,10 +48,28 @@ struct Invariants {
   std::optional<IntVector> witness; // x with x^T S x < 0, whenever signature.negative > 0
 };
 
-// Every invariant above for the upper-triangular Gram matrix `upper` (n x n, n >= 0). Cost: one fraction-free elimination, about
-// n^3 / 3 steps on machine words while its entries stay below 2^31 (on unbounded integers
-// otherwise), and about 3 n^2 words of memory; about 2 ms for n = 100.
+// Progress and cancellation of a long computation of invariants, supplied by the program (the
+// core never prints).
+struct InvariantsControl {
+  // Called now and then with the fraction of the work done, 0..1; may be empty.
+  std::function<void(double fraction)> progress;
+  // When it reads true, the computation ends soon by throwing InvariantsStopped.
+  const std::atomic<bool>* stop = nullptr;
+};
+struct InvariantsStopped : std::runtime_error {
+  InvariantsStopped() : std::runtime_error("the computation of the invariants was stopped") {}
+};
+
+// Every invariant above for the upper-triangular Gram matrix `upper` (n x n, n >= 0). Each
+// connected component is done on its own. Small ones by one fraction-free elimination (about
+// n^3 / 3 steps on machine words while its entries stay below 2^31, on unbounded integers
+// otherwise); from 48 vertices on, by a proved floating-point signature, a modular rank and
+// kernel and a multi-modular determinant (ModularInvariants.h), with the elimination as the
+// fallback when a check fails. About 2 ms for n = 100, 1 s for a dense n = 1000, 3 n^2 to
+// 6 n^2 words of memory.
 Invariants computeInvariants(const GramMatrix& upper);
+// The same, reporting progress and stopping when `control` asks to.
+Invariants computeInvariants(const GramMatrix& upper, const InvariantsControl& control);
 // The same for a bigraph's record.
 Invariants invariantsOf(const Bigraph& g);
 

@@ -126,8 +126,8 @@ class Eliminator {
  public:
   using Entry = typename Entries::Entry;
 
-  explicit Eliminator(const FlintMatrix& S)
-      : n_(S.rows()), e_(S, n_), previous_(*e_.previousPivot()) {
+  Eliminator(const FlintMatrix& S, const Checkpoint& checkpoint)
+      : n_(S.rows()), e_(S, n_), previous_(*e_.previousPivot()), checkpoint_(checkpoint) {
     for (long j = 0; j < n_; ++j) remaining_.push_back(j);
   }
 
@@ -141,6 +141,11 @@ class Eliminator {
       countPivot(result.signature, pivot);
       eliminate(pivot);
       ++result.rank;
+      // Each pivot costs about the square of what is left: report that share of the work.
+      if (checkpoint_ && result.rank % 16 == 0) {
+        const double left = static_cast<double>(remaining_.size()) / static_cast<double>(n_);
+        checkpoint_(1.0 - left * left * left);
+      }
     }
     if (e_.overflow) return std::nullopt;
     result.signature.zero = static_cast<int>(remaining_.size());
@@ -264,6 +269,7 @@ class Eliminator {
   std::vector<long> support_;                // pivots so far and the vertices of congruence steps
   Entry& previous_;                          // the last pivot, 1 before the first
   std::optional<FlintMatrix> inverseBasis_;  // made at the first congruence step
+  const Checkpoint& checkpoint_;
 };
 
 // Sign changes in the sequence of nonzero coefficients c[0..len), with every odd-degree
@@ -283,9 +289,10 @@ int signChanges(const fmpz_poly_t p, bool negated) {
 
 }  // namespace
 
-Result eliminate(const FlintMatrix& S) {
-  if (std::optional<Result> fast = Eliminator<WordEntries>(S).run()) return std::move(*fast);
-  return std::move(*Eliminator<FlintEntries>(S).run());
+Result eliminate(const FlintMatrix& S, const Checkpoint& checkpoint) {
+  if (std::optional<Result> fast = Eliminator<WordEntries>(S, checkpoint).run())
+    return std::move(*fast);
+  return std::move(*Eliminator<FlintEntries>(S, checkpoint).run());
 }
 
 bool divideKernelRows(Result& r) {

@@ -3,6 +3,7 @@
 // signature read off the characteristic polynomial, kept as an independent cross-check.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -31,8 +32,12 @@ struct Result {
   std::optional<FlintMatrix> inverseBasis;
 };
 
-// Eliminates the symmetric matrix S (square; n = 0 allowed).
-Result eliminate(const FlintMatrix& S);
+// Called now and then by long computations with the fraction done (0..1); it may throw to stop
+// them (an empty one does nothing).
+using Checkpoint = std::function<void(double fraction)>;
+
+// Eliminates the symmetric matrix S (square; n = 0 allowed), calling `checkpoint` after pivots.
+Result eliminate(const FlintMatrix& S, const Checkpoint& checkpoint = {});
 
 // Whether every entry of the kernel rows is divisible by lastPivot: then the quotients are a
 // Z-basis of the kernel lattice and |lastPivot| is the product of the nonzero invariant

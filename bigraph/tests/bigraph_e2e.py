@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """End-to-end tests of the built `bigraph` program: input forms, refusals, JSON checked against
-a schema and by exact arithmetic, CSV, --jobs, Ctrl-C with --resume, the progress line (tmux)."""
+a schema and by exact arithmetic, CSV, --jobs, Ctrl-C in sweeps (with --resume) and in classify, the progress line (tmux)."""
 import csv
 import io
 import json
@@ -261,6 +261,23 @@ class Classify(unittest.TestCase):
         for line in ["Dynkin type     E8", "shape           Dynkin graph E_8", "steps           14",
                      "verified: exact"]:
             self.assertIn(line, out)
+
+    def test_ctrl_c_stops_a_long_classification(self):
+        # Entries near 2^40 keep the work on exact integers, for far longer than the wait here.
+        import random
+        rng = random.Random(7)
+        n = 300
+        path = write("slow.txt", "\n".join(
+            " ".join(str(rng.randint(-2**40, 2**40) if j >= i else 0) for j in range(n))
+            for i in range(n)) + "\n")
+        p = subprocess.Popen([PROGRAM, "classify", "--no-run", path], stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE)
+        time.sleep(2)
+        p.send_signal(signal.SIGINT)
+        out, err = p.communicate(timeout=60)
+        self.assertEqual(p.returncode, 130, err)
+        self.assertEqual(out, b"")
+        self.assertEqual(err, b"bigraph: interrupted\n")
 
 
 def nakayama(n, r):
