@@ -1,5 +1,6 @@
 // The one inflation run loop: edge choice, inflation, bound, observer, errors and certificate.
 #include "RunEngine.h"
+#include "RunEngineCounting.h"
 
 #include <algorithm>
 #include <new>
@@ -123,8 +124,13 @@ int boundForVertexCount(int n) {
 }
 
 RunOutcome runInflations(Bigraph& g, const RunOptions& options, RunObserver& observer) {
+  return run_engine::runInflationsCountingFrom(0, g, options, observer);
+}
+
+RunOutcome run_engine::runInflationsCountingFrom(std::uint64_t stepsBefore, Bigraph& g,
+                                                 const RunOptions& options, RunObserver& observer) {
   RunOutcome outcome;
-  outcome.steps = options.firstStepNumber;
+  outcome.steps = stepsBefore;
   std::optional<CertificateTracker> tracker;
   const std::uint64_t bound =
       options.maxSteps > 0 ? static_cast<std::uint64_t>(options.maxSteps) : 0;

@@ -21,9 +21,6 @@ struct RunOptions {
   EdgeRule rule = EdgeRule::First;
   std::int64_t maxSteps = 0;   // stop after this many inflations; <= 0: no bound
   bool trackCertificate = false;
-  // The count the run starts from: 0 in every program; tests start further on to try counts
-  // beyond 32 bits without making that many inflations.
-  std::uint64_t firstStepNumber = 0;
 };
 
 // Called by the run around each inflation. The default observer watches nothing.
