@@ -1,6 +1,7 @@
 // BigInteger: construction with a sign, conversions, signed arithmetic and floor division.
 #include "BigInteger.h"
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 
@@ -274,6 +275,18 @@ void BigInteger::subtractProductGeneral(const BigInteger& a, const BigInteger& b
   bk::multiplyRuns(p, x.blocks, x.length, y.blocks, y.length);
   if (p[pn - 1] == 0) --pn;
   addRun(p, pn, Sign(-productSign));
+}
+
+void BigInteger::assignDifferenceOfProduct(const BigInteger& e, const BigInteger& a,
+                                           const BigInteger& b) {
+  // A one-block product from a value of at most two blocks needs at most three blocks, and
+  // four cost no more memory than one in the allocator's smallest chunk.
+  const Index room = a.magnitude.length == 1 && b.magnitude.length == 1 && e.magnitude.length <= 2
+                         ? 4
+                         : std::max(e.magnitude.length, a.magnitude.length + b.magnitude.length) + 2;
+  if (magnitude.capacity < room) magnitude.allocate(room);
+  *this = e;
+  subtractProduct(a, b);
 }
 
 BigInteger::Index BigInteger::roomToSubtractProduct(const BigInteger& a, const BigInteger& b) const {

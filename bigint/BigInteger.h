@@ -147,6 +147,45 @@ class BigInteger {
   // and q the quotient. A zero divisor leaves the dividend and makes q zero.
   void divideWithRemainder(const BigInteger& b, BigInteger& q);
 
+  // The machine-word fast path, for loops that keep most values in a word (the inflation
+  // step). asInt64 reads the value into out when |value| < 2^63 and says whether it did;
+  // assign stores a word, which never allocates (every value holds a word in place).
+  bool asInt64(std::int64_t& out) const noexcept {
+    const Index n = magnitude.length;
+    if (n > 2) return false;
+    const std::uint64_t low = n != 0 ? magnitude.blocks[0] : 0;
+    const std::uint64_t high = n == 2 ? magnitude.blocks[1] : 0;
+    const std::uint64_t m = (high << 32) | low;
+    if (m >> 63) return false;
+    out = std::int64_t(m) * sign;
+    return true;
+  }
+  void assign(std::int64_t w) noexcept {
+    static_assert(BigUnsigned::kInline * 32 >= 64, "a machine word fits every value");
+    if (w == 0) {
+      sign = zero;
+      magnitude.length = 0;
+      return;
+    }
+    const std::uint64_t m = w < 0 ? std::uint64_t(0) - std::uint64_t(w) : std::uint64_t(w);
+    magnitude.blocks[0] = Blk(m);
+    magnitude.blocks[1] = Blk(m >> 32);
+    magnitude.length = (m >> 32) ? 2 : 1;
+    sign = w < 0 ? negative : positive;
+  }
+  // this = e - a * b, none of them this object: room for the result is made first (the
+  // old value is not kept), so that the copy of e is the only step that can allocate.
+  void assignDifferenceOfProduct(const BigInteger& e, const BigInteger& a, const BigInteger& b);
+  // Gives this object the room of roomToSubtractProduct(a, b) and a quarter more (values
+  // that grow step after step then need a new array less often); false, changing nothing,
+  // when no room suffices.
+  bool reserveToSubtractProduct(const BigInteger& a, const BigInteger& b) {
+    const Index room = roomToSubtractProduct(a, b);
+    if (room == 0) return false;
+    if (magnitude.capacity < room) magnitude.allocateAndCopy(room + room / 4);
+    return true;
+  }
+
   // Helpers for allocation-free loops (the inflation step):
   // this = this - a * b, correct when any of the three are the same object; no allocation
   // when this object's capacity is large enough (and the product has at most

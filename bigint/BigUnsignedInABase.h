@@ -37,8 +37,6 @@ class BigUnsignedInABase : public NumberlikeArray<std::uint16_t> {
   // The digit string, most significant first; "0" for zero.
   operator std::string() const;
 
-  Base getBase() const { return base; }
-  Digit getDigit(Index i) const { return i >= length ? 0 : blocks[i]; }
   bool isZero() const { return length == 0; }
 
   bool operator==(const BigUnsignedInABase& x) const {

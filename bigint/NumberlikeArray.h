@@ -123,7 +123,6 @@ class NumberlikeArray {
   Index getCapacity() const { return capacity; }
   Index getLength() const { return length; }
   Blk getBlock(Index i) const { return blocks[i]; }
-  bool isEmpty() const { return length == 0; }
 
   bool operator==(const NumberlikeArray& x) const {
     if (length != x.length) return false;

@@ -154,7 +154,6 @@ class Bigraph {
   template <bool keepRowMax> void recomputeEntriesOf(int i, int j);
   bool reserveRoomInPlace(int i, int j);
   void undoEntriesOf(int i, int j, int upTo);
-  void longNewValueOf(BigInteger& out, const BigInteger& withJ, const BigInteger& withI);
   bool isRowMax(int row, int column) const;
   void noteNewValue(int row, int column, bool wasRowMax);
   void scanRowMax(int row);

@@ -73,7 +73,7 @@ bool Bigraph::isRowMax(int row, int column) const {
 void Bigraph::holdRowMax(int row, int column) {
   RowMaximum& m = rowMax_[row];
   const BigInteger& v = gram[row][column];
-  const bool atColumn = v.magnitude.length > kCopiedMaximumBlocks;
+  const bool atColumn = v.getLength() > kCopiedMaximumBlocks;
   if (!atColumn) m.copy = v;  // first: a failed copy leaves the row as it was
   m.gone = false;
   m.atColumn = atColumn;

@@ -7,43 +7,6 @@
 
 namespace {
 
-// Capacity given to an entry that needs an array: a one-block product subtracted from a
-// two-block value needs at most three blocks, and four cost no more memory than one in the
-// allocator's smallest chunk.
-constexpr BigInteger::Index kSmallEntryBlocks = 4;
-
-bool isOne(const BigInteger& v) {
-  return v.sign > 0 && v.magnitude.length == 1 && v.magnitude.blocks[0] == 1;
-}
-
-// Reads v as a machine word when |v| < 2^63; false for longer values.
-inline bool readWord(const BigInteger& v, std::int64_t& out) {
-  const BigInteger::Index length = v.magnitude.length;
-  if (length > 2) return false;
-  const std::uint64_t low = length != 0 ? v.magnitude.blocks[0] : 0;
-  const std::uint64_t high = length == 2 ? v.magnitude.blocks[1] : 0;
-  const std::uint64_t m = (high << 32) | low;
-  if (m >> 63) return false;
-  out = std::int64_t(m) * v.sign;
-  return true;
-}
-
-// Stores w in v; every entry holds a machine word without allocating.
-inline void storeWord(BigInteger& v, std::int64_t w) {
-  if (w == 0) {
-    v.sign = BigInteger::zero;
-    v.magnitude.length = 0;
-    return;
-  }
-  const std::uint64_t m = w < 0 ? std::uint64_t(0) - std::uint64_t(w) : std::uint64_t(w);
-  v.magnitude.blocks[0] = BigInteger::Blk(m);
-  v.magnitude.blocks[1] = BigInteger::Blk(m >> 32);
-  v.magnitude.length = (m >> 32) ? 2 : 1;
-  v.sign = w < 0 ? BigInteger::negative : BigInteger::positive;
-}
-
-static_assert(BigUnsigned::kInline * 32 >= 64, "a machine word fits every entry");
-
 // e - a * q in machine words, when neither the product nor the difference overflows.
 inline bool wordNewValue(std::int64_t e, std::int64_t a, std::int64_t q, std::int64_t& out) {
   std::int64_t p;
@@ -57,35 +20,16 @@ inline bool wordNewValue(std::int64_t e, std::int64_t a, std::int64_t q, std::in
 void Bigraph::computeQuotient(int i, int lo, int hi) {
   const BigInteger& divisor = gram[i][i];
   const BigInteger& dividend = gram[lo][hi];
-  if (divisor.sign == 0) {
+  if (divisor.isZero()) {
     q_ = dividend / divisor;  // throws
     return;
   }
-  if (isOne(divisor)) {  // the loop-free case: no division needed
+  if (divisor.isOne()) {  // the loop-free case: no division needed
     q_ = dividend;
     return;
   }
   remainder_ = dividend;
   remainder_.divideWithRemainder(divisor, q_);
-}
-
-// out = withJ - withI * q for entries past the machine word, out being neither operand: a
-// copy of withJ, then the product subtracted in place.
-void Bigraph::longNewValueOf(BigInteger& out, const BigInteger& withJ, const BigInteger& withI) {
-  if (withI.magnitude.length == 1 && q_.magnitude.length == 1 && withJ.magnitude.length <= 2) {
-    // Room for any such result, so that the integer layer takes its inline path.
-    if (out.magnitude.capacity < kSmallEntryBlocks) out.magnitude.allocate(kSmallEntryBlocks);
-    out = withJ;
-    out.subtractProduct(withI, q_);
-    return;
-  }
-  // Room for the result up front, so that the copy below is the only pass that allocates
-  // (scratch entries usually have it already from an earlier step).
-  const BigInteger::Index room =
-      std::max(withJ.magnitude.length, withI.magnitude.length + q_.magnitude.length) + 2;
-  if (out.magnitude.capacity < room) out.magnitude.allocate(room);
-  out = withJ;
-  out.subtractProduct(withI, q_);
 }
 
 // Calls visit(x, E(x, i), E(x, j), row, column) for every vertex x other than i and j whose
@@ -103,7 +47,7 @@ void Bigraph::forEachEntryOf(int i, int j, Visit&& visit) {
     const bool pastJ = first > j;
     for (int x = first; x < end; ++x) {
       const BigInteger& withI = pastI ? g[i][x] : g[x][i];
-      if (withI.sign == 0) continue;
+      if (withI.isZero()) continue;
       if (pastJ)
         visit(x, withI, g[j][x], j, x);
       else
@@ -125,11 +69,11 @@ void Bigraph::updateEntriesOf(int i, int j, NewValue&& newValue) {
   // other rows change in one entry each and follow it as it changes.
   forEachEntryOf(i, j, [&](int x, const BigInteger& withI, BigInteger& withJ, int row,
                            int column) {
-    const bool wasDotted = withJ.sign > 0;
+    const bool wasDotted = withJ.isPositive();
     const bool followMax = keepRowMax && row != j;
     const bool wasRowMax = followMax && wasDotted && isRowMax(row, column);
     newValue(x, withI, withJ);
-    const int change = (withJ.sign > 0 ? 1 : 0) - (wasDotted ? 1 : 0);
+    const int change = (withJ.isPositive() ? 1 : 0) - (wasDotted ? 1 : 0);
     dottedInRow[row] += change;
     totalChange += change;
     if (followMax) noteNewValue(row, column, wasRowMax);
@@ -144,15 +88,7 @@ void Bigraph::updateEntriesOf(int i, int j, NewValue&& newValue) {
 bool Bigraph::reserveRoomInPlace(int i, int j) {
   bool roomForAll = true;
   forEachEntryOf(i, j, [&](int, const BigInteger& withI, BigInteger& withJ, int, int) {
-    if (!roomForAll) return;
-    const BigInteger::Index room = withJ.roomToSubtractProduct(withI, q_);
-    if (room == 0) {
-      roomForAll = false;
-      return;
-    }
-    // A quarter more than needed: long entries grow step after step, and each new array
-    // costs a copy.
-    if (withJ.magnitude.capacity < room) withJ.magnitude.allocateAndCopy(room + room / 4);
+    if (roomForAll) roomForAll = withJ.reserveToSubtractProduct(withI, q_);
   });
   return roomForAll;
 }
@@ -166,9 +102,9 @@ bool Bigraph::reserveRoomInPlace(int i, int j) {
 // and the matrix is as before the step.
 template <bool keepRowMax>
 void Bigraph::recomputeEntriesOf(int i, int j) {
-  if (q_.sign == 0) return;
+  if (q_.isZero()) return;
   std::int64_t q = 0;
-  const bool wordQ = readWord(q_, q);
+  const bool wordQ = q_.asInt64(q);
   if (!wordQ && reserveRoomInPlace(i, j)) {
     updateEntriesOf<keepRowMax>(i, j, [&](int, const BigInteger& withI, BigInteger& withJ) {
       withJ.subtractProduct(withI, q_);  // cannot fail: the room is there
@@ -186,12 +122,12 @@ void Bigraph::recomputeEntriesOf(int i, int j) {
     updateEntriesOf<keepRowMax>(i, j, [&, q, wordQ](int x, const BigInteger& withI,
                                                     BigInteger& withJ) {
       std::int64_t a, e, r;
-      if (wordQ && readWord(withI, a) && readWord(withJ, e) && wordNewValue(e, a, q, r)) {
-        storeWord(withJ, r);
+      if (wordQ && withI.asInt64(a) && withJ.asInt64(e) && wordNewValue(e, a, q, r)) {
+        withJ.assign(r);
         return;
       }
       reached = x;
-      longNewValueOf(scratch_[x], withJ, withI);  // may throw; nothing of x changed yet
+      scratch_[x].assignDifferenceOfProduct(withJ, withI, q_);  // may throw; x is unchanged
       withJ.swap(scratch_[x]);
       swapped_.push_back(x);
     });
@@ -206,7 +142,7 @@ void Bigraph::recomputeEntriesOf(int i, int j) {
 // the arrays they had, and arrays never shrink); the others come back from scratch_.
 void Bigraph::undoEntriesOf(int i, int j, int upTo) {
   std::int64_t q = 0;
-  readWord(q_, q);  // a word whenever an entry took the word path
+  q_.asInt64(q);  // a word whenever an entry took the word path
   std::size_t next = 0;
   forEachEntryOf(i, j, [&](int x, const BigInteger& withI, BigInteger& withJ, int, int) {
     if (x >= upTo) return;
@@ -216,9 +152,9 @@ void Bigraph::undoEntriesOf(int i, int j, int upTo) {
       return;
     }
     std::int64_t a = 0, r = 0;
-    readWord(withI, a);
-    readWord(withJ, r);
-    storeWord(withJ, r + a * q);  // no overflow: it was the old value
+    withI.asInt64(a);
+    withJ.asInt64(r);
+    withJ.assign(r + a * q);  // no overflow: it was the old value
   });
   refreshEdgeCounts();
 }
@@ -231,9 +167,9 @@ void Bigraph::inflation(Coeffs c) {
   const int lo = std::min(i, j);
   const int hi = std::max(i, j);
   BigInteger& pairEntry = gram[lo][hi];
-  if (pairEntry.sign < 0)
+  if (pairEntry.isNegative())
     throw InflationRefused(InflationRefused::Kind::ContinuousEdge, lo + 1, hi + 1);
-  if (pairEntry.sign == 0)
+  if (pairEntry.isZero())
     throw InflationRefused(InflationRefused::Kind::NonConnectedPair, lo + 1, hi + 1);
   if (n > 2) {  // with two vertices nothing is divided
     computeQuotient(i, lo, hi);

@@ -1,5 +1,6 @@
 // The one inflation run loop: edge choice, inflation, bound, observer, errors and certificate.
 #include "RunEngine.h"
+#include "RunEngineCounting.h"
 
 #include "CycleWatch.h"
 
@@ -125,8 +126,13 @@ int boundForVertexCount(int n) {
 }
 
 RunOutcome runInflations(Bigraph& g, const RunOptions& options, RunObserver& observer) {
+  return run_engine::runInflationsCountingFrom(0, g, options, observer);
+}
+
+RunOutcome run_engine::runInflationsCountingFrom(std::uint64_t stepsBefore, Bigraph& g,
+                                                 const RunOptions& options, RunObserver& observer) {
   RunOutcome outcome;
-  outcome.steps = options.firstStepNumber;
+  outcome.steps = stepsBefore;
   std::optional<CertificateTracker> tracker;
   std::optional<CycleWatch> cycles;
   const std::uint64_t bound =

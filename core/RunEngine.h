@@ -22,9 +22,6 @@ struct RunOptions {
   EdgeRule rule = EdgeRule::First;
   std::int64_t maxSteps = 0;   // stop after this many inflations; <= 0: no bound
   bool trackCertificate = false;
-  // The count the run starts from: 0 in every program; tests start further on to try counts
-  // beyond 32 bits without making that many inflations.
-  std::uint64_t firstStepNumber = 0;
   // End the run when its matrix repeats (CycleWatch.h). Only for the four deterministic rules,
   // where a repeated matrix repeats everything after it; the random rules ignore it.
   bool detectCycles = false;

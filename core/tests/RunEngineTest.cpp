@@ -10,6 +10,7 @@
 
 #include "GramTestHelpers.h"
 #include "RunEngine.h"
+#include "RunEngineCounting.h"
 
 namespace {
 
@@ -120,9 +121,9 @@ TEST(RunEngine, CountsPastThirtyTwoBits) {
   auto g = makeBigraph(kEndless);
   RecordingObserver observer;
   RunOptions options;
-  options.firstStepNumber = (std::uint64_t{1} << 32) - 2;
   options.maxSteps = static_cast<std::int64_t>((std::uint64_t{1} << 32) + 1);
-  const RunOutcome outcome = runInflations(*g, options, observer);
+  const RunOutcome outcome =
+      run_engine::runInflationsCountingFrom((std::uint64_t{1} << 32) - 2, *g, options, observer);
   EXPECT_EQ(outcome.end, RunEnd::StepBound);
   EXPECT_EQ(outcome.steps, (std::uint64_t{1} << 32) + 1);
   const std::vector<std::uint64_t> expected = {(std::uint64_t{1} << 32) - 1,
