@@ -1,4 +1,6 @@
 // The sweep's parts: ranges, items, reading an earlier output, and the ordered scheduler.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -53,7 +55,8 @@ TEST(SweepItems, AFamilyTooLongToListIsIndexed) {
 }
 
 std::string writeTemp(const std::string& name, const std::string& text) {
-  const std::string path = testing::TempDir() + name;
+  // ctest runs each case in a process of its own, side by side: one file per process.
+  const std::string path = testing::TempDir() + name + "." + std::to_string(getpid());
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }
@@ -93,7 +96,7 @@ TEST_P(EarlierOutputTest, ItemsOrRefusal) {
     }
   } catch (const BadInput& e) {
     EXPECT_EQ(e.description.rfind(c.refusal, 0), 0u) << c.label << ": " << e.what();
-    EXPECT_NE(c.refusal, "") << c.label;
+    EXPECT_NE(c.refusal, "") << c.label << ": " << e.what();
   }
 }
 
@@ -106,9 +109,9 @@ INSTANTIATE_TEST_SUITE_P(
                 jsonLine("\"nakayama 3 2\"", 1) + jsonLine("\"nakayama 3 3\"", 2) +
                     jsonLine("\"a,\\\"b\\\"\\n.txt\"", 3), 3, ""},
         Earlier{"csv, a quoted name with a line break", true,
-                kHeader + "nakayama 3 2,1,--rule last,3,2,,,,,,,,,0.1\n"
-                          "nakayama 3 3,2,--rule last,3,3,,,,,,,,,0.1\n"
-                          "\"a,\"\"b\"\"\n.txt\",3,--rule last,,,,,,,,,,,0.1\r\n", 3, ""},
+                kHeader + "nakayama 3 2,1,--rule last,3,2,,,,,,,,,,0.1\n"
+                          "nakayama 3 3,2,--rule last,3,3,,,,,,,,,,0.1\n"
+                          "\"a,\"\"b\"\"\n.txt\",3,--rule last,,,,,,,,,,,,0.1\r\n", 3, ""},
         Earlier{"csv header only", true, kHeader, 0, ""},
         Earlier{"cut line", false, jsonLine("\"nakayama 3 2\"", 1) + "{\"input\": \"nak", 0,
                 "the last line is incomplete"},
@@ -118,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
         Earlier{"csv resumed as jsonl", false, kHeader, 0, "a csv sweep output"},
         Earlier{"jsonl resumed as csv", true, jsonLine("\"nakayama 3 2\"", 1), 0,
                 "a jsonl sweep output"},
-        Earlier{"headerless csv", true, "nakayama 3 2,1,--rule last,3,2,,,,,,,,,0.1\n", 0,
+        Earlier{"headerless csv", true, "nakayama 3 2,1,--rule last,3,2,,,,,,,,,,0.1\n", 0,
                 "not a csv sweep output"},
         Earlier{"same name twice counts twice", false,
                 jsonLine("\"nakayama 3 2\"", 1) + jsonLine("\"nakayama 3 2\"", 2), 0, "item 2 is"},
