@@ -4,13 +4,13 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <memory>
 
 #include "Commands.h"
+#include "Interrupt.h"
 #include "ExitStatus.h"
 #include "JsonWriter.h"
 #include "TextReport.h"
@@ -21,34 +21,6 @@ struct ClassifyChoice {
   InputChoice input;
   RunChoice run;
   std::string format = "text";
-};
-
-std::atomic<bool> interrupted{false};
-
-extern "C" void onClassifyInterrupt(int) { interrupted.store(true); }
-
-// Ctrl-C and SIGTERM set the flag, once: the handler is then reset, so a second one ends the
-// program at once (the flag is only read between steps of the work).
-class InterruptFlag {
- public:
-  InterruptFlag() {
-    struct sigaction action {};
-    action.sa_handler = onClassifyInterrupt;
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &oldInt_);
-    sigaction(SIGTERM, &action, &oldTerm_);
-  }
-  ~InterruptFlag() {
-    sigaction(SIGINT, &oldInt_, nullptr);
-    sigaction(SIGTERM, &oldTerm_, nullptr);
-  }
-  InterruptFlag(const InterruptFlag&) = delete;
-  InterruptFlag& operator=(const InterruptFlag&) = delete;
-
- private:
-  struct sigaction oldInt_ {};
-  struct sigaction oldTerm_ {};
 };
 
 // A progress line on standard error, on a terminal only, once the work has taken a few
@@ -79,15 +51,16 @@ class ProgressLine {
 
 int classifyCommand(const ClassifyChoice& choice) {
   const InputItem item = readChosenInput(choice.input);
-  interrupted.store(false);
-  InterruptFlag flag;
+  // Ctrl-C sets the flag once (it is read only between steps of the work); a second one ends
+  // the program at once.
+  InterruptGuard guard(InterruptGuard::SecondSignal::EndsProgram);
   ProgressLine progress;
   InvariantsControl control;
-  control.stop = &interrupted;
+  control.stop = &interruptRequested;
   if (isatty(STDERR_FILENO)) control.progress = [&progress](double f) { progress.show(f); };
   Classification c;
   try {
-    c = classify(item.upper, chosenRunSettings(choice.run), &interrupted, &control);
+    c = classify(item.upper, chosenRunSettings(choice.run), &interruptRequested, &control);
   } catch (const InvariantsStopped&) {
     progress.clear();
     std::cerr << "bigraph: interrupted" << std::endl;
@@ -106,7 +79,7 @@ int classifyCommand(const ClassifyChoice& choice) {
     return kExitFailure;
   }
   // A run stopped by Ctrl-C is reported as "stopped"; the status still says so.
-  return interrupted.load() ? kExitInterrupted : kExitOk;
+  return interruptRequested.load() ? kExitInterrupted : kExitOk;
 }
 
 }  // namespace

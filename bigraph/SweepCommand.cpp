@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "Commands.h"
+#include "Interrupt.h"
 #include "ExitStatus.h"
 #include "JsonWriter.h"
 #include "QuotedText.h"
@@ -29,34 +30,6 @@ struct SweepChoice {
   int jobs = 0;
   std::string resume;
   RunChoice run;
-};
-
-std::atomic<bool> interrupted{false};
-
-extern "C" void onInterrupt(int) { interrupted.store(true); }
-
-// SIGINT and SIGTERM set the flag instead of ending the program while the sweep runs.
-class InterruptGuard {
- public:
-  InterruptGuard() {
-    interrupted.store(false);
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    action.sa_flags = SA_RESTART;  // a write in progress goes on; the line stays whole
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &oldInt_);
-    sigaction(SIGTERM, &action, &oldTerm_);
-  }
-  ~InterruptGuard() {
-    sigaction(SIGINT, &oldInt_, nullptr);
-    sigaction(SIGTERM, &oldTerm_, nullptr);
-  }
-  InterruptGuard(const InterruptGuard&) = delete;
-  InterruptGuard& operator=(const InterruptGuard&) = delete;
-
- private:
-  struct sigaction oldInt_ {};
-  struct sigaction oldTerm_ {};
 };
 
 // A whole line at once, straight to the file descriptor: a signal arriving while a slow reader
@@ -135,7 +108,7 @@ int sweepCommand(const SweepChoice& choice) {
                        ", this sweep has " + quotedForMessage(options));
   if (csv && !earlier.hasHeader) writeLine(csvHeader() + "\n");
 
-  InterruptGuard guard;
+  InterruptGuard guard(InterruptGuard::SecondSignal::SetsTheFlag);
   const std::uint64_t first = earlier.items;  // the items still to do are first, first + 1, ...
   SweepJob job;
   job.count = static_cast<std::size_t>(family.size() - first);
@@ -149,7 +122,7 @@ int sweepCommand(const SweepChoice& choice) {
     const InputItem made =
         wanted.fileIndex < 0 ? nakayamaItem(*wanted.n, *wanted.r) : InputItem{};
     const InputItem& item = wanted.fileIndex < 0 ? made : files[wanted.fileIndex];
-    const Classification c = classify(item.upper, settings, &interrupted);
+    const Classification c = classify(item.upper, settings, &interruptRequested);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return (csv ? csvRow(item, record, c, seconds) : sweepJsonLine(item, record, c)) + "\n";
@@ -157,8 +130,8 @@ int sweepCommand(const SweepChoice& choice) {
   job.write = writeLine;
   const bool progress = isatty(STDERR_FILENO) != 0;
   if (progress) job.progress = showProgress;
-  const std::size_t written = runSweep(job, interrupted);
-  if (interrupted.load()) {
+  const std::size_t written = runSweep(job, interruptRequested);
+  if (interruptRequested.load()) {
     if (progress) std::fputs("\r\033[K", stderr);  // the message on a line of its own
     printFailure("interrupted; " + std::to_string(first + written) + " of " +
                  std::to_string(family.size()) + " items written");

@@ -58,6 +58,7 @@ class Scheduler {
   std::atomic<std::size_t> next_{0};
   std::atomic<bool> quit_{false};
   std::size_t written_ = 0;
+  std::exception_ptr workerFailure_;  // a worker's own failure, outside any task
 
   bool stopping() const { return stop_.load() || quit_.load(); }
 
@@ -70,10 +71,19 @@ class Scheduler {
     for (int k = 0; k < wanted && job_.count > 0; ++k) {
       try {
         workers.emplace_back([this] {
-          work();
+          try {
+            work();
+          } catch (...) {
+            // Out of memory outside a task (a tight limit, the stacks of many threads): the
+            // failure goes to the writer, which ends the sweep with it, instead of ending the
+            // program from this thread.
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!workerFailure_) workerFailure_ = std::current_exception();
+          }
+          ready_.notify_all();
           releaseThreadCaches();
         });
-      } catch (const std::system_error& e) {
+      } catch (const std::exception& e) {
         if (workers.empty())
           throw std::runtime_error(std::string("cannot start a worker thread: ") + e.what());
         return;
@@ -126,6 +136,7 @@ class Scheduler {
     std::unique_lock<std::mutex> lock(mutex_);
     auto slot = finished_.find(written_);
     while (slot == finished_.end()) {
+      if (workerFailure_) std::rethrow_exception(workerFailure_);
       if (stop_.load()) return false;
       ready_.wait_for(lock, std::chrono::milliseconds(50));
       slot = finished_.find(written_);

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "Bigraph.h"
+#include "Components.h"
 #include "FlintBridge.h"
 #include "ModularInvariants.h"
 #include "SymmetricElimination.h"
@@ -24,29 +25,6 @@ using flint_bridge::FlintMatrix;
 using flint_bridge::fromFmpz;
 
 namespace {
-
-// Component number of every vertex; vertices i < j are joined when upperAt(i, j) != 0.
-template <class UpperAt>
-std::vector<int> componentsOf(int n, const UpperAt& upperAt, int& count) {
-  std::vector<int> parent(n);
-  std::iota(parent.begin(), parent.end(), 0);
-  auto root = [&](int v) {
-    while (parent[v] != v) v = parent[v] = parent[parent[v]];
-    return v;
-  };
-  for (int i = 0; i < n; ++i)
-    for (int j = i + 1; j < n; ++j)
-      if (!upperAt(i, j).isZero()) parent[root(i)] = root(j);
-  std::vector<int> label(n, -1);
-  std::vector<int> component(n);
-  count = 0;
-  for (int v = 0; v < n; ++v) {
-    int& l = label[root(v)];
-    if (l < 0) l = count++;
-    component[v] = l;
-  }
-  return component;
-}
 
 IntVector rowOf(const FlintMatrix& m, long i) {
   IntVector row;
@@ -310,7 +288,7 @@ Invariants invariantsFrom(int n, const UpperAt& upperAt, const InvariantsControl
   inv.loopFree = true;
   for (int i = 0; i < n; ++i)
     if (!upperAt(i, i).isOne()) inv.loopFree = false;
-  const std::vector<int> label = componentsOf(n, upperAt, inv.components);
+  const std::vector<int> label = componentLabels(n, upperAt, inv.components);
 
   FlintMatrix S(n, n);
   for (int i = 0; i < n; ++i) {

@@ -39,11 +39,13 @@
 #include "NormalForm.h"
 
 #include <algorithm>
+#include <new>
 #include <numeric>
 #include <span>
 #include <utility>
 
 #include "Bigraph.h"
+#include "Components.h"
 #include "FlintBridge.h"
 #include "RunEngine.h"
 
@@ -287,6 +289,9 @@ GramMatrix runToDynkin(const GramMatrix& upper, GramMatrix& result, GramMatrix& 
   options.trackCertificate = true;
   InverseTracker undo(m);
   RunOutcome outcome = runInflations(g, options, undo);
+  // On a unit diagonal the integer layer has nothing to refuse: a run ended by an error ran
+  // out of memory, which is the machine's limit, not a fault of the normal form.
+  if (outcome.end == RunEnd::Error) throw std::bad_alloc();
   if (outcome.end != RunEnd::NoDottedEdge || !outcome.certificate)
     throw NormalFormFailure("normal form: the inflation run on the positive restriction (" +
                             std::to_string(m) + " vertices) did not end");
@@ -303,22 +308,14 @@ ComponentForm formOfComponent(const GramMatrix& upper, const std::vector<IntVect
   return out;
 }
 
+// The vertices of each component, in the order of their first vertex.
 std::vector<std::vector<int>> componentsOf(const GramMatrix& upper) {
-  const int n = static_cast<int>(upper.size());
-  std::vector<int> parent(n);
-  std::iota(parent.begin(), parent.end(), 0);
-  auto root = [&](int v) {
-    while (parent[v] != v) v = parent[v] = parent[parent[v]];
-    return v;
-  };
-  for (int i = 0; i < n; ++i)
-    for (int j = i + 1; j < n; ++j)
-      if (!upper[i][j].isZero()) parent[root(i)] = root(j);
-  std::vector<std::vector<int>> byRoot(n);
-  for (int v = 0; v < n; ++v) byRoot[root(v)].push_back(v);
-  std::vector<std::vector<int>> out;
-  for (auto& c : byRoot)
-    if (!c.empty()) out.push_back(std::move(c));
+  int count = 0;
+  const std::vector<int> label = componentLabels(
+      static_cast<int>(upper.size()), [&](int i, int j) -> const BigInteger& { return upper[i][j]; },
+      count);
+  std::vector<std::vector<int>> out(count);
+  for (int v = 0; v < static_cast<int>(label.size()); ++v) out[label[v]].push_back(v);
   return out;
 }
 

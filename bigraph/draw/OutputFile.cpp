@@ -159,14 +159,22 @@ OutputFile::OutputFile(const std::string& target) : target_(target) {
   removeStaleTemporaries(folder, prefix);
   std::string pattern = (folder / (prefix + std::to_string(getpid()) + ".XXXXXX")).string();
   installCleanupHandlers();
+  // The signals wait while the file is made and its name published, so that a signal arriving
+  // in between cannot leave the file behind.
+  sigset_t cleanupSignals, before;
+  sigemptyset(&cleanupSignals);
+  for (int s : kCleanupSignals) sigaddset(&cleanupSignals, s);
+  sigprocmask(SIG_BLOCK, &cleanupSignals, &before);
   const int fd = mkstemp(pattern.data());
   if (fd < 0) {
     const int error = errno;
+    sigprocmask(SIG_SETMASK, &before, nullptr);
     restoreHandlers();
     throw DrawWriteError(cannotWrite(target, std::strerror(error)));
   }
   temporary_ = pattern;
   pendingTemporary.store(temporary_.c_str());
+  sigprocmask(SIG_SETMASK, &before, nullptr);
   // mkstemp makes the file private; the picture gets the mode (and owner, where allowed) of
   // the file it replaces, or the permissions of a new file.
   if (exists) {
@@ -184,8 +192,9 @@ OutputFile::OutputFile(const std::string& target) : target_(target) {
 }
 
 OutputFile::~OutputFile() {
-  pendingTemporary.store(nullptr);
+  // Removed before its name is withdrawn: a signal in between unlinks a name already gone.
   if (!temporary_.empty()) unlink(temporary_.c_str());
+  pendingTemporary.store(nullptr);
   restoreHandlers();
 }
 
