@@ -6,7 +6,7 @@ packages=(g++ clang cmake make pkg-config googletest libgtest-dev libgmp-dev lib
           libflint-dev libcli11-dev libcairo2-dev fonts-dejavu-core
           xvfb xdotool xfonts-base x11-utils tmux python3
           librsvg2-bin poppler-utils texlive-latex-base texlive-latex-extra texlive-pictures)
-[ "${1:-}" = "--bench" ] && packages+=(libbenchmark-dev python3)
+[ "${1:-}" = "--bench" ] && packages+=(libbenchmark-dev python3 pari-gp)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
