@@ -1,24 +1,35 @@
-# Thin wrapper over CMake: `make run` builds and runs the built-in example, `make test` runs all
-# tests; `make clang-test` and `make portable-test` are the further checks CI runs.
+# Thin wrapper over CMake: `make run` builds the programs and runs the built-in example, `make test`
+# builds everything and runs all tests; `make clang-test` and `make portable-test` are the further
+# checks CI runs. `make run` installs only what building and running need, `make test` adds the
+# packages only the tests use (scripts/deps.sh --test).
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test sanitize clang-test portable-test bench clean
+.PHONY: all deps test-deps configure build programs run test sanitize clang-test portable-test bench clean
 
 all: build
 
 deps:
 	@scripts/deps.sh
 
-build: deps
+test-deps:
+	@scripts/deps.sh --test
+
+configure: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+
+build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# The three programs only: no test program is compiled.
+programs: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target inflations velorin bigraph
+
+run: programs
 	$(BUILD)/console/inflations --Nakayama 5 2
 
-test: build
+test: test-deps build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # Leaks that libraries keep on purpose are silenced by scripts/lsan.supp.
