@@ -97,8 +97,9 @@ RunReport makeRun(const GramMatrix& upper, const Invariants& inv, const RunSetti
   run.steps = outcome.steps;
   run.end = outcome.end;
   if (outcome.end == RunEnd::Cycle) run.period = outcome.period;
+  // The sentence that names the vertex says all; the integer layer's own words do not.
   if (outcome.error)
-    run.error = *outcome.error + (outcome.errorContext ? "; " + *outcome.errorContext : "");
+    run.error = outcome.errorContext ? *outcome.errorContext : withoutLayerName(*outcome.error);
   run.result = upperGramOf(g);
   run.shape = shapeOf(g, run.steps, bound);
   if (settings.certificate) {
@@ -118,6 +119,7 @@ RunReport makeRun(const GramMatrix& upper, const Invariants& inv, const RunSetti
 Classification classify(const GramMatrix& upper, const RunSettings& settings,
                         const std::atomic<bool>* stop, const InvariantsControl* control) {
   Classification c;
+  c.gram = upper.clone();
   countEdges(upper, c);
   c.invariants = control != nullptr ? computeInvariants(upper, *control) : computeInvariants(upper);
   try {
@@ -129,4 +131,11 @@ Classification classify(const GramMatrix& upper, const RunSettings& settings,
   if (const auto bound = plannedStepBound(settings, c.invariants))
     c.run = makeRun(upper, c.invariants, settings, *bound, stop);
   return c;
+}
+
+std::string withoutLayerName(const std::string& message) {
+  const std::size_t scope = message.find("::");
+  const std::size_t colon = message.find(": ");
+  if (scope == std::string::npos || colon == std::string::npos || scope > colon) return message;
+  return message.substr(colon + 2);
 }

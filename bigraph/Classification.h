@@ -48,6 +48,7 @@ struct RunReport {
 };
 
 struct Classification {
+  GramMatrix gram;         // the upper-triangular input, echoed so an output can be rerun
   BigInteger dottedEdges;  // sum of the positive entries above the diagonal
   BigInteger solidEdges;   // sum of the magnitudes of the negative entries above it
   Invariants invariants;
@@ -66,6 +67,10 @@ const char* runEndName(RunEnd end);
 struct DisagreementError : std::logic_error {
   using std::logic_error::logic_error;
 };
+
+// A message of the integer layer without the name of the function that threw it:
+// "BigInteger::operator /: division by zero" becomes "division by zero".
+std::string withoutLayerName(const std::string& message);
 
 // The default step bound of a run on n vertices: 10 n^2 + 100.
 std::int64_t defaultStepBound(int n);

@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -225,19 +227,87 @@ std::vector<Token> firstLine(ByteSource& in, Token& first, Token& next, bool& mo
   return row;
 }
 
+// The words of one line of an edge list, starting with `next` (already read); `more` and `next`
+// are left at the first word of the following line.
+std::vector<Token> lineOfWords(ByteSource& in, Token& next, bool& more) {
+  std::vector<Token> words{next};
+  while ((more = nextWord(in, next)) && next.where.line == words[0].where.line)
+    words.push_back(next);
+  return words;
+}
+
+// A vertex number of an edge list: 1..limit.
+int vertexOf(const Token& token, int limit, const std::string& name) {
+  const BigInteger v = integerOf(token, name);
+  if (v < BigInteger(1) || v > BigInteger(limit))
+    throw BadInput(name, token.where,
+                   "vertex " + quotedForMessage(token.text) + " is not in 1.." +
+                       std::to_string(limit));
+  return static_cast<int>(v.toLong());
+}
+
+// The edge list: "edges" (and n, when given) on the first line, then one line "i j value" per
+// entry. The entry goes to (min(i, j), max(i, j)); the diagonal is 1 unless a line "i i d" sets
+// it; n is the largest vertex named when the first line does not give it.
+GramMatrix readEdgeList(ByteSource& in, const Token& keyword, const std::string& name) {
+  Token next;
+  bool more = nextWord(in, next);
+  std::optional<int> givenSize;
+  if (more && next.where.line == keyword.where.line) {
+    const TextPosition at = next.where;
+    givenSize = checkedSize(integerOf(next, name), name, at);
+    if ((more = nextWord(in, next)) && next.where.line == keyword.where.line)
+      throw BadInput(name, next.where, "only the vertex count may follow \"edges\" on its line");
+  }
+  struct Entry {
+    int row, col;
+    BigInteger value;
+    TextPosition where;
+  };
+  std::vector<Entry> entries;
+  std::set<std::pair<int, int>> seen;
+  int largest = 0;
+  while (more) {
+    const std::vector<Token> words = lineOfWords(in, next, more);
+    if (words.size() != 3)
+      throw BadInput(name, words[0].where,
+                     "an edge line holds three integers: vertex, vertex, entry (read " +
+                         std::to_string(words.size()) + ")");
+    const int limit = givenSize ? *givenSize : 1 << 30;
+    const int i = vertexOf(words[0], limit, name), j = vertexOf(words[1], limit, name);
+    const int row = std::min(i, j) - 1, col = std::max(i, j) - 1;
+    if (!seen.insert({row, col}).second)
+      throw BadInput(name, words[0].where, "entry " + entryName(row, col) + " is given twice");
+    entries.push_back({row, col, integerOf(words[2], name), words[0].where});
+    largest = std::max(largest, col + 1);
+  }
+  const int n = givenSize ? *givenSize
+                          : checkedSize(BigInteger(largest), name, keyword.where);
+  GramMatrix m = emptyMatrix(n, name, keyword.where);
+  for (int k = 0; k < n; ++k) m[k][k] = BigInteger(1);
+  for (Entry& e : entries) m[e.row][e.col] = std::move(e.value);
+  return m;
+}
+
 // The dialogue form has n alone on the first line and then n*n entries; the row form has the
-// first row on the first line, so its length is n. A lone number is a 1 x 1 matrix.
+// first row on the first line, so its length is n. A lone number is n, as in the dialogue of
+// `inflations`: "0" is the bigraph with no vertex. A first word "edges" starts an edge list.
 GramMatrix readGramText(ByteSource& in, const std::string& name) {
   Token first;
   if (!nextWord(in, first))
     throw BadInput(name, in.where(), "empty input, a Gram matrix was expected");
+  if (first.text == kEdgeListKeyword) return readEdgeList(in, first, name);
   Token next;
   bool more = false;
   std::vector<Token> row = firstLine(in, first, next, more, name);
-  const bool dialogue = row.size() == 1 && more;
+  const bool dialogue = row.size() == 1;
   const int n = dialogue ? checkedSize(integerOf(row[0], name), name, row[0].where)
                          : checkedSize(BigInteger(static_cast<long>(row.size())), name,
                                        row[0].where);
+  if (dialogue && !more && n > 0)
+    throw BadInput(name, in.where(),
+                   "a lone number is the vertex count n, and no entries follow it (a 1 x 1 "
+                   "matrix is written as 1, then its entry on the next line)");
   MatrixFiller filler(n, name, row[0].where,
                       dialogue ? "the vertex count first, then the entries"
                                : "n read from the first row");
@@ -263,8 +333,14 @@ void skipByteOrderMark(ByteSource& in, const std::string& name) {
 
 GramMatrix readGram(ByteSource& in, const std::string& name) {
   skipByteOrderMark(in, name);
-  while (in.peek() == ' ' || in.peek() == '\t' || in.peek() == '\r' || in.peek() == '\n')
-    in.advance();
+  // White space and "#" comments before the first word; the text form skips them itself, JSON
+  // is told where it starts.
+  for (int c = in.peek(); c == '#' || isSpace(c); c = in.peek()) {
+    if (c == '#')
+      while (in.peek() != -1 && in.peek() != '\n') in.advance();
+    else
+      in.advance();
+  }
   if (in.peek() != '{') return readGramText(in, name);
   const TextPosition start = in.where();
   return parseGramJson(in.rest(), name, start);
@@ -282,7 +358,7 @@ GramMatrix parseGramText(const std::string& text, const std::string& name) {
 GramMatrix parseGramJson(const std::string& text, const std::string& name, TextPosition start) {
   JsonValue doc;
   try {
-    doc = parseJsonOutline(text, start);
+    doc = parseJsonOutline(text, start, true);
   } catch (const JsonSyntaxError& e) {
     throw BadInput(name, e.where, e.what());
   }

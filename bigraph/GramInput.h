@@ -1,5 +1,5 @@
 // The inputs of every bigraph subcommand: the Nakayama bigraph, a Gram matrix as text (the
-// dialogue form or plain rows) and a Gram matrix in JSON, each read into an upper-triangular
+// dialogue form, plain rows or an edge list) and a Gram matrix in JSON, each read into an upper-triangular
 // integer matrix, bad input refused with the file, line and column.
 #pragma once
 
@@ -29,6 +29,9 @@ struct BadInput : std::runtime_error {
   TextPosition where;
   std::string description;
 };
+
+// The first word of an edge list ("edges [n]", then one line "i j entry" per entry).
+inline constexpr const char* kEdgeListKeyword = "edges";
 
 // The name under which standard input appears in messages and outputs.
 inline constexpr const char* kStandardInputName = "-";

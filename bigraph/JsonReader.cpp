@@ -1,7 +1,10 @@
 // The strict JSON reader: a recursive descent over the text that tracks line and column.
 #include "JsonReader.h"
 
+#include "QuotedText.h"
+
 #include <cstdint>
+#include <unordered_set>
 
 namespace {
 
@@ -34,10 +37,14 @@ class Parser {
     }
   }
 
-  JsonValue parseDocument() {
+  JsonValue parseDocument(bool hashCommentsAfter = false) {
     skipSpace();
     JsonValue value = parseValue(0);
     skipSpace();
+    while (hashCommentsAfter && peek() == '#') {
+      while (!atEnd() && peek() != '\n') advance();
+      skipSpace();
+    }
     if (!atEnd()) fail("unexpected text after the JSON value");
     return value;
   }
@@ -127,10 +134,16 @@ class Parser {
       advance();
       return;
     }
+    std::unordered_set<std::string> seen;  // a repeated key is refused, not silently overridden
     for (;;) {
       skipSpace();
       if (peek() != '"') fail("expected a member name in double quotes");
+      const TextPosition keyAt = where_;
       std::string key = parseString();
+      if (!seen.insert(key).second) {
+        where_ = keyAt;
+        fail("the member name " + quotedForMessage(key) + " appears twice in the object");
+      }
       skipSpace();
       expect(':', "':' after the member name");
       skipSpace();
@@ -312,8 +325,8 @@ JsonValue parseJson(const std::string& text, TextPosition start) {
   return Parser(text, start).parseDocument();
 }
 
-JsonValue parseJsonOutline(const std::string& text, TextPosition start) {
-  return Parser(text, start, 1).parseDocument();
+JsonValue parseJsonOutline(const std::string& text, TextPosition start, bool hashCommentsAfter) {
+  return Parser(text, start, 1).parseDocument(hashCommentsAfter);
 }
 
 void forEachArrayItem(const std::string& text, const JsonValue& array,

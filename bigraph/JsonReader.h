@@ -33,20 +33,23 @@ struct JsonValue {
   std::vector<JsonValue> items;  // an array's elements, or an object's member values
   std::vector<std::string> keys;  // an object's member names, in order, one per item
 
-  // The member named `key` (the last one, when a key is repeated), or nullptr.
+  // The member named `key` (the reader refuses an object with a key twice), or nullptr.
   const JsonValue* member(const std::string& key) const;
   // A number with no fraction and no exponent.
   bool isInteger() const;
 };
 
-// Parses the whole text as one JSON value; white space may surround it, nothing else.
+// Parses the whole text as one JSON value; white space may surround it, nothing else. An object
+// with a member name twice is refused.
 // Nesting deeper than 512 levels is refused rather than risking the stack.
 // `start` is the position of the text's first byte in its file.
 JsonValue parseJson(const std::string& text, TextPosition start = {});
 
 // The whole text checked as JSON, but only the top level kept: for an object, its keys and its
 // members' kind, position and offset, without their contents. A large document costs no tree.
-JsonValue parseJsonOutline(const std::string& text, TextPosition start = {});
+// With `hashCommentsAfter`, lines starting with "#" may follow the value (comments of a file).
+JsonValue parseJsonOutline(const std::string& text, TextPosition start = {},
+                           bool hashCommentsAfter = false);
 // Calls `each` for every element of `array` (a value of a checked text, such as a member of an
 // outline), built whole one at a time.
 void forEachArrayItem(const std::string& text, const JsonValue& array,

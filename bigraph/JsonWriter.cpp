@@ -114,7 +114,8 @@ std::string normalFormJson(const NormalForm& nf, bool withCertificate) {
 // The members of the classify object, without the braces.
 std::string classificationMembers(const Classification& c) {
   const Invariants& inv = c.invariants;
-  std::string out = "\"vertices\": " + std::to_string(inv.vertices);
+  std::string out = "\"gram\": " + matrixJson(c.gram);
+  out += ", \"vertices\": " + std::to_string(inv.vertices);
   out += ", \"dotted_edges\": " + number(c.dottedEdges);
   out += ", \"solid_edges\": " + number(c.solidEdges);
   out += ", \"loop_free\": " + boolJson(inv.loopFree);
@@ -179,7 +180,7 @@ std::string sweepJsonLine(const InputItem& item, const SweepRecord& record,
 }
 
 std::string csvHeader() {
-  return "input,item,options,n,r,vertices,definiteness,corank,det,dynkin_type,normal_form,steps,"
+  return "input,item,options,seed,n,r,vertices,definiteness,corank,det,dynkin_type,normal_form,steps,"
          "ended,shape,seconds";
 }
 
@@ -202,6 +203,7 @@ std::string csvRow(const InputItem& item, const SweepRecord& record, const Class
   const std::string fields[] = {csvField(item.name),
                                 std::to_string(record.item),
                                 csvField(record.options),
+                                record.seed ? std::to_string(*record.seed) : std::string(),
                                 opt(item.nakayamaN),
                                 opt(item.nakayamaR),
                                 std::to_string(inv.vertices),

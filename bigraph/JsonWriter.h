@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "Classification.h"
@@ -21,6 +22,7 @@ std::string classificationJson(const Classification& c);
 struct SweepRecord {
   std::uint64_t item = 0;
   std::string options;
+  std::optional<std::uint32_t> seed;  // of a random rule, its own CSV column
 };
 // The classify object with "input", "item", "options", "n" and "r" first (n and r null for a
 // file).

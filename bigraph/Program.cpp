@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iostream>
 #include <new>
+#include <optional>
 
 #include "Commands.h"
 #include "ExitStatus.h"
@@ -30,6 +31,25 @@ int helpShown() {
   return failure(std::string("cannot write the output: ") + std::strerror(errno), kExitFailure);
 }
 
+// The first word that is not an option names the subcommand (the program's own options,
+// --help and --version, take no value); an unknown one is named with the list of subcommands,
+// where CLI11 would only say that a subcommand is required.
+std::optional<std::string> unknownSubcommand(const CLI::App& app, int argc, char** argv) {
+  for (int k = 1; k < argc; ++k) {
+    const std::string word = argv[k];
+    if (word == "--") break;
+    if (!word.empty() && word[0] == '-') continue;
+    std::string known;
+    for (const CLI::App* command : app.get_subcommands({})) {
+      if (command->check_name(word)) return std::nullopt;
+      known += (known.empty() ? "" : ", ") + command->get_name();
+    }
+    return "unknown subcommand " + quotedForMessage(word) + "; the subcommands are " + known +
+           " (bigraph --help describes them)";
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 void printFailure(const std::string& line) {
@@ -48,6 +68,7 @@ int runBigraph(int argc, char** argv) {
   addClassifyCommand(app, status);
   addSweepCommand(app, status);
   addDrawCommand(app, status);
+  if (const auto unknown = unknownSubcommand(app, argc, argv)) return failure(*unknown, kExitUsage);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -62,7 +83,7 @@ int runBigraph(int argc, char** argv) {
   } catch (const std::exception& e) {
     return failure(e.what(), kExitFailure);
   } catch (const char* message) {  // the integer layer throws its messages as text
-    return failure(message, kExitFailure);
+    return failure(withoutLayerName(message), kExitFailure);
   }
   return status;
 }

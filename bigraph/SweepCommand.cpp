@@ -64,9 +64,9 @@ SweepFamily chosenFamily(const SweepChoice& choice) {
       throw CLI::ValidationError("--nakayama", e.what());
     }
   }
-  SweepFamily family(ranges, choice.files);
-  if (family.size() == 0) throw CLI::RequiredError("--nakayama N1..N2 R1..R2 or an input file");
-  return family;
+  if (!ranges && choice.files.empty())
+    throw CLI::RequiredError("--nakayama N1..N2 R1..R2 or an input file");
+  return SweepFamily(ranges, choice.files);
 }
 
 // The run options as they are written into every line, so --resume can tell a line made
@@ -89,8 +89,11 @@ std::optional<std::uint32_t> recordedSeed(const std::string& options) {
 
 int sweepCommand(const SweepChoice& choice) {
   const SweepFamily family = chosenFamily(choice);
-  std::vector<InputItem> files;  // read before the first line, so bad input stops it early
-  for (const std::string& path : choice.files) files.push_back(readInputFile(path));
+  // An empty family (--nakayama 3..4 5..n) is a sweep with no items, not a usage error: a
+  // script walking over ranges gets a CSV header or nothing, and status 0.
+  if (family.size() == 0)
+    printFailure("the family is empty (no A_N(R) with N in " + choice.nakayama[0] + " and R in " +
+                 choice.nakayama[1] + "); no items");
   const bool csv = choice.format == "csv";
   RunChoice run = choice.run;
   EarlierOutput earlier;
@@ -109,26 +112,43 @@ int sweepCommand(const SweepChoice& choice) {
   if (csv && !earlier.hasHeader) writeLine(csvHeader() + "\n");
 
   InterruptGuard guard(InterruptGuard::SecondSignal::SetsTheFlag);
+  const bool progress = isatty(STDERR_FILENO) != 0;
   const std::uint64_t first = earlier.items;  // the items still to do are first, first + 1, ...
   SweepJob job;
   job.count = static_cast<std::size_t>(family.size() - first);
   job.workers = choice.jobs > 0 ? choice.jobs
                                 : std::max(1u, std::thread::hardware_concurrency());
   job.name = [&](std::size_t k) { return family.at(first + k).name; };
+  // A file that cannot be read is reported (in order, by the writer) and has no line; the
+  // sweep goes on with the others and ends with status 2.
+  std::vector<std::string> refusals(choice.files.size());
+  bool anyRefused = false;
   job.work = [&](std::size_t k) {
     const SweepItem wanted = family.at(first + k);
-    const SweepRecord record{first + k + 1, options};
+    const SweepRecord record{first + k + 1, options, settings.seed};
     const auto start = std::chrono::steady_clock::now();
-    const InputItem made =
-        wanted.fileIndex < 0 ? nakayamaItem(*wanted.n, *wanted.r) : InputItem{};
-    const InputItem& item = wanted.fileIndex < 0 ? made : files[wanted.fileIndex];
+    InputItem item;
+    try {
+      item = wanted.fileIndex < 0 ? nakayamaItem(*wanted.n, *wanted.r)
+                                  : readInputFile(choice.files[wanted.fileIndex]);
+    } catch (const BadInput& e) {
+      if (wanted.fileIndex < 0) throw;
+      refusals[wanted.fileIndex] = e.what();
+      return std::string();
+    }
     const Classification c = classify(item.upper, settings, &interruptRequested);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return (csv ? csvRow(item, record, c, seconds) : sweepJsonLine(item, record, c)) + "\n";
   };
-  job.write = writeLine;
-  const bool progress = isatty(STDERR_FILENO) != 0;
+  std::size_t nextWritten = 0;
+  job.write = [&](const std::string& line) {
+    const SweepItem written = family.at(first + nextWritten++);
+    if (!line.empty()) return writeLine(line);
+    if (progress) std::fputs("\r\033[K", stderr);
+    printFailure(refusals[written.fileIndex]);
+    anyRefused = true;
+  };
   if (progress) job.progress = showProgress;
   const std::size_t written = runSweep(job, interruptRequested);
   if (interruptRequested.load()) {
@@ -137,7 +157,7 @@ int sweepCommand(const SweepChoice& choice) {
                  std::to_string(family.size()) + " items written");
     return kExitInterrupted;
   }
-  return kExitOk;
+  return anyRefused ? kExitBadInput : kExitOk;
 }
 
 }  // namespace

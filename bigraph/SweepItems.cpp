@@ -60,19 +60,22 @@ std::optional<RecordKey> jsonRecordKey(const std::string& line) {
 void checkRecord(const RecordKey& key, const SweepFamily& family, EarlierOutput& earlier,
                  const std::string& path, std::int64_t line) {
   const auto refuse = [&](const std::string& why) { throw BadInput(path, {line, 1}, why); };
-  const std::uint64_t expected = earlier.items + 1;
+  // A file that could not be read has no line: the items skipped must all be files.
+  std::uint64_t expected = earlier.items + 1;
+  while (expected < key.item && expected <= family.size() && family.at(expected - 1).fileIndex >= 0)
+    ++expected;
   if (key.item != expected)
     refuse("item " + std::to_string(key.item) + " where item " + std::to_string(expected) +
            " belongs: not an output of this sweep");
-  if (earlier.items >= family.size()) refuse("more items than this sweep has");
-  const std::string name = family.at(earlier.items).name;
+  if (expected > family.size()) refuse("more items than this sweep has");
+  const std::string name = family.at(expected - 1).name;
   if (key.input != name)
     refuse("item " + std::to_string(expected) + " is " + quotedForMessage(key.input) +
            ", in this sweep it is " + quotedForMessage(name) + ": not an output of this sweep");
   if (earlier.options && *earlier.options != key.options)
     refuse("made with other options (" + quotedForMessage(key.options) + ") than the lines before");
   earlier.options = key.options;
-  ++earlier.items;
+  earlier.items = expected;
 }
 
 std::string incompleteLastLine() { return "the last line is incomplete; remove it, then resume again"; }

@@ -51,14 +51,16 @@ class SweepFamily {
 
 // What an earlier output of the same sweep holds, for --resume.
 struct EarlierOutput {
-  std::uint64_t items = 0;             // items 1..items of the family are written
+  std::uint64_t items = 0;             // items 1..items of the family are done (written,
+                                       // or files that could not be read)
   bool hasHeader = false;              // csv: the header is there
   std::optional<std::string> options;  // the options its lines were made with (all the same)
 };
 
 // Reads an earlier output (a missing or empty file holds nothing). Throws BadInput unless it is
 // a sweep output in this format (csv: starting with the header) whose lines are the first items
-// of `family` in order, each whole and all made with the same options; a folder is refused too.
+// of `family` in order (only files may be missing: a file that cannot be read has no line),
+// each whole and all made with the same options; a folder is refused too.
 // Comparing the options with this sweep's is left to the caller.
 EarlierOutput readEarlierOutput(const std::string& path, bool csv, const SweepFamily& family);
 

@@ -1,4 +1,4 @@
-// Reading Gram matrices: both text forms, JSON, and each refusal with its position.
+// Reading Gram matrices: the text forms, the edge list, JSON, and each refusal with its position.
 #include <gtest/gtest.h>
 
 #include "Bigraph.h"
@@ -31,7 +31,14 @@ INSTANTIATE_TEST_SUITE_P(
         GoodCase{"rows, any white space", "  1\t-1 0\n\n0 1\r\n -1 0 0 +1", kPath3.clone()},
         GoodCase{"comments", "# a path\n1 -1 0 # first row\n0 1 -1\n0 0 1 # end", kPath3.clone()},
         GoodCase{"comment glued to a number", "1 -1 0#x\n0 1 -1\n0 0 1", kPath3.clone()},
-        GoodCase{"lone number is 1x1", "7", matrix({{7}})},
+        GoodCase{"lone 0 is the vertex count, as in the dialogue", "0\n", GramMatrix{}},
+        GoodCase{"1 x 1 in the dialogue form", "1\n7", matrix({{7}})},
+        GoodCase{"edge list, n from the vertices, diagonal 1",
+                 "edges # a path\n1 2 -1\n3 2 -1\n", kPath3.clone()},
+        GoodCase{"edge list with n and a diagonal entry", "edges 3\n2 2 5\n",
+                 matrix({{1, 0, 0}, {0, 5, 0}, {0, 0, 1}})},
+        GoodCase{"json between comments", "# from a script\n{\"gram\": [[2]]}\n# end\n",
+                 matrix({{2}})},
         GoodCase{"json", "{\"gram\": [[1, -1, 0], [0, 1, -1], [0, 0, 1]], \"name\": \"x\"}",
                  kPath3.clone()},
         GoodCase{"json, other keys of any kind",
@@ -127,6 +134,20 @@ INSTANTIATE_TEST_SUITE_P(
                 "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9...\""},
         BadCase{"byte order mark skipped", "\xef\xbb\xbf" "1 0\n0 x",
                 "in.txt:2:3: expected an integer, read \"x\""},
+        BadCase{"lone number other than 0", "7",
+                "in.txt:1:2: a lone number is the vertex count n, and no entries follow it (a 1 "
+                "x 1 matrix is written as 1, then its entry on the next line)"},
+        BadCase{"json key twice", "{\"gram\": [[1]],\n \"gram\": [[2]]}",
+                "in.txt:2:2: the member name \"gram\" appears twice in the object"},
+        BadCase{"json text after a comment", "{\"gram\": [[1]]} # c\nx",
+                "in.txt:2:1: unexpected text after the JSON value"},
+        BadCase{"edge line of two words", "edges\n1 2\n",
+                "in.txt:2:1: an edge line holds three integers: vertex, vertex, entry (read 2)"},
+        BadCase{"edge vertex beyond n", "edges 2\n1 3 -1\n",
+                "in.txt:2:3: vertex \"3\" is not in 1..2"},
+        BadCase{"edge vertex 0", "edges\n0 1 -1\n", "in.txt:2:1: vertex \"0\" is not in 1..1073741824"},
+        BadCase{"edge given twice", "edges\n1 2 -1\n2 1 1\n",
+                "in.txt:3:1: entry (1, 2) is given twice"},
         BadCase{"json unterminated", "{\"gram\": [[1]]", "in.txt:1:15: expected ',' or '}' in the object"}));
 
 TEST(GramInput, MissingFileNamesIt) {

@@ -61,8 +61,8 @@ std::string writeTemp(const std::string& name, const std::string& text) {
   return path;
 }
 
-// An earlier output and what resuming the family "nakayama 3 2", "nakayama 3 3", then a file
-// named a,"b"<newline>.txt finds in it: the items written, or the start of the refusal.
+// An earlier output and what resuming the family "nakayama 3 2", "nakayama 3 3", then files
+// named a,"b"<newline>.txt and b.txt finds in it: the items written, or the start of the refusal.
 struct Earlier {
   const char* label;
   bool csv;
@@ -86,7 +86,7 @@ TEST_P(EarlierOutputTest, ItemsOrRefusal) {
   const Earlier& c = GetParam();
   const std::string path = writeTemp("earlier", c.text);
   const SweepFamily family({{parseRange("3", false), parseRange("2..3", false)}},
-                           {"a,\"b\"\n.txt"});
+                           {"a,\"b\"\n.txt", "b.txt"});
   try {
     const EarlierOutput e = readEarlierOutput(path, c.csv, family);
     EXPECT_EQ(c.refusal, "") << c.label;
@@ -109,9 +109,9 @@ INSTANTIATE_TEST_SUITE_P(
                 jsonLine("\"nakayama 3 2\"", 1) + jsonLine("\"nakayama 3 3\"", 2) +
                     jsonLine("\"a,\\\"b\\\"\\n.txt\"", 3), 3, ""},
         Earlier{"csv, a quoted name with a line break", true,
-                kHeader + "nakayama 3 2,1,--rule last,3,2,,,,,,,,,,0.1\n"
-                          "nakayama 3 3,2,--rule last,3,3,,,,,,,,,,0.1\n"
-                          "\"a,\"\"b\"\"\n.txt\",3,--rule last,,,,,,,,,,,,0.1\r\n", 3, ""},
+                kHeader + "nakayama 3 2,1,--rule last,,3,2,,,,,,,,,,0.1\n"
+                          "nakayama 3 3,2,--rule last,,3,3,,,,,,,,,,0.1\n"
+                          "\"a,\"\"b\"\"\n.txt\",3,--rule last,,,,,,,,,,,,,0.1\r\n", 3, ""},
         Earlier{"csv header only", true, kHeader, 0, ""},
         Earlier{"cut line", false, jsonLine("\"nakayama 3 2\"", 1) + "{\"input\": \"nak", 0,
                 "the last line is incomplete"},
@@ -121,10 +121,13 @@ INSTANTIATE_TEST_SUITE_P(
         Earlier{"csv resumed as jsonl", false, kHeader, 0, "a csv sweep output"},
         Earlier{"jsonl resumed as csv", true, jsonLine("\"nakayama 3 2\"", 1), 0,
                 "a jsonl sweep output"},
-        Earlier{"headerless csv", true, "nakayama 3 2,1,--rule last,3,2,,,,,,,,,,0.1\n", 0,
+        Earlier{"headerless csv", true, "nakayama 3 2,1,--rule last,,3,2,,,,,,,,,,0.1\n", 0,
                 "not a csv sweep output"},
         Earlier{"same name twice counts twice", false,
                 jsonLine("\"nakayama 3 2\"", 1) + jsonLine("\"nakayama 3 2\"", 2), 0, "item 2 is"},
+        Earlier{"a file that could not be read has no line", false,
+                jsonLine("\"nakayama 3 2\"", 1) + jsonLine("\"nakayama 3 3\"", 2) +
+                    jsonLine("\"b.txt\"", 4), 4, ""},
         Earlier{"item out of order", false, jsonLine("\"nakayama 3 3\"", 2), 0,
                 "item 2 where item 1 belongs"},
         Earlier{"other options", false,
