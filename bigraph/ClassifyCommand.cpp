@@ -1,4 +1,4 @@
-// `bigraph classify`: one bigraph, its exact class and inflation run, as text or JSON.
+// `bigraph classify`: one bigraph, its exact class and inflation run, as text, JSON or LaTeX.
 #include <unistd.h>
 
 #include <atomic>
@@ -13,6 +13,7 @@
 #include "Interrupt.h"
 #include "ExitStatus.h"
 #include "JsonWriter.h"
+#include "LatexReport.h"
 #include "TextReport.h"
 
 namespace {
@@ -69,6 +70,8 @@ int classifyCommand(const ClassifyChoice& choice) {
   progress.clear();
   if (choice.format == "json") {
     std::cout << classificationJson(c) << "\n";
+  } else if (choice.format == "latex") {
+    writeLatexReport(std::cout, item.name, c);
   } else {
     std::cout << "input           " << item.name << "\n";
     writeTextReport(std::cout, c);
@@ -90,7 +93,10 @@ void addClassifyCommand(CLI::App& app, int& status) {
       "classify", "the exact class, Dynkin type and inflation run of one bigraph");
   addInputOptions(*command, choice->input);
   addRunOptions(*command, choice->run);
-  command->add_option("--format", choice->format, "text (default) or json")
-      ->check(CLI::IsMember({"text", "json"}));
+  command->add_option("--format", choice->format,
+                      "text (default), json, or latex (G, the result G' and B as pmatrix)")
+      ->check(CLI::IsMember({"text", "json", "latex"}));
+  command->footer(inputFormsHelp("bigraph classify --nakayama 6 2 --certificate\n"
+                                 "  printf 'edges\\n1 2 -1\\n2 3 -1\\n' | bigraph classify - --format json"));
   command->callback([choice, &status] { status = classifyCommand(*choice); });
 }

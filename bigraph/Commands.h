@@ -27,6 +27,10 @@ void addInputOptions(CLI::App& command, InputChoice& choice);
 // input is bad.
 InputItem readChosenInput(const InputChoice& choice);
 
+// The end of a subcommand's --help: the input forms, each with its example, then `example`
+// (one or more command lines).
+std::string inputFormsHelp(const std::string& example);
+
 // --rule, --seed, --max-steps, --no-run, --certificate.
 struct RunChoice {
   std::string rule = edgeRuleName(kDefaultRule);

@@ -151,5 +151,6 @@ void addDrawCommand(CLI::App& app, int& status) {
           },
           "FLOAT in [0.5 - 10000]"));
   command->add_flag("--standalone", choice->standalone, "TikZ: a compilable standalone document");
+  command->footer(inputFormsHelp("bigraph draw --nakayama 8 3 --state both -o e8.svg"));
   command->callback([choice, &status] { status = drawCommand(*choice); });
 }

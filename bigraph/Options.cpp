@@ -18,6 +18,18 @@ void addInputOptions(CLI::App& command, InputChoice& choice) {
       ->excludes(nakayama);
 }
 
+std::string inputFormsHelp(const std::string& example) {
+  return "Input files (- for standard input) hold a Gram matrix in one of these forms\n"
+         "(the path A_3 as example; / stands for a line break):\n"
+         "  rows       n rows of n integers                  1 -1 0 / 0 1 -1 / 0 0 1\n"
+         "  dialogue   n alone, then the n*n entries         3 / 1 -1 0 0 1 -1 0 0 1\n"
+         "  edge list  \"edges\" [n], then lines i j entry     edges / 1 2 -1 / 2 3 -1\n"
+         "  JSON       an object with \"gram\"                 {\"gram\": [[1,-1,0],[0,1,-1],[0,0,1]]}\n"
+         "Only the diagonal and the upper triangle count (the edge list's diagonal is 1 unless\n"
+         "a line i i d sets it); # starts a comment; a lone number is n, so 0 has no vertex.\n\n"
+         "Example:\n  " + example;
+}
+
 InputItem readChosenInput(const InputChoice& choice) {
   if (!choice.nakayama.empty()) return nakayamaItem(choice.nakayama[0], choice.nakayama[1]);
   if (choice.path.empty()) throw CLI::RequiredError("--nakayama N R or INPUT");

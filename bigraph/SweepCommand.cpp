@@ -181,5 +181,6 @@ void addSweepCommand(CLI::App& app, int& status) {
                       "skip the items already in FILE (an interrupted output; append to it)")
       ->type_name("FILE");
   addRunOptions(*command, choice->run);
+  command->footer(inputFormsHelp("bigraph sweep --nakayama 3..10 2..n --format csv > nakayama.csv"));
   command->callback([choice, &status] { status = sweepCommand(*choice); });
 }
