@@ -77,7 +77,9 @@ TEST(JsonWriter, CsvFieldsQuotedOnlyWhenNeeded) {
 TEST(JsonWriter, SweepLineParsesBackWithItsInput) {
   const InputItem item = nakayamaItem(6, 2);
   const Classification c = classify(item.upper, RunSettings{});
-  const JsonValue v = parseJson(sweepJsonLine(item, {7, "--rule last"}, c));
+  const std::string line = sweepJsonLine(item, {7, "--rule last", std::nullopt}, c);
+  EXPECT_EQ(parseGram(line, "line"), item.upper);  // a line is an input of its own
+  const JsonValue v = parseJson(line);
   EXPECT_EQ(v.member("item")->text, "7");
   EXPECT_EQ(v.member("options")->text, "--rule last");
   EXPECT_EQ(v.member("input")->text, "nakayama 6 2");

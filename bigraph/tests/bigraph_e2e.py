@@ -58,7 +58,7 @@ RUN_SCHEMA = {
     "verified": ("str", None),
 }
 CLASSIFY_SCHEMA = {
-    "vertices": INT, "dotted_edges": INT, "solid_edges": INT, "loop_free": "bool",
+    "gram": [[INT]], "vertices": INT, "dotted_edges": INT, "solid_edges": INT, "loop_free": "bool",
     "connected": "bool", "components": INT, "signature": [INT], "definiteness": "str",
     "corank": INT, "det": INT, "dynkin_type": ("str", None), "kernel": [[INT]],
     "witness": ([INT], None), "run": (RUN_SCHEMA, None),
@@ -127,6 +127,7 @@ class Check:
     @staticmethod
     def classification(test, obj, upper, schema=CLASSIFY_SCHEMA):
         test.assertTrue(conforms(obj, schema), obj)
+        test.assertEqual(obj["gram"], upper)  # echoed, so the output can be rerun
         s = symmetric(upper)
         test.assertEqual(obj["det"], det(s) if s else 1)
         for v in obj["kernel"]:
@@ -404,6 +405,76 @@ class Refusals(unittest.TestCase):
             self.assertTrue(out)
 
 
+PATH_A3 = [[1, -1, 0], [0, 1, -1], [0, 0, 1]]
+
+
+def pmatrices(latex):
+    """The matrices of a LaTeX report by their symbol: {"G": [[...]], ...}."""
+    import re
+    found = {}
+    for symbol, body in re.findall(r"\\\[ (\S+) = \\begin\{pmatrix\}(.*?)\\end\{pmatrix\}", latex, re.S):
+        found[symbol] = [[int(x) for x in row.split("&")] for row in body.split("\\\\")]
+    return found
+
+
+class InputFormsAndReports(unittest.TestCase):
+    def test_every_input_form_gives_its_gram_back(self):
+        cases = [  # (input text, the upper-triangular matrix echoed in "gram")
+            ("1 -1 0\n0 1 -1\n0 0 1\n", PATH_A3),
+            ("3\n1 -1 0 0 1 -1 0 0 1\n", PATH_A3),
+            ("edges\n1 2 -1\n3 2 -1\n", PATH_A3),
+            ("edges 4\n1 2 -1\n2 3 -1\n", [[1, -1, 0, 0], [0, 1, -1, 0], [0, 0, 1, 0], [0, 0, 0, 1]]),
+            ("# made by a script\n{\"gram\": [[1, -1], [0, 1]]}\n# end\n", [[1, -1], [0, 1]]),
+            ("0\n", []),  # a lone number is the vertex count, as in the dialogue of inflations
+        ]
+        for text, upper in cases:
+            code, out, err = run(["classify", "-", "--format", "json"], text.encode())
+            self.assertEqual(code, 0, (text, err))
+            Check.classification(self, json.loads(out), upper)
+
+    def test_refusals_name_what_is_wrong(self):
+        cases = [  # (arguments, standard input, status, text in standard error)
+            (["classify", "-"], b"7\n", 2, "-:2:1: a lone number is the vertex count n"),
+            (["classify", "-"], b'{"gram": [[1]], "gram": [[2]]}', 2, "\"gram\" appears twice"),
+            (["frobnicate"], b"", 1,
+             "bigraph: unknown subcommand \"frobnicate\"; the subcommands are classify, sweep, draw"),
+        ]
+        for args, stdin, status, message in cases:
+            code, _, err = run(args, stdin)
+            self.assertEqual(code, status, args)
+            self.assertIn(message, err)
+
+    def test_zero_diagonal_error_names_the_vertex_only(self):
+        code, out, _ = run(["classify", "-", "--max-steps", "5", "--format", "json"],
+                           b"3\n1 0 0 0 0 1 0 0 1\n")
+        self.assertEqual(code, 0)
+        self.assertEqual(json.loads(out)["run"]["error"],
+                         "vertex 2 has diagonal entry 0, so the inflation on [2, 3] divides by zero.")
+
+    def test_help_of_each_subcommand_lists_the_input_forms(self):
+        for command in ["classify", "sweep", "draw"]:
+            code, out, _ = run([command, "--help"])
+            self.assertEqual(code, 0)
+            for form in ["rows", "dialogue", "edge list", "JSON", "Example:\n  bigraph " + command]:
+                self.assertIn(form, out, command)
+
+    def test_latex_matrices_are_those_of_the_json(self):
+        args = ["classify", "--nakayama", "12", "2", "--certificate"]
+        obj = json.loads(run(args + ["--format", "json"])[1])
+        code, latex, _ = run(args + ["--format", "latex"])
+        self.assertEqual(code, 0)
+        self.assertEqual(pmatrices(latex), {"G": obj["gram"], "G'": obj["run"]["result"],
+                                            "B": obj["run"]["certificate"]})
+        self.assertEqual(set(pmatrices(run(["classify", "--nakayama", "3", "2", "--no-run",
+                                            "--format", "latex"])[1])), {"G"})
+        if shutil.which("pdflatex"):  # more than ten columns need MaxMatrixCols
+            doc = write("report.tex", "\\documentclass{article}\\usepackage{amsmath}\n"
+                        "\\begin{document}\n" + latex + "\\end{document}\n")
+            p = subprocess.run(["pdflatex", "-interaction=nonstopmode", "-halt-on-error",
+                                "-output-directory", TMP, doc], capture_output=True, timeout=120)
+            self.assertEqual(p.returncode, 0, p.stdout[-2000:])
+
+
 def masked_csv(text):
     rows = list(csv.reader(io.StringIO(text)))
     return [r[:-1] for r in rows]
@@ -428,11 +499,39 @@ class Sweep(unittest.TestCase):
         first = json.loads(lines[0])
         self.assertEqual((first["n"], first["r"]), (3, 2))
 
+    def test_empty_family_is_no_items(self):
+        code, out, err = run(["sweep", "--nakayama", "3..4", "5..n", "--format", "csv"])
+        self.assertEqual((code, out.count("\n")), (0, 1))  # the header only
+        self.assertIn("the family is empty", err)
+
+    def test_random_csv_rows_carry_their_seed_and_rerun_alike(self):
+        args = ["sweep", "--nakayama", "5..7", "2..n", "--rule", "random", "--format", "csv"]
+        code, out, _ = run(args)
+        self.assertEqual(code, 0)
+        seeds = {row["seed"] for row in csv.DictReader(io.StringIO(out))}
+        self.assertEqual(len(seeds), 1)
+        self.assertEqual(masked_csv(run(args + ["--seed", seeds.pop()])[1]), masked_csv(out))
+
+    def test_bad_files_reported_good_ones_written(self):
+        good = write("good.txt", "1 -1\n0 1\n")
+        bad = write("bad_entry.txt", "1 0\n0 x\n")
+        code, out, err = run(["sweep", good, bad, good, "/nonexistent/y.txt"])
+        self.assertEqual(code, 2)
+        self.assertEqual([json.loads(l)["item"] for l in out.splitlines()], [1, 3])
+        self.assertEqual(err.splitlines(), ["bigraph: " + bad + ":2:3: expected an integer, read \"x\"",
+                                            "bigraph: /nonexistent/y.txt:1:1: cannot open: No such file or directory"])
+        # Resumed: an unreadable file before the last line is passed over, one after it is
+        # tried again (it may be mended by now).
+        resumed = write("resumed.jsonl", out)
+        code, out, err = run(["sweep", good, bad, good, "/nonexistent/y.txt", "--resume", resumed])
+        self.assertEqual((code, out, err.count("\n")), (2, "", 1))
+        self.assertIn("y.txt", err)
+
     def test_csv_parses_and_matches_jsonl(self):
         code, out, _ = run(self.ARGS + ["--format", "csv", "--jobs", "2"])
         self.assertEqual(code, 0)
         rows = list(csv.DictReader(io.StringIO(out)))
-        self.assertEqual(list(rows[0].keys()), ["input", "item", "options", "n", "r", "vertices",
+        self.assertEqual(list(rows[0].keys()), ["input", "item", "options", "seed", "n", "r", "vertices",
                                                 "definiteness", "corank", "det", "dynkin_type",
                                                 "normal_form", "steps", "ended", "shape",
                                                 "seconds"])
