@@ -30,8 +30,8 @@ void writeLatexReport(std::ostream& out, const std::string& inputName, const Cla
     out << "% no inflation run was made, so there is no G' and no B\n";
     return;
   }
-  out << "% G': after " << c.run->steps << " inflations (rule " << edgeRuleName(c.run->rule)
-      << "), ended: " << runEndName(c.run->end) << "\n";
+  out << "% G': the result of the run (rule " << edgeRuleName(c.run->rule) << ", steps "
+      << c.run->steps << ", ended: " << runEndName(c.run->end) << ")\n";
   writePmatrix(out, "G'", c.run->result);
   if (!c.run->certificate) {
     out << "% B: run with --certificate\n";
