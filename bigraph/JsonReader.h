@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+// Why not a library: nlohmann-json's SAX interface keeps every digit and the position of a syntax
+// error, but tells no position for each value, which the refusals of an entry name (2:3 below
+// the diagonal); counting them around it would be more code than this reader.
+
 // Where a value or an error stands in the text, both counted from 1; the column counts bytes.
 // 64 bits: a line may be longer than 2^31 bytes.
 struct TextPosition {
