@@ -28,6 +28,9 @@ struct CoxeterData {
   GramMatrix matrix;              // Cox = -G G^-tr, an integer matrix since G is unit triangular
   IntPolynomial polynomial;       // cox(t) = det(t E - Cox)
   std::vector<PolynomialFactor> factors;  // by degree, then coefficients
+  // Whether Cox has finite order: none when that could not be decided (the powering check
+  // outgrew its bound; only possible for an input that is not positive).
+  std::optional<bool> finiteOrder;
   // The order of Cox when it is finite (the Coxeter number), else none.
   std::optional<BigInteger> number;
 };
