@@ -231,6 +231,15 @@ Comparison compareBigraphs(const GramMatrix& first, const GramMatrix& second, do
                std::to_string(second.size()) + ")";
     return c;
   }
+  if (first == second) {  // B = E proves both, whatever the class
+    GramMatrix identity(first.vertices());
+    for (std::size_t i = 0; i < first.size(); ++i) identity[i][i] = BigInteger(1);
+    c.weak = c.strong = true;
+    c.weakCertificate = identity.clone();
+    c.strongCertificate = std::move(identity);
+    c.reason = "the same Gram matrix: B = E";
+    return c;
+  }
   const Invariants i1 = computeInvariants(first), i2 = computeInvariants(second);
   std::string weakReason, strongReason;
   try {

@@ -423,9 +423,10 @@ class Spectral(unittest.TestCase):
         self.assertEqual((obj["weak"], obj["strong"]), (False, False))
         obj = self.compare(A4_PATH, [[1, -1, 0], [0, 1, -1], [0, 0, 1]])
         self.assertEqual((obj["weak"], obj["strong"]), (False, False))
-        indefinite = [[1, 1, 1], [0, 1, 1], [0, 0, 1]]
-        obj = self.compare(indefinite, indefinite)
-        self.assertIsNone(obj["strong"])  # invariants agree, nothing is proved
+        obj = self.compare([[1, -3], [0, 1]], [[1, 3], [0, 1]])  # indefinite
+        self.assertEqual((obj["weak"], obj["strong"]), (None, None))  # invariants agree, no proof
+        obj = self.compare([[1, -3], [0, 1]], [[1, -3], [0, 1]])
+        self.assertEqual((obj["weak"], obj["strong"], obj["strong_certificate"]), (True, True, [[1, 0], [0, 1]]))
         code, out, _ = run(["compare", write("c1.txt", gram_text(A4_PATH)),
                             write("c2.txt", gram_text(A4_OTHER))])
         self.assertEqual(code, 0)
