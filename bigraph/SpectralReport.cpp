@@ -165,6 +165,12 @@ void writeCoxeterText(std::ostream& out, const Classification& c) {
     out << label << std::string(16 - std::min<std::size_t>(15, std::char_traits<char>::length(label)), ' ')
         << value << "\n";
   };
+  if (c.coxeterSkipped) {
+    std::string text = "not computed (more than ";
+    text.append(std::to_string(kCoxeterVerticesByDefault)).append(" vertices; --coxeter computes it)");
+    line("cox(t)", text);
+    return;
+  }
   if (!c.coxeter) {
     line("cox(t)", "not defined (a diagonal entry is not 1)");
     return;
