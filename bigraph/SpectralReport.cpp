@@ -11,6 +11,9 @@
 
 namespace {
 
+// The most (roots x vertices) the strong search begins with: its first candidate lists.
+constexpr std::uint64_t kStrongSearchBudget = 4000000;
+
 std::string nullOr(const std::optional<bool>& b) { return b ? (*b ? "true" : "false") : "null"; }
 
 // Refuses a nonzero entry below the diagonal, as the input reader does.
@@ -87,6 +90,13 @@ void compareStrongly(const GramMatrix& g1, const Invariants& i1, const GramMatri
                         i2.definiteness == Definiteness::Positive;
   if (!positive) {
     reason = "strong: decided here only for positive bigraphs (the Coxeter polynomials agree)";
+    return;
+  }
+  // Candidate lists of n columns over |R| roots: beyond a budget the search is not begun.
+  const std::uint64_t roots = i1.dynkinType ? rootCountOfType(*i1.dynkinType) : 0;
+  if (roots * g1.size() > kStrongSearchBudget) {
+    reason = "strong: not searched, " + std::to_string(roots) + " roots on " +
+             std::to_string(g1.size()) + " vertices are beyond the search's size bound";
     return;
   }
   StrongSearch search = searchStrongCongruence(g1, g2, maxSeconds, stop);
