@@ -81,13 +81,13 @@ void compareStrongly(const GramMatrix& g1, const Invariants& i1, const GramMatri
     return;
   }
   const bool loopFree = hasUnitDiagonal(g1) && hasUnitDiagonal(g2);
-  if (loopFree && characteristicPolynomial(coxeterMatrix(g1)) !=
-                      characteristicPolynomial(coxeterMatrix(g2))) {
+  const bool positive1 = i1.definiteness == Definiteness::Positive;
+  const bool positive2 = i2.definiteness == Definiteness::Positive;
+  if (loopFree && coxeterPolynomial(g1, positive1, stop) != coxeterPolynomial(g2, positive2, stop)) {
     c.strong = false, reason = "strong: different Coxeter polynomials";
     return;
   }
-  const bool positive = loopFree && i1.definiteness == Definiteness::Positive &&
-                        i2.definiteness == Definiteness::Positive;
+  const bool positive = loopFree && positive1 && positive2;
   if (!positive) {
     reason = "strong: decided here only for positive bigraphs (the Coxeter polynomials agree)";
     return;

@@ -247,6 +247,17 @@ IntPolynomial characteristicPolynomial(const GramMatrix& m) {
   return coefficientsOf(p.get());
 }
 
+IntPolynomial coxeterPolynomial(const GramMatrix& upper, bool positiveDefinite,
+                                const std::atomic<bool>* stop) {
+  const long n = static_cast<long>(upper.size());
+  FlintMatrix cox(n, n);
+  coxeterFlint(cox, upper);
+  FlintPolynomial p;
+  if (positiveDefinite) unitSpectrumCharpoly(p.get(), cox);
+  else multimodularCharpoly(p.get(), cox, coefficientBoundBits(cox), stop);
+  return coefficientsOf(p.get());
+}
+
 CoxeterData coxeterDataOf(const GramMatrix& upper, bool positiveDefinite,
                           const std::atomic<bool>* stop) {
   const long n = static_cast<long>(upper.size());
