@@ -95,8 +95,9 @@ void compareStrongly(const GramMatrix& g1, const Invariants& i1, const GramMatri
   // Candidate lists of n columns over |R| roots: beyond a budget the search is not begun.
   const std::uint64_t roots = i1.dynkinType ? rootCountOfType(*i1.dynkinType) : 0;
   if (roots * g1.size() > kStrongSearchBudget) {
-    reason = "strong: not searched, " + std::to_string(roots) + " roots on " +
-             std::to_string(g1.size()) + " vertices are beyond the search's size bound";
+    reason = "strong: not searched, ";
+    reason.append(std::to_string(roots)).append(" roots on ").append(std::to_string(g1.size()));
+    reason.append(" vertices are beyond the search's size bound");
     return;
   }
   StrongSearch search = searchStrongCongruence(g1, g2, maxSeconds, stop);
