@@ -14,6 +14,7 @@
 #include "ExitStatus.h"
 #include "JsonWriter.h"
 #include "LatexReport.h"
+#include "SpectralReport.h"
 #include "TextReport.h"
 
 namespace {
@@ -22,6 +23,8 @@ struct ClassifyChoice {
   InputChoice input;
   RunChoice run;
   std::string format = "text";
+  bool coxeter = false;
+  bool noCoxeter = false;
 };
 
 // A progress line on standard error, on a terminal only, once the work has taken a few
@@ -61,8 +64,15 @@ int classifyCommand(const ClassifyChoice& choice) {
   if (isatty(STDERR_FILENO)) control.progress = [&progress](double f) { progress.show(f); };
   Classification c;
   try {
-    c = classify(item.upper, chosenRunSettings(choice.run), &interruptRequested, &control);
+    RunSettings settings = chosenRunSettings(choice.run);
+    settings.coxeter = !choice.noCoxeter;
+    settings.coxeterForced = choice.coxeter;
+    c = classify(item.upper, settings, &interruptRequested, &control);
   } catch (const InvariantsStopped&) {
+    progress.clear();
+    std::cerr << "bigraph: interrupted" << std::endl;
+    return kExitInterrupted;
+  } catch (const SpectralStopped&) {
     progress.clear();
     std::cerr << "bigraph: interrupted" << std::endl;
     return kExitInterrupted;
@@ -90,12 +100,19 @@ int classifyCommand(const ClassifyChoice& choice) {
 void addClassifyCommand(CLI::App& app, int& status) {
   auto choice = std::make_shared<ClassifyChoice>();
   CLI::App* command = app.add_subcommand(
-      "classify", "the exact class, Dynkin type and inflation run of one bigraph");
+      "classify",
+      "the exact class, Dynkin type, Coxeter data and inflation run of one bigraph");
   addInputOptions(*command, choice->input);
   addRunOptions(*command, choice->run);
   command->add_option("--format", choice->format,
                       "text (default), json, or latex (G, the result G' and B as pmatrix)")
       ->check(CLI::IsMember({"text", "json", "latex"}));
+  CLI::Option* coxeter = command->add_flag(
+      "--coxeter", choice->coxeter,
+      "make the Coxeter data also above " + std::to_string(kCoxeterVerticesByDefault) +
+          " vertices (made by default up to there)");
+  command->add_flag("--no-coxeter", choice->noCoxeter, "leave out the Coxeter data and roots")
+      ->excludes(coxeter);
   command->footer(inputFormsHelp("bigraph classify --nakayama 6 2 --certificate\n"
                                  "  printf 'edges\\n1 2 -1\\n2 3 -1\\n' | bigraph classify - --format json"));
   command->callback([choice, &status] { status = classifyCommand(*choice); });

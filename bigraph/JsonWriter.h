@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "Classification.h"
@@ -13,6 +14,10 @@
 // \udc80..\udcff (byte + 0xDC00), which the reader turns back into the bytes, so any text (a
 // file name) goes through JSON byte for byte.
 std::string jsonString(const std::string& text);
+
+// A list of integers and a matrix as JSON arrays, every integer in full.
+std::string integerListJson(std::span<const BigInteger> v);
+std::string integerMatrixJson(const GramMatrix& m);
 
 // The classify object (one line, no line break at the end).
 std::string classificationJson(const Classification& c);
@@ -29,8 +34,9 @@ struct SweepRecord {
 std::string sweepJsonLine(const InputItem& item, const SweepRecord& record,
                           const Classification& c);
 
-// The CSV header and one row (RFC 4180 quoting), neither with a line break.
-std::string csvHeader();
+// The CSV header and one row (RFC 4180 quoting), neither with a line break; with the
+// `coxeter_polynomial` column (before `seconds`) when the sweep computes the Coxeter data.
+std::string csvHeader(bool withCoxeter = false);
 std::string csvRow(const InputItem& item, const SweepRecord& record, const Classification& c,
                    double seconds);
 // One CSV field, quoted when it holds a comma, a double quote or a line break.
