@@ -289,9 +289,12 @@ GramMatrix runToDynkin(const GramMatrix& upper, GramMatrix& result, GramMatrix& 
   options.trackCertificate = true;
   InverseTracker undo(m);
   RunOutcome outcome = runInflations(g, options, undo);
-  // On a unit diagonal the integer layer has nothing to refuse: a run ended by an error ran
-  // out of memory, which is the machine's limit, not a fault of the normal form.
-  if (outcome.end == RunEnd::Error) throw std::bad_alloc();
+  // Running out of memory is the machine's limit, not a fault of the normal form; on a unit
+  // diagonal the integer layer has nothing to refuse, so a refusal is a fault.
+  if (outcome.end == RunEnd::Error && outcome.outOfMemory) throw std::bad_alloc();
+  if (outcome.end == RunEnd::Error)
+    throw NormalFormFailure("normal form: the inflation run on the positive restriction failed: " +
+                            outcome.error.value_or("an error of the integer layer"));
   if (outcome.end != RunEnd::NoDottedEdge || !outcome.certificate)
     throw NormalFormFailure("normal form: the inflation run on the positive restriction (" +
                             std::to_string(m) + " vertices) did not end");
