@@ -1,6 +1,8 @@
 // BigInteger: construction with a sign, conversions, signed arithmetic and floor division.
 #include "BigInteger.h"
 
+#include <limits>
+
 #include <algorithm>
 #include <climits>
 #include <memory>
@@ -81,6 +83,28 @@ BigInteger::BigInteger(const BigUnsigned& x, Sign s)
     : BigInteger(BigUnsigned(x), s,
                  {"BigInteger::BigInteger(const BigUnsigned &, Sign): Cannot use a sign of zero with a nonzero magnitude",
                   "BigInteger::BigInteger(const BigUnsigned &, Sign): Invalid sign"}) {}
+
+void BigInteger::assignMagnitudeWords(const std::uint64_t* w, std::size_t n, Sign s) {
+  while (n > 0 && w[n - 1] == 0) --n;
+  if (n == 0) {
+    sign = zero;
+    magnitude.length = 0;
+    return;
+  }
+  if (s == zero)
+    throw "BigInteger::assignMagnitudeWords: Cannot use a sign of zero with a nonzero magnitude";
+  if (s != positive && s != negative) throw "BigInteger::assignMagnitudeWords: Invalid sign";
+  if (n > std::numeric_limits<Index>::max() / 2)
+    throw "BigInteger::assignMagnitudeWords: Too many words";
+  magnitude.allocate(Index(2 * n));
+  for (std::size_t i = 0; i < n; ++i) {
+    magnitude.blocks[2 * i] = Blk(w[i]);
+    magnitude.blocks[2 * i + 1] = Blk(w[i] >> 32);
+  }
+  magnitude.length = Index(2 * n);
+  magnitude.trimLeadingZeros();
+  sign = s;
+}
 
 // ---- Conversions ----
 

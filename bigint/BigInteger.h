@@ -173,6 +173,19 @@ class BigInteger {
     magnitude.length = (m >> 32) ? 2 : 1;
     sign = w < 0 ? negative : positive;
   }
+  // The magnitude as 64-bit words, least significant first, for the exchange with other
+  // integer libraries (FLINT): magnitudeWordCount() words, none for zero, the top one non-zero.
+  std::size_t magnitudeWordCount() const noexcept { return (std::size_t(magnitude.length) + 1) / 2; }
+  void copyMagnitudeWords(std::uint64_t* out) const noexcept {
+    const Blk* b = magnitude.blocks;
+    const Index n = magnitude.length;
+    Index i = 0;
+    for (; i + 1 < n; i += 2) out[i / 2] = (std::uint64_t(b[i + 1]) << 32) | b[i];
+    if (i < n) out[i / 2] = b[i];
+  }
+  // this = s times the n words at w (least significant first, leading zero words allowed);
+  // s is positive or negative, and ignored when the words are all zero.
+  void assignMagnitudeWords(const std::uint64_t* w, std::size_t n, Sign s);
   // this = e - a * b, none of them this object: room for the result is made first (the
   // old value is not kept), so that the copy of e is the only step that can allocate.
   void assignDifferenceOfProduct(const BigInteger& e, const BigInteger& a, const BigInteger& b);

@@ -1,5 +1,7 @@
 // 64-bit limb arithmetic under the block kernels: carry chains, one-limb multiply and divide,
-// Karatsuba products, Knuth's Algorithm D and recursive (Burnikel-Ziegler) division.
+// long products and long division. The kernels and their processor dispatch are in
+// LimbKernels.cpp, the products (schoolbook, Karatsuba, Toom-3) in LimbMultiplication.cpp, the
+// divisions (one limb, Knuth's Algorithm D, Burnikel-Ziegler) in LimbDivision.cpp.
 //
 // Blocks are stored as 32-bit words; long products and divisions run on pairs of blocks as
 // 64-bit limbs with 128-bit intermediates, which halves the number of passes and quarters
@@ -204,6 +206,11 @@ inline Limb mul1(Limb* r, const Limb* a, Size n, Limb m) {
 Limb addMul1(Limb* r, const Limb* a, Size n, Limb m);
 // r -= a * m over n limbs; returns the borrow limb.
 Limb subMul1(Limb* r, const Limb* a, Size n, Limb m);
+
+// For j = 0 .. bn - 1 (bn >= 1): r[j, j + an) += a * b[j], then r[an + j] = that row's carry
+// (r[an + j] is read by no earlier row): the rows of a schoolbook product. r overlaps neither
+// a nor b.
+void addMulRows(Limb* r, const Limb* a, Size an, const Limb* b, Size bn);
 
 // r += a * m and r -= a * m over n 64-bit words in memory, which may be any little-endian
 // pairs of 32-bit blocks (on big-endian machines only true limbs); return the carry or borrow

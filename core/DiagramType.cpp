@@ -50,6 +50,12 @@ std::string DiagramType::reportText() const {
   return (euclidean ? "Euclidean graph " : "Dynkin graph ") + captionName() + " ";
 }
 
+std::string normalFormName(const DiagramType& type) {
+  if (type.corank == 0) return type.dynkinName();
+  if (type.corank == 1) return DiagramType::euclideanOf(type.family, type.rank).name();
+  return type.dynkinName() + "^(" + std::to_string(type.corank) + ")";
+}
+
 bool operator<(const DiagramType& a, const DiagramType& b) {
   return std::tie(a.family, a.rank, a.euclidean, a.corank) <
          std::tie(b.family, b.rank, b.euclidean, b.corank);

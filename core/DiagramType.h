@@ -26,6 +26,11 @@ struct DiagramType {
 
   static DiagramType dynkin(DiagramFamily family, int rank) { return {family, rank, false, 0}; }
   static DiagramType euclideanOf(DiagramFamily family, int rank) { return {family, rank, true, 1}; }
+  // The class of a connected non-negative form of Dynkin type X_rank and corank r: the Dynkin
+  // diagram for r = 0, the Euclidean one for r = 1, the normal form N(X_rank, r) beyond.
+  static DiagramType withCorank(DiagramFamily family, int rank, int corank) {
+    return {family, rank, corank == 1, corank};
+  }
   // The Dynkin type X_k read off the rank k and d, the product of the nonzero invariant factors
   // of the symmetric Gram matrix (A_k: d = k + 1; D_k, k >= 4: d = 4; E_6, E_7, E_8: d = 3, 2,
   // 1); none when no connected Dynkin diagram has them. The value has the corank given, and
@@ -47,6 +52,9 @@ struct DiagramType {
 
   bool operator==(const DiagramType&) const = default;
 };
+
+// The name of the normal form N(X_m, r): "E7" (r = 0), "E~7" (r = 1), "E7^(2)" (r >= 2).
+std::string normalFormName(const DiagramType& type);
 
 // Orders by family, then rank, then corank: the order of a sum's terms.
 bool operator<(const DiagramType& a, const DiagramType& b);

@@ -1,36 +1,24 @@
-// Conversions between BigInteger and FLINT's fmpz, block by block.
+// Conversions between BigInteger and FLINT's fmpz, by the magnitude's 64-bit words.
 #include "FlintBridge.h"
 
+#include <cstdint>
+#include <type_traits>
 #include <vector>
 
 namespace flint_bridge {
 
-namespace {
-
-using Blk = BigUnsigned::Blk;
-constexpr int kBlockBits = 32;
-static_assert(sizeof(Blk) * 8 == kBlockBits, "blocks are 32-bit");
-static_assert(sizeof(ulong) == 8, "FLINT limbs are 64-bit");
-
-// The low 64 bits of a magnitude of at most two blocks.
-ulong lowWord(const BigUnsigned& m) {
-  ulong v = 0;
-  if (m.length > 0) v = m.blocks[0];
-  if (m.length > 1) v |= static_cast<ulong>(m.blocks[1]) << kBlockBits;
-  return v;
-}
-
-}  // namespace
+static_assert(std::is_same_v<ulong, std::uint64_t>, "FLINT limbs are the integer layer's words");
 
 void toFmpz(fmpz_t out, const BigInteger& x) {
-  const BigUnsigned& m = x.getMagnitude();
-  if (m.length <= 2) {
-    fmpz_set_ui(out, lowWord(m));  // zero included
+  const std::size_t words = x.magnitudeWordCount();
+  if (words <= 1) {
+    std::uint64_t word = 0;  // zero included
+    x.copyMagnitudeWords(&word);
+    fmpz_set_ui(out, word);
   } else {
-    std::vector<ulong> limbs((m.length + 1) / 2, 0);
-    for (BigUnsigned::Index b = 0; b < m.length; ++b)
-      limbs[b / 2] |= static_cast<ulong>(m.blocks[b]) << (kBlockBits * (b % 2));
-    fmpz_set_ui_array(out, limbs.data(), static_cast<slong>(limbs.size()));
+    std::vector<ulong> limbs(words);
+    x.copyMagnitudeWords(limbs.data());
+    fmpz_set_ui_array(out, limbs.data(), static_cast<slong>(words));
   }
   if (x.isNegative()) fmpz_neg(out, out);
 }
@@ -39,23 +27,21 @@ BigInteger fromFmpz(const fmpz_t x) {
   const int sign = fmpz_sgn(x);
   if (sign == 0) return BigInteger();
   const BigInteger::Sign s = sign > 0 ? BigInteger::positive : BigInteger::negative;
+  BigInteger out;
   if (!COEFF_IS_MPZ(*x)) {  // a small value held in the word itself
     const slong v = *x;
-    const unsigned long long magnitude =
-        v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
-    return BigInteger(BigUnsigned(magnitude), s);
+    const std::uint64_t magnitude =
+        v < 0 ? 0ULL - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+    out.assignMagnitudeWords(&magnitude, 1, s);
+    return out;
   }
   FlintInteger magnitude;
   fmpz_abs(magnitude.get(), x);
   const std::size_t limbCount = fmpz_size(magnitude.get());
   std::vector<ulong> limbs(limbCount);
   fmpz_get_ui_array(limbs.data(), static_cast<slong>(limbCount), magnitude.get());
-  std::vector<Blk> blocks(2 * limbCount);
-  for (std::size_t l = 0; l < limbCount; ++l) {
-    blocks[2 * l] = static_cast<Blk>(limbs[l]);
-    blocks[2 * l + 1] = static_cast<Blk>(limbs[l] >> kBlockBits);
-  }
-  return BigInteger(blocks.data(), static_cast<BigInteger::Index>(blocks.size()), s);
+  out.assignMagnitudeWords(limbs.data(), limbCount, s);
+  return out;
 }
 
 namespace {

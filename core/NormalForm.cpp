@@ -61,24 +61,24 @@ void join(GramMatrix& g, int u, int v, long entry) {
 }
 
 // The vertex joined to the Euclidean extension vertex m (besides A's two ends).
-int extensionNeighbour(const NormalFormType& t) {
-  if (t.family == 'D') return t.rank - 3;
+int extensionNeighbour(const DiagramType& t) {
+  if (t.family == DiagramFamily::D) return t.rank - 3;
   if (t.rank == 6) return 5;
   if (t.rank == 7) return 0;
   return 6;  // E8
 }
 
-void addDynkinEdges(GramMatrix& g, const NormalFormType& t) {
+void addDynkinEdges(GramMatrix& g, const DiagramType& t) {
   const int m = t.rank;
-  for (int v = 1; v < (t.family == 'A' ? m : m - 1); ++v) join(g, v - 1, v, -1);
-  if (t.family == 'D') join(g, m - 1, 1, -1);
-  if (t.family == 'E') join(g, m - 1, 2, -1);
+  for (int v = 1; v < (t.family == DiagramFamily::A ? m : m - 1); ++v) join(g, v - 1, v, -1);
+  if (t.family == DiagramFamily::D) join(g, m - 1, 1, -1);
+  if (t.family == DiagramFamily::E) join(g, m - 1, 2, -1);
 }
 
 // Vertex x joined to the Dynkin vertices the way the extension vertex is.
-void addExtensionEdges(GramMatrix& g, const NormalFormType& t, int x) {
+void addExtensionEdges(GramMatrix& g, const DiagramType& t, int x) {
   const int m = t.rank;
-  if (t.family != 'A') return join(g, x, extensionNeighbour(t), -1);
+  if (t.family != DiagramFamily::A) return join(g, x, extensionNeighbour(t), -1);
   if (m == 1) return join(g, x, 0, -2);
   join(g, x, 0, -1);
   join(g, x, m - 1, -1);
@@ -155,7 +155,7 @@ GramMatrix kernelRowsInverse(const std::vector<IntVector>& kernel, const std::ve
 // vertex of canonicalGram that v becomes. Throws NormalFormFailure when `g` is no Dynkin
 // diagram.
 struct Labelled {
-  NormalFormType type;
+  DiagramType type;
   std::vector<int> label;
 };
 
@@ -199,7 +199,7 @@ Labelled labelDynkin(const GramMatrix& g) {
   for (int v = 0; v < m; ++v)
     if (nb[v].size() >= 3) branches.push_back(v);
   if (branches.empty()) {
-    out.type = {'A', m, 0};
+    out.type = DiagramType::dynkin(DiagramFamily::A, m);
     int start = 0;
     while (m > 1 && nb[start].size() != 1) ++start;
     if (m == 1) {
@@ -222,13 +222,13 @@ Labelled labelDynkin(const GramMatrix& g) {
   const std::size_t a = arms[0].size(), b = arms[1].size(), c = arms[2].size();
   if (a + b + c + 1 != static_cast<std::size_t>(m)) notDynkin();
   if (a == 1 && b == 1) {  // D_m: short arms at 0 and m-1, centre 1, the long arm 2..m-2
-    out.type = {'D', m, 0};
+    out.type = DiagramType::dynkin(DiagramFamily::D, m);
     out.label[centre] = 1;
     out.label[arms[0][0]] = 0;
     out.label[arms[1][0]] = m - 1;
     for (std::size_t k = 0; k < c; ++k) out.label[arms[2][k]] = static_cast<int>(2 + k);
   } else if (a == 1 && b == 2 && c >= 2 && c <= 4) {  // E_m: centre 2, arm 1, 0; arm 3..m-2
-    out.type = {'E', m, 0};
+    out.type = DiagramType::dynkin(DiagramFamily::E, m);
     out.label[centre] = 2;
     out.label[arms[1][0]] = 1;
     out.label[arms[1][1]] = 0;
@@ -243,7 +243,7 @@ Labelled labelDynkin(const GramMatrix& g) {
 // ---- one connected component ----
 
 struct ComponentForm {
-  NormalFormType type;
+  DiagramType type;
   normal_form_detail::CertificatePair certificate;  // k x k, k the component's vertices
 };
 
@@ -289,9 +289,12 @@ GramMatrix runToDynkin(const GramMatrix& upper, GramMatrix& result, GramMatrix& 
   options.trackCertificate = true;
   InverseTracker undo(m);
   RunOutcome outcome = runInflations(g, options, undo);
-  // On a unit diagonal the integer layer has nothing to refuse: a run ended by an error ran
-  // out of memory, which is the machine's limit, not a fault of the normal form.
-  if (outcome.end == RunEnd::Error) throw std::bad_alloc();
+  // Running out of memory is the machine's limit, not a fault of the normal form; on a unit
+  // diagonal the integer layer has nothing to refuse, so a refusal is a fault.
+  if (outcome.end == RunEnd::Error && outcome.outOfMemory) throw std::bad_alloc();
+  if (outcome.end == RunEnd::Error)
+    throw NormalFormFailure("normal form: the inflation run on the positive restriction failed: " +
+                            outcome.error.value_or("an error of the integer layer"));
   if (outcome.end != RunEnd::NoDottedEdge || !outcome.certificate)
     throw NormalFormFailure("normal form: the inflation run on the positive restriction (" +
                             std::to_string(m) + " vertices) did not end");
@@ -319,42 +322,22 @@ std::vector<std::vector<int>> componentsOf(const GramMatrix& upper) {
   return out;
 }
 
-int familyOrder(char f) { return f == 'A' ? 0 : f == 'D' ? 1 : 2; }
-
-bool blockBefore(const NormalFormType& x, const NormalFormType& y) {
-  if (x.family != y.family) return familyOrder(x.family) < familyOrder(y.family);
-  if (x.rank != y.rank) return x.rank < y.rank;
-  return x.corank < y.corank;
-}
-
 }  // namespace
 
 // ---- the public part ----
 
-std::string NormalFormType::dynkinName() const {
-  const char letter[2] = {family, '\0'};
-  return std::string(letter).append(std::to_string(rank));
-}
-
-std::string NormalFormType::name() const {
-  if (corank == 0) return dynkinName();
-  const char letter[2] = {family, '\0'};
-  if (corank == 1) return std::string(letter).append("~").append(std::to_string(rank));
-  return dynkinName() + "^(" + std::to_string(corank) + ")";
-}
-
-bool isValidType(const NormalFormType& t) {
-  if (t.corank < 0) return false;
+bool isValidType(const DiagramType& t) {
+  if (t.corank < 0 || t.euclidean != (t.corank == 1)) return false;
   switch (t.family) {
-    case 'A': return t.rank >= 1;
-    case 'D': return t.rank >= 4;
-    case 'E': return t.rank >= 6 && t.rank <= 8;
-    default: return false;
+    case DiagramFamily::A: return t.rank >= 1;
+    case DiagramFamily::D: return t.rank >= 4;
+    case DiagramFamily::E: return t.rank >= 6 && t.rank <= 8;
   }
+  return false;
 }
 
-GramMatrix canonicalGram(const NormalFormType& t) {
-  if (!isValidType(t)) throw std::invalid_argument("no canonical form of type " + t.name());
+GramMatrix canonicalGram(const DiagramType& t) {
+  if (!isValidType(t)) throw std::invalid_argument("no canonical form of type " + normalFormName(t));
   const int m = t.rank, size = m + t.corank;
   GramMatrix g(size);
   for (int v = 0; v < size; ++v) g[v][v] = BigInteger(1);
@@ -366,10 +349,10 @@ GramMatrix canonicalGram(const NormalFormType& t) {
   return g;
 }
 
-std::vector<long> euclideanNullRoot(const NormalFormType& t) {
+std::vector<long> euclideanNullRoot(const DiagramType& t) {
   const int m = t.rank;
-  if (t.family == 'A') return std::vector<long>(m, 1);
-  if (t.family == 'D') {  // the four leaves 1, the inner path 2
+  if (t.family == DiagramFamily::A) return std::vector<long>(m, 1);
+  if (t.family == DiagramFamily::D) {  // the four leaves 1, the inner path 2
     std::vector<long> h(m, 2);
     h[0] = h[m - 2] = h[m - 1] = 1;
     return h;
@@ -441,7 +424,7 @@ std::vector<int> unimodularVertices(const std::vector<IntVector>& kernel, int n)
 }
 
 CertificatePair composeCertificate(const GramMatrix& upper, const std::vector<IntVector>& kernel,
-                                   const std::vector<int>& T, NormalFormType& type) {
+                                   const std::vector<int>& T, DiagramType& type) {
   const int n = static_cast<int>(upper.size());
   const int r = static_cast<int>(kernel.size());
   std::vector<bool> inT(n, false);
@@ -456,8 +439,7 @@ CertificatePair composeCertificate(const GramMatrix& upper, const std::vector<In
   GramMatrix dynkin, runInverse;
   const GramMatrix runCertificate = runToDynkin(restrictedTo(upper, rest), dynkin, runInverse);
   const Labelled labelled = labelDynkin(dynkin);
-  type = labelled.type;
-  type.corank = r;
+  type = DiagramType::withCorank(labelled.type.family, labelled.type.rank, r);
   CertificatePair out;
   GramMatrix& B = out.B;
   // M = P diag(B' Q, I): column label[v] is B' column v placed on the rows `rest`.
@@ -534,7 +516,7 @@ std::optional<NormalForm> normalFormOf(const GramMatrix& upper, const Invariants
     done.push_back({vertices, formOfComponent(sub, computeInvariants(sub).kernel)});
   }
   std::stable_sort(done.begin(), done.end(), [](const Part& x, const Part& y) {
-    return blockBefore(x.form.type, y.form.type);
+    return x.form.type < y.form.type;  // family, rank, corank
   });
   NormalForm out;
   out.gram = GramMatrix(n);
@@ -542,10 +524,10 @@ std::optional<NormalForm> normalFormOf(const GramMatrix& upper, const Invariants
   GramMatrix inverse(n);
   int offset = 0;
   for (const Part& part : done) {
-    const NormalFormType& t = part.form.type;
+    const DiagramType& t = part.form.type;
     out.components.push_back(t);
     if (!out.name.empty()) out.name += '+';
-    out.name += t.name();
+    out.name += normalFormName(t);
     out.corank += t.corank;
     const GramMatrix block = canonicalGram(t);
     const int size = static_cast<int>(block.size());

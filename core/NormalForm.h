@@ -8,23 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "DiagramType.h"
 #include "Invariants.h"
 
-// The class of a connected non-negative bigraph: its Dynkin type X_m and its corank r.
-// (Kept in this one place so that a shared diagram type can replace it.)
-struct NormalFormType {
-  char family = 'A';  // 'A', 'D' or 'E'
-  int rank = 1;       // m: A_m (m >= 1), D_m (m >= 4), E_m (m = 6, 7, 8)
-  int corank = 0;     // r >= 0
-  // "E7" (r = 0), "E~7" (r = 1), "E7^(2)" (r >= 2).
-  std::string name() const;
-  // "E7", whatever the corank.
-  std::string dynkinName() const;
-  bool operator==(const NormalFormType&) const = default;
-};
+// The class of a connected non-negative bigraph is a DiagramType: its Dynkin type X_m and its
+// corank r (DiagramType::withCorank), named by normalFormName.
 
-// Whether X_m names a connected Dynkin diagram and r >= 0.
-bool isValidType(const NormalFormType& type);
+// Whether X_m names a connected Dynkin diagram, r >= 0, and the value is Euclidean exactly
+// when r = 1.
+bool isValidType(const DiagramType& type);
 
 // The unit upper-triangular Gram matrix of N(D, r) on m + r vertices (0-based below):
 // - vertices 0..m-1 are the Dynkin diagram, single solid edges: A_m the path 0-1-..-(m-1);
@@ -35,14 +27,14 @@ bool isValidType(const NormalFormType& type);
 // - r >= 2: vertices m+1..m+r-1 are twins of vertex m: the same edges to 0..m-1 and a double
 //   dotted edge (+2) to m and to each other, so e_m - e_twin lies in the kernel.
 // Throws std::invalid_argument for a type that is not valid.
-GramMatrix canonicalGram(const NormalFormType& type);
+GramMatrix canonicalGram(const DiagramType& type);
 // The null root of the Euclidean diagram of `type` on its Dynkin vertices 0..m-1 (the value at
 // vertex m is 1): h with S_{D~} (h, 1) = 0.
-std::vector<long> euclideanNullRoot(const NormalFormType& type);
+std::vector<long> euclideanNullRoot(const DiagramType& type);
 
 struct NormalForm {
   // Components of the block sum in block order: by family (A, D, E), then rank, then corank.
-  std::vector<NormalFormType> components;
+  std::vector<DiagramType> components;
   std::string name;   // the components' names joined by "+", "E~7" or "A1+D4^(2)"
   int corank = 0;
   GramMatrix gram;        // the upper Gram matrix of N, the block sum of the canonical forms
@@ -80,5 +72,5 @@ struct CertificatePair {
   GramMatrix inverse;
 };
 CertificatePair composeCertificate(const GramMatrix& upper, const std::vector<IntVector>& kernel,
-                                   const std::vector<int>& T, NormalFormType& type);
+                                   const std::vector<int>& T, DiagramType& type);
 }  // namespace normal_form_detail

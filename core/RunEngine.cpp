@@ -183,6 +183,7 @@ RunOutcome run_engine::runInflationsCountingFrom(std::uint64_t stepsBefore, Bigr
     if (tracker) tracker->abandon("no certificate is kept: memory ran out during the run.");
     outcome.end = RunEnd::Error;
     outcome.error = kOutOfMemory;
+    outcome.outOfMemory = true;
   }
   if (tracker) tracker->finish(outcome);
   return outcome;

@@ -55,6 +55,8 @@ struct RunOutcome {
   // a zero diagonal entry, the sentence naming the vertex and the pair.
   std::optional<std::string> error;
   std::optional<std::string> errorContext;
+  // With RunEnd::Error: whether memory ran out, rather than the integer layer refusing a step.
+  bool outOfMemory = false;
   // With trackCertificate: B with B^T S B = S' (S before, S' after the run), or none when a step
   // was not a congruence (q G(i,i) != G(i,j)); then certificateNote says which step.
   std::optional<GramMatrix> certificate;

@@ -45,8 +45,8 @@ GramMatrix scrambled(const GramMatrix& upper, std::uint32_t seed) {
 // range(0): n, range(1): corank, range(2): 0 for A, 1 for D.
 GramMatrix input(const benchmark::State& state) {
   const int n = static_cast<int>(state.range(0)), r = static_cast<int>(state.range(1));
-  const char family = state.range(2) == 0 ? 'A' : 'D';
-  return scrambled(canonicalGram({family, n - r, r}), 20261209);
+  const DiagramFamily family = state.range(2) == 0 ? DiagramFamily::A : DiagramFamily::D;
+  return scrambled(canonicalGram(DiagramType::withCorank(family, n - r, r)), 20261209);
 }
 
 void BM_Invariants(benchmark::State& state) {

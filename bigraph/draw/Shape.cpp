@@ -67,17 +67,16 @@ std::vector<std::vector<int>> armsOf(const Structure& s, int centre) {
   return arms;
 }
 
-std::string starName(const std::vector<std::vector<int>>& arms, bool simpleSolid, bool& diagram) {
+// The star's diagram type, if any, is set in `type`.
+std::string starName(const std::vector<std::vector<int>>& arms, bool simpleSolid,
+                     std::optional<DiagramType>& type) {
   std::vector<int> lengths;
   for (const auto& arm : arms) lengths.push_back(static_cast<int>(arm.size()));
-  diagram = simpleSolid;
-  if (simpleSolid && lengths.size() == 3) {
-    if (const auto t = DiagramType::ofThreeArms(lengths[0], lengths[1], lengths[2]))
-      return t->captionName();
-  }
+  if (simpleSolid && lengths.size() == 3)
+    type = DiagramType::ofThreeArms(lengths[0], lengths[1], lengths[2]);
   if (simpleSolid && lengths == std::vector<int>{1, 1, 1, 1})
-    return DiagramType::euclideanOf(DiagramFamily::D, 4).captionName();
-  diagram = false;
+    type = DiagramType::euclideanOf(DiagramFamily::D, 4);
+  if (type) return type->captionName();
   std::string name = "star [";
   for (std::size_t k = 0; k < lengths.size(); ++k) {
     if (k > 0) name += ',';
@@ -101,16 +100,16 @@ Shape treeShape(const Structure& s) {
   Shape shape;
   if (branches.empty()) {
     shape.kind = ShapeKind::Path;
-    shape.diagram = s.simpleSolid;
-    shape.name = s.simpleSolid ? DiagramType::dynkin(DiagramFamily::A, s.n).captionName() : "path";
+    if (s.simpleSolid) shape.type = DiagramType::dynkin(DiagramFamily::A, s.n);
+    shape.name = shape.type ? shape.type->captionName() : "path";
   } else if (branches.size() == 1) {
     shape.kind = ShapeKind::Star;
-    shape.name = starName(armsOf(s, branches[0]), s.simpleSolid, shape.diagram);
+    shape.name = starName(armsOf(s, branches[0]), s.simpleSolid, shape.type);
   } else if (branches.size() == 2 && degree(s, branches[0]) == 3 && degree(s, branches[1]) == 3) {
     shape.kind = ShapeKind::TwoBranches;
-    shape.diagram = s.simpleSolid && isDTilde(s, branches);
-    shape.name = shape.diagram ? DiagramType::euclideanOf(DiagramFamily::D, s.n - 1).captionName()
-                               : "tree";
+    if (s.simpleSolid && isDTilde(s, branches))
+      shape.type = DiagramType::euclideanOf(DiagramFamily::D, s.n - 1);
+    shape.name = shape.type ? shape.type->captionName() : "tree";
   } else {
     shape.kind = ShapeKind::Tree;
     shape.name = "tree";
@@ -320,18 +319,18 @@ Structure structureOf(const GramMatrix& gram) {
 }
 
 Shape recognizeShape(const Structure& s) {
-  if (s.n == 0) return Shape{ShapeKind::Other, "empty", false};
-  if (!s.connected) return Shape{ShapeKind::Other, "not connected", false};
+  if (s.n == 0) return Shape{ShapeKind::Other, "empty", std::nullopt};
+  if (!s.connected) return Shape{ShapeKind::Other, "not connected", std::nullopt};
   if (s.edgeCount == s.n - 1) return treeShape(s);
   const bool cycle = s.edgeCount == s.n &&
                      std::all_of(s.neighbours.begin(), s.neighbours.end(),
                                  [](const auto& around) { return around.size() == 2; });
   if (cycle) {
-    const std::string name =
-        s.simpleSolid ? DiagramType::euclideanOf(DiagramFamily::A, s.n - 1).captionName() : "cycle";
-    return Shape{ShapeKind::Cycle, name, s.simpleSolid};
+    std::optional<DiagramType> type;
+    if (s.simpleSolid) type = DiagramType::euclideanOf(DiagramFamily::A, s.n - 1);
+    return Shape{ShapeKind::Cycle, type ? type->captionName() : "cycle", type};
   }
-  return Shape{ShapeKind::Other, "with cycles", false};
+  return Shape{ShapeKind::Other, "with cycles", std::nullopt};
 }
 
 std::vector<Point> circleLayout(int n) {

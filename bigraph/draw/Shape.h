@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "DiagramType.h"
 #include "Invariants.h"
 
 namespace bigraph::draw {
@@ -28,10 +29,11 @@ enum class ShapeKind {
 struct Shape {
   ShapeKind kind = ShapeKind::Other;
   // "A_5", "D_6", "E_8", "A~_4", "D~_5", "E~_6" for loop-free bigraphs with single solid
-  // edges; otherwise a description such as "star [1,2,3,4]", "tree", "cycle", "not connected".
+  // edges (the type's captionName()); otherwise a description such as "star [1,2,3,4]",
+  // "tree", "cycle", "not connected".
   std::string name;
-  // True when `name` is a Dynkin or Euclidean diagram.
-  bool diagram = false;
+  // The Dynkin or Euclidean diagram the bigraph is, when it is one.
+  std::optional<DiagramType> type;
 };
 
 // The vertices and edges of an upper-triangular Gram matrix: edges are the nonzero G(i,j), i < j.

@@ -12,21 +12,18 @@ namespace {
 
 using Matrix = GramMatrix;
 
-std::vector<NormalFormType> dynkinTypes() {
-  std::vector<NormalFormType> all;
-  for (int m = 1; m <= 6; ++m) all.push_back({'A', m, 0});
-  for (int m = 4; m <= 7; ++m) all.push_back({'D', m, 0});
-  for (int m = 6; m <= 8; ++m) all.push_back({'E', m, 0});
+std::vector<DiagramType> dynkinTypes() {
+  std::vector<DiagramType> all;
+  for (int m = 1; m <= 6; ++m) all.push_back(DiagramType::dynkin(DiagramFamily::A, m));
+  for (int m = 4; m <= 7; ++m) all.push_back(DiagramType::dynkin(DiagramFamily::D, m));
+  for (int m = 6; m <= 8; ++m) all.push_back(DiagramType::dynkin(DiagramFamily::E, m));
   return all;
 }
 
-std::vector<NormalFormType> typesUpToCorank3() {
-  std::vector<NormalFormType> all;
-  for (NormalFormType t : dynkinTypes())
-    for (int r = 0; r <= 3; ++r) {
-      t.corank = r;
-      all.push_back(t);
-    }
+std::vector<DiagramType> typesUpToCorank3() {
+  std::vector<DiagramType> all;
+  for (const DiagramType& t : dynkinTypes())
+    for (int r = 0; r <= 3; ++r) all.push_back(DiagramType::withCorank(t.family, t.rank, r));
   return all;
 }
 
@@ -116,8 +113,8 @@ std::optional<NormalForm> normalForm(const Matrix& upper) {
 }
 
 TEST(CanonicalForm, EveryTypeUpToCorank3HasItsClass) {
-  for (const NormalFormType& t : typesUpToCorank3()) {
-    SCOPED_TRACE(t.name());
+  for (const DiagramType& t : typesUpToCorank3()) {
+    SCOPED_TRACE(normalFormName(t));
     const Matrix g = canonicalGram(t);
     ASSERT_EQ(static_cast<int>(g.size()), t.rank + t.corank);
     const Invariants inv = computeInvariants(g);
@@ -135,23 +132,27 @@ TEST(CanonicalForm, EveryTypeUpToCorank3HasItsClass) {
 }
 
 TEST(CanonicalForm, NamesAndInvalidTypes) {
-  EXPECT_EQ((NormalFormType{'E', 7, 0}).name(), "E7");
-  EXPECT_EQ((NormalFormType{'E', 7, 1}).name(), "E~7");
-  EXPECT_EQ((NormalFormType{'E', 8, 2}).name(), "E8^(2)");
-  for (const NormalFormType& bad : {NormalFormType{'A', 0, 0}, NormalFormType{'D', 3, 1},
-                                    NormalFormType{'E', 9, 0}, NormalFormType{'A', 2, -1}})
+  const auto type = [](DiagramFamily family, int rank, int corank) {
+    return DiagramType::withCorank(family, rank, corank);
+  };
+  EXPECT_EQ(normalFormName(type(DiagramFamily::E, 7, 0)), "E7");
+  EXPECT_EQ(normalFormName(type(DiagramFamily::E, 7, 1)), "E~7");
+  EXPECT_EQ(normalFormName(type(DiagramFamily::E, 8, 2)), "E8^(2)");
+  for (const DiagramType& bad :
+       {type(DiagramFamily::A, 0, 0), type(DiagramFamily::D, 3, 1), type(DiagramFamily::E, 9, 0),
+        type(DiagramFamily::A, 2, -1), DiagramType{DiagramFamily::E, 7, true, 2}})
     EXPECT_THROW(canonicalGram(bad), std::invalid_argument);
 }
 
 TEST(NormalForm, ScrambledInputsOfEveryTypeReachTheirCanonicalForm) {
   std::mt19937 random(20261209);
-  for (const NormalFormType& t : typesUpToCorank3())
+  for (const DiagramType& t : typesUpToCorank3())
     for (int trial = 0; trial < 3; ++trial) {
-      SCOPED_TRACE(t.name() + " trial " + std::to_string(trial));
+      SCOPED_TRACE(normalFormName(t) + " trial " + std::to_string(trial));
       const Matrix input = scrambled(canonicalGram(t), random);
       const auto nf = normalForm(input);
       ASSERT_TRUE(nf.has_value());
-      EXPECT_EQ(nf->name, t.name());
+      EXPECT_EQ(nf->name, normalFormName(t));
       EXPECT_EQ(nf->gram, canonicalGram(t));
       expectCertificate(input, *nf);
     }
@@ -159,8 +160,8 @@ TEST(NormalForm, ScrambledInputsOfEveryTypeReachTheirCanonicalForm) {
 
 TEST(NormalForm, DisconnectedInputsAreBlockSumsInTypeOrder) {
   std::mt19937 random(7);
-  const Matrix e7 = canonicalGram({'E', 7, 2});
-  const Matrix a2 = canonicalGram({'A', 2, 1});
+  const Matrix e7 = canonicalGram(DiagramType::withCorank(DiagramFamily::E, 7, 2));
+  const Matrix a2 = canonicalGram(DiagramType::euclideanOf(DiagramFamily::A, 2));
   const int n = static_cast<int>(e7.size() + a2.size());
   Matrix sum(n);
   for (std::size_t a = 0; a < e7.size(); ++a)
@@ -199,11 +200,11 @@ TEST(NormalForm, NoneForIndefiniteOrLoopedInputs) {
 }
 
 TEST(NormalForm, WrongColumnInTheCertificateIsCaught) {
-  const NormalFormType type{'D', 5, 2};
+  const DiagramType type = DiagramType::withCorank(DiagramFamily::D, 5, 2);
   std::mt19937 random(3);
   const Matrix input = scrambled(canonicalGram(type), random);
   const Invariants inv = computeInvariants(input);
-  NormalFormType found;
+  DiagramType found;
   const auto pair = normal_form_detail::composeCertificate(
       input, inv.kernel, normal_form_detail::unimodularVertices(inv.kernel, 7), found);
   ASSERT_EQ(found, type);
@@ -238,7 +239,7 @@ TEST(NormalForm, WrongVertexSetIsCaught) {
       {1, -1, -1, -1, -1}, {0, 1, 0, 0, 0}, {0, 0, 1, 0, 0}, {0, 0, 0, 1, 0}, {0, 0, 0, 0, 1}};
   const Invariants inv = computeInvariants(input);
   EXPECT_NE(normal_form_detail::unimodularVertices(inv.kernel, 5), std::vector<int>{0});
-  NormalFormType type;
+  DiagramType type;
   bool caught = false;
   try {
     const auto pair = normal_form_detail::composeCertificate(input, inv.kernel, {0}, type);

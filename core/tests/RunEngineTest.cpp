@@ -144,6 +144,7 @@ TEST(RunEngine, DivisionByZeroEndsTheRunWithTheMatrixAsBefore) {
   ASSERT_EQ(outcome.end, RunEnd::Error);
   EXPECT_EQ(outcome.steps, 1u);
   EXPECT_EQ(outcome.error.value_or(""), "BigInteger::operator /: division by zero");
+  EXPECT_FALSE(outcome.outOfMemory);
   EXPECT_EQ(outcome.errorContext.value_or(""),
             "vertex 1 has diagonal entry 0, so the inflation on [1, 2] divides by zero.");
   auto afterOneStep = makeBigraph(rows);
@@ -159,6 +160,7 @@ TEST(RunEngine, OutOfMemoryBeforeAStepEndsTheRunWithTheMatrixAsBefore) {
   EXPECT_EQ(outcome.end, RunEnd::Error);
   EXPECT_EQ(outcome.steps, 3u);
   EXPECT_EQ(outcome.error.value_or(""), "Out of memory during the inflation run.");
+  EXPECT_TRUE(outcome.outOfMemory);
   EXPECT_FALSE(outcome.errorContext.has_value());
   auto threeSteps = makeBigraph(kEndless);
   for (const Coeffs& c : plainLoop(kEndless, 0, 3)) threeSteps->inflation(c);

@@ -109,6 +109,11 @@ TEST_P(ShapeLayoutTest, RecognisedAndDrawnInItsStandardGeometry) {
     const Shape shape = recognizeShape(s);
     EXPECT_EQ(shape.name, c.name);
     EXPECT_EQ(shape.kind, c.kind);
+    // A diagram carries its type, which spells the name; a description carries none.
+    EXPECT_EQ(shape.type.has_value(), c.name.rfind("star", 0) != 0);
+    if (shape.type) {
+      EXPECT_EQ(shape.type->captionName(), c.name);
+    }
     const auto at = shapeLayout(s);
     ASSERT_TRUE(at.has_value());
     ASSERT_EQ(static_cast<int>(at->size()), c.n);
@@ -197,9 +202,10 @@ TEST(ShapeLayout, GraphsWithSeveralCyclesOrComponentsHaveNoShapeDrawing) {
 // The normal forms of corank 2 and 3: the Euclidean part in its shape drawing, each twin one
 // unit from its original and clear of every other vertex.
 TEST(ShapeLayout, TwinsStandBesideTheirOriginal) {
-  for (const NormalFormType& t : {NormalFormType{'E', 7, 2}, NormalFormType{'D', 5, 3},
-                                  NormalFormType{'A', 4, 3}}) {
-    SCOPED_TRACE(t.name());
+  for (const DiagramType& t : {DiagramType::withCorank(DiagramFamily::E, 7, 2),
+                               DiagramType::withCorank(DiagramFamily::D, 5, 3),
+                               DiagramType::withCorank(DiagramFamily::A, 4, 3)}) {
+    SCOPED_TRACE(normalFormName(t));
     const GramMatrix g = canonicalGram(t);
     const auto at = shapeLayoutWithTwins(g);
     ASSERT_TRUE(at.has_value());

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "BigIntegerUtils.h"
 #include "ThrownMessage.h"
@@ -64,6 +65,25 @@ TEST(Construction, FromBlocksAndSign) {
   EXPECT_EQ(thrownBy([&] { BigInteger x(seven, BigInteger::Sign(-3)); }),
             "BigInteger::BigInteger(const BigUnsigned &, Sign): Invalid sign");
   EXPECT_EQ(BigInteger(BigUnsigned(), BigInteger::positive).sign, BigInteger::zero);
+}
+
+TEST(Conversion, MagnitudeWordsBothWays) {
+  const std::uint64_t words[] = {0xFFFFFFFFFFFFFFFFull, 5, 0x100000000ull, 0, 0};
+  BigInteger x;
+  x.assignMagnitudeWords(words, 5, BigInteger::negative);  // leading zero words dropped
+  EXPECT_EQ(x.magnitude.length, 6u);
+  EXPECT_EQ(bigIntegerToString(x), "-1461501637330902918203684832826963484098189852671");
+  ASSERT_EQ(x.magnitudeWordCount(), 3u);
+  std::uint64_t back[3] = {};
+  x.copyMagnitudeWords(back);
+  EXPECT_EQ(std::vector<std::uint64_t>(back, back + 3), std::vector<std::uint64_t>(words, words + 3));
+  x.assignMagnitudeWords(words + 3, 2, BigInteger::zero);  // zero words: any sign
+  EXPECT_EQ(x.sign, BigInteger::zero);
+  EXPECT_EQ(x.magnitudeWordCount(), 0u);
+  EXPECT_EQ(thrownBy([&] { x.assignMagnitudeWords(words, 1, BigInteger::zero); }),
+            "BigInteger::assignMagnitudeWords: Cannot use a sign of zero with a nonzero magnitude");
+  EXPECT_EQ(thrownBy([&] { x.assignMagnitudeWords(words, 1, BigInteger::Sign(2)); }),
+            "BigInteger::assignMagnitudeWords: Invalid sign");
 }
 
 TEST(Conversion, ToIntRange) {
