@@ -122,8 +122,10 @@ CLI::Validator sizeValidator() {
   return CLI::Validator(
       [](std::string& text) {
         int width = 0, height = 0;
-        return parseSize(text, width, height) ? std::string()
-                                              : "expected WIDTHxHEIGHT or N in pixels, got " + text;
+        return parseSize(text, width, height)
+                   ? std::string()
+                   : "expected WIDTHxHEIGHT or N, each side " + std::to_string(kSmallestSide) +
+                         " to " + std::to_string(kLargestSide) + " pixels, got " + text;
       },
       "WxH");
 }
@@ -149,7 +151,9 @@ void addDrawCommand(CLI::App& app, int& status) {
       ->check(CLI::IsMember({"circle", "shape"}));
   command->add_option("--labels", choice->labels, "numbers (default) or none")
       ->check(CLI::IsMember({"numbers", "none"}));
-  command->add_option("--size", choice->size, "the exact size in pixels, WIDTHxHEIGHT or N")
+  command->add_option("--size", choice->size,
+                      "the exact size in pixels, WIDTHxHEIGHT or N (each side 50 to 30000): the "
+                      "whole drawing scaled to fit")
       ->check(sizeValidator());
   command->add_option("--scale", choice->scale, "pixels per edge length (default 60)")
       ->check(CLI::Validator(

@@ -210,9 +210,9 @@ std::string captionOf(const GramMatrix& result, const std::string& note) {
 std::string labelOf(const BigInteger& entry) {
   constexpr std::size_t kLongest = 12, kHead = 5, kTail = 3;
   const std::string text = bigIntegerToString(entry);
-  if (text.size() <= kLongest) return text;
   const std::size_t sign = text[0] == '-' ? 1 : 0;
   const std::size_t digits = text.size() - sign;
+  if (digits <= kLongest) return text;
   return text.substr(0, sign + kHead) + "..." + text.substr(text.size() - kTail) + " (" +
          std::to_string(digits) + " digits)";
 }

@@ -69,8 +69,8 @@ struct Scene {
 // Line widths of a thick (multiple) edge, in single edge widths.
 inline constexpr double kMultipleEdgeWidth = 2.5;
 
-// An entry as a label: as it is up to 12 characters, longer ones as its first five and last
-// three digits with their count, "-12345...678 (402 digits)", so it stays near its vertex.
+// An entry as a label: as it is up to 12 digits, longer ones as its first five and last three
+// digits with their count, "-12345...678 (402 digits)", so it stays near its vertex.
 std::string labelOf(const BigInteger& entry);
 
 // Lays out the panels the request asks for. Throws DrawError when a result is asked for but

@@ -166,6 +166,47 @@ TEST(LargeBigraphs, ThinLinesNoLabelsAndANote) {
   }
 }
 
+// Above 60 vertices a double edge is drawn visibly wider than a single one: more ink across it.
+TEST(LargeBigraphs, MultipleEdgesThicker) {
+  drawtest::ScratchFolder folder("bigraph-draw");
+  DrawRequest request;
+  request.input = drawtest::matrixOf(61, shapes::pathEdges(61));
+  request.input[0][1] = BigInteger(-2);
+  request.output = folder.file("large.png");
+  std::ostringstream err;
+  ASSERT_EQ(runDraw(request, err), 0);
+  const Scene scene = buildScene(request);
+  const drawtest::Pixels pixels(request.output);
+  // Ink along a short line across the middle of edge e.
+  const auto inkAcross = [&](const SceneEdge& e) {
+    const Point a = scene.toPixels(scene.panels[0].vertices[e.from].at);
+    const Point b = scene.toPixels(scene.panels[0].vertices[e.to].at);
+    const double length = std::hypot(b.x - a.x, b.y - a.y);
+    const Point across{-(b.y - a.y) / length, (b.x - a.x) / length};
+    double ink = 0;
+    for (double t = -4; t <= 4; t += 0.25)
+      ink += drawtest::inkAt(pixels.at((a.x + b.x) / 2 + t * across.x, (a.y + b.y) / 2 + t * across.y));
+    return ink;
+  };
+  const SceneEdge& doubled = scene.panels[0].edges[0];
+  ASSERT_TRUE(doubled.thick);
+  EXPECT_FALSE(scene.panels[0].edges[1].thick);
+  EXPECT_GT(inkAcross(doubled), 1.8 * inkAcross(scene.panels[0].edges[1]));
+}
+
+TEST(Labels, LongEntriesAbbreviatedWithTheirLength) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"7", "7"},
+      {"-123456789012", "-123456789012"},
+      {"1234567890123", "12345...123 (13 digits)"},
+      {"-" + std::string(401, '9') + "8", "-99999...998 (402 digits)"},
+  };
+  for (const auto& [entry, label] : cases) EXPECT_EQ(labelOf(stringToBigInteger(entry)), label);
+  DrawRequest request = pathRequest("x.svg");
+  request.input[0][1] = stringToBigInteger("-" + std::string(300, '7'));
+  EXPECT_EQ(buildScene(request).panels[0].edges[0].multiplicity, "77777...777 (300 digits)");
+}
+
 TEST(Labels, NoneDropsTheNumbersButKeepsDiagonalEntries) {
   DrawRequest request = pathRequest("x.svg");
   request.input[2][2] = BigInteger(0);
