@@ -6,6 +6,7 @@
 
 #include "Bigraph.h"
 #include "Roots.h"
+#include "ShapeWords.h"
 
 const char* runEndName(RunEnd end) {
   switch (end) {
@@ -58,20 +59,6 @@ class PairRecorder : public RunObserver {
 };
 
 
-std::string trimmed(std::string text) {
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
-
-// The shape text of the properties report; the report itself goes to a throwaway stream.
-std::string shapeOf(Bigraph& g, std::uint64_t steps, std::int64_t bound) {
-  g.recognizeBigraphProperties();
-  std::ostringstream discarded;
-  const int clippedSteps = steps > 2147483647u ? 2147483647 : static_cast<int>(steps);
-  const int clippedBound = bound > 2147483647 ? 2147483647 : static_cast<int>(bound);
-  return trimmed(g.describeProperties(clippedSteps, clippedBound, discarded));
-}
-
 // A run that ends on a Dynkin or Euclidean graph has found the type; the exact invariants must
 // name the same one, or the program has a fault.
 void checkAgreement(const Invariants& inv, const Bigraph& g, const RunReport& run) {
@@ -103,7 +90,8 @@ RunReport makeRun(const GramMatrix& upper, const Invariants& inv, const RunSetti
   if (outcome.error)
     run.error = outcome.errorContext ? *outcome.errorContext : withoutLayerName(*outcome.error);
   run.result = upperGramOf(g);
-  run.shape = shapeOf(g, run.steps, bound);
+  run.shape = bigraph::draw::shapeWords(run.result);
+  g.recognizeBigraphProperties();  // for the agreement check
   if (settings.certificate) {
     run.certificateNote = outcome.certificateNote;
     if (outcome.certificate) {

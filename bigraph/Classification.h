@@ -44,7 +44,7 @@ struct RunReport {
   std::optional<std::uint64_t> period;  // with RunEnd::Cycle: the matrix after `steps` is the
                                         // one after `steps - period`
   std::optional<std::string> error;  // with RunEnd::Error: the message (and its context)
-  std::string shape;                 // the shape of the result, as the properties report words it
+  std::string shape;                 // the shape of the result in plain words (draw/ShapeWords.h)
   // The performed inflations, 1-based: the first kPairsKept of them (`steps` counts them all),
   // so a long run's memory does not grow with its length.
   std::vector<std::pair<int, int>> pairs;

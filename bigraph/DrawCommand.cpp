@@ -39,6 +39,14 @@ std::string runNote(const std::optional<RunReport>& run) {
   return note;
 }
 
+// Why the result drawn is the input itself: a run that was not made is said, not drawn silently.
+std::string noRunNote(const RunSettings& settings, const Invariants& inv) {
+  if (settings.noRun) return "note: no inflation run (--no-run): the result drawn is the input";
+  return std::string("note: no inflation run: this bigraph is ") + definitenessName(inv.definiteness) +
+         ", and only positive bigraphs and non-negative ones of corank 1 are run unless "
+         "--max-steps N is given: the result drawn is the input";
+}
+
 DrawOptions drawOptions(const DrawChoice& choice) {
   DrawOptions options;
   options.state = *parseState(choice.state == "normal" ? "result" : choice.state);
@@ -92,7 +100,9 @@ int drawCommand(const DrawChoice& choice) {
     request.result = c.normalForm->gram.clone();
     request.resultNote = "normal form " + c.normalForm->name;
   } else if (request.options.state != State::Input) {
-    const Classification c = classify(item.upper, chosenRunSettings(choice.run));
+    const RunSettings settings = chosenRunSettings(choice.run);
+    const Classification c = classify(item.upper, settings);
+    if (!c.run) printFailure(noRunNote(settings, c.invariants));
     request.result = c.run ? c.run->result.clone() : item.upper.clone();
     request.resultNote = runNote(c.run);
   }
@@ -112,8 +122,10 @@ CLI::Validator sizeValidator() {
   return CLI::Validator(
       [](std::string& text) {
         int width = 0, height = 0;
-        return parseSize(text, width, height) ? std::string()
-                                              : "expected WIDTHxHEIGHT or N in pixels, got " + text;
+        return parseSize(text, width, height)
+                   ? std::string()
+                   : "expected WIDTHxHEIGHT or N, each side " + std::to_string(kSmallestSide) +
+                         " to " + std::to_string(kLargestSide) + " pixels, got " + text;
       },
       "WxH");
 }
@@ -139,7 +151,9 @@ void addDrawCommand(CLI::App& app, int& status) {
       ->check(CLI::IsMember({"circle", "shape"}));
   command->add_option("--labels", choice->labels, "numbers (default) or none")
       ->check(CLI::IsMember({"numbers", "none"}));
-  command->add_option("--size", choice->size, "the exact size in pixels, WIDTHxHEIGHT or N")
+  command->add_option("--size", choice->size,
+                      "the exact size in pixels, WIDTHxHEIGHT or N (each side 50 to 30000): the "
+                      "whole drawing scaled to fit")
       ->check(sizeValidator());
   command->add_option("--scale", choice->scale, "pixels per edge length (default 60)")
       ->check(CLI::Validator(

@@ -16,6 +16,13 @@
 
 namespace {
 
+// A class X_rank of corank r, as the tables below write it.
+DiagramType nf(char family, int rank, int corank) {
+  const DiagramFamily f = family == 'A' ? DiagramFamily::A : family == 'D' ? DiagramFamily::D : DiagramFamily::E;
+  return DiagramType::withCorank(f, rank, corank);
+}
+
+
 double cpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
 template <class F>
@@ -32,7 +39,7 @@ std::string polyKey(const IntPolynomial& p) {
 }
 
 // A scramble of type t with the Coxeter polynomial of `like` (same == true) or another one.
-GramMatrix partner(const NormalFormType& t, const GramMatrix& like, bool same, std::uint32_t seed) {
+GramMatrix partner(const DiagramType& t, const GramMatrix& like, bool same, std::uint32_t seed) {
   const std::string wanted = polyKey(characteristicPolynomial(coxeterMatrix(like)));
   for (std::uint32_t k = 0; k < 2000; ++k) {
     GramMatrix g = scrambledBigraph(canonicalGram(t), seed + k);
@@ -45,16 +52,16 @@ void strongTable() {
   std::printf("\nstrong search on two scrambles of one type: equal polynomials (yes), different (no)\n");
   std::printf("%-6s %4s %10s %10s %8s %10s %10s %8s\n", "type", "n", "seconds", "nodes", "answer",
               "seconds", "nodes", "answer");
-  std::vector<NormalFormType> types;
-  for (int n = 4; n <= 12; ++n) types.push_back({'A', n, 0});
-  for (int n = 4; n <= 12; ++n) types.push_back({'D', n, 0});
-  for (int n = 6; n <= 8; ++n) types.push_back({'E', n, 0});
+  std::vector<DiagramType> types;
+  for (int n = 4; n <= 12; ++n) types.push_back(nf('A', n, 0));
+  for (int n = 4; n <= 12; ++n) types.push_back(nf('D', n, 0));
+  for (int n = 6; n <= 8; ++n) types.push_back(nf('E', n, 0));
   auto answer = [](const StrongSearch& s) {
     return s.outcome == SearchOutcome::Found ? "yes" : s.outcome == SearchOutcome::None ? "no" : "time";
   };
-  for (const NormalFormType& t : types) {
+  for (const DiagramType& t : types) {
     const GramMatrix g1 = scrambledBigraph(canonicalGram(t), 11);
-    std::printf("%-6s %4d", t.name().c_str(), t.rank);
+    std::printf("%-6s %4d", normalFormName(t).c_str(), t.rank);
     for (bool same : {true, false}) {
       const GramMatrix g2 = partner(t, g1, same, 100);
       if (g2.empty()) {
@@ -71,7 +78,7 @@ void strongTable() {
 
 // Many scrambles of one type, grouped by Coxeter polynomial; each compared with the first of
 // its group.
-void equalPolynomialHunt(const NormalFormType& t, int count) {
+void equalPolynomialHunt(const DiagramType& t, int count) {
   std::map<std::string, GramMatrix> first;
   int pairs = 0, notStrong = 0, open = 0;
   double worst = 0;
@@ -93,7 +100,7 @@ void equalPolynomialHunt(const NormalFormType& t, int count) {
   }
   std::printf("%-6s %3zu polynomials, %4d equal-polynomial pairs: %d not strongly congruent, "
               "%d open; slowest %.4f s (%llu nodes)\n",
-              t.name().c_str(), first.size(), pairs, notStrong, open, worst,
+              normalFormName(t).c_str(), first.size(), pairs, notStrong, open, worst,
               static_cast<unsigned long long>(worstNodes));
 }
 
@@ -110,16 +117,16 @@ int main() {
     const double seconds = timed([&] { (void)coxeterDataOf(g, computeInvariants(g).definiteness == Definiteness::Positive); });
     std::printf("Coxeter data of A_500(7), number decided by powering where not positive: %.3f s CPU\n", seconds);
   }
-  for (const NormalFormType t : {NormalFormType{'E', 8, 0}, NormalFormType{'A', 40, 0}, NormalFormType{'D', 40, 0}}) {
+  for (const DiagramType t : {nf('E', 8, 0), nf('A', 40, 0), nf('D', 40, 0)}) {
     const GramMatrix g = scrambledBigraph(canonicalGram(t), 5);
     std::size_t count = 0;
     const double seconds = timed([&] { count = rootsOf(g, 1000000).size(); });
-    std::printf("roots of a scrambled %s: %zu in %.4f s CPU\n", t.name().c_str(), count, seconds);
+    std::printf("roots of a scrambled %s: %zu in %.4f s CPU\n", normalFormName(t).c_str(), count, seconds);
   }
   strongTable();
   std::printf("\nequal Coxeter polynomials, strongly congruent or not (200 scrambles each)\n");
-  for (const NormalFormType t : {NormalFormType{'A', 6, 0}, NormalFormType{'D', 5, 0}, NormalFormType{'D', 6, 0},
-                                 NormalFormType{'D', 7, 0}, NormalFormType{'D', 8, 0}, NormalFormType{'E', 6, 0},
-                                 NormalFormType{'E', 7, 0}, NormalFormType{'E', 8, 0}})
+  for (const DiagramType t : {nf('A', 6, 0), nf('D', 5, 0), nf('D', 6, 0),
+                                 nf('D', 7, 0), nf('D', 8, 0), nf('E', 6, 0),
+                                 nf('E', 7, 0), nf('E', 8, 0)})
     equalPolynomialHunt(t, 200);
 }

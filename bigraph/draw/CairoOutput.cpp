@@ -66,13 +66,13 @@ std::string typesetDiagramNames(const std::string& text) {
 
 void drawEdges(cairo_t* cr, const Scene& scene, const Panel& panel) {
   const double dash[] = {5 * scene.lineWidth / 1.5, 3.5 * scene.lineWidth / 1.5};
-  cairo_set_line_width(cr, scene.lineWidth);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
   for (const SceneEdge& e : panel.edges) {
-    const Point a = scene.toPixels(panel.vertices[e.from].at);
-    const Point b = scene.toPixels(panel.vertices[e.to].at);
+    const Point a = scene.toDrawing(panel.vertices[e.from].at);
+    const Point b = scene.toDrawing(panel.vertices[e.to].at);
     setColour(cr, e.solid ? kSolidColour : kDottedColour);
     cairo_set_dash(cr, dash, e.solid ? 0 : 2, 0);
+    cairo_set_line_width(cr, scene.lineWidth * (e.thick ? kMultipleEdgeWidth : 1));
     cairo_move_to(cr, a.x, a.y);
     cairo_line_to(cr, b.x, b.y);
     cairo_stroke(cr);
@@ -80,8 +80,8 @@ void drawEdges(cairo_t* cr, const Scene& scene, const Panel& panel) {
   cairo_set_dash(cr, nullptr, 0, 0);
   for (const SceneEdge& e : panel.edges) {
     if (e.multiplicity.empty()) continue;
-    const Point a = scene.toPixels(panel.vertices[e.from].at);
-    const Point b = scene.toPixels(panel.vertices[e.to].at);
+    const Point a = scene.toDrawing(panel.vertices[e.from].at);
+    const Point b = scene.toDrawing(panel.vertices[e.to].at);
     centredText(cr, e.multiplicity, {(a.x + b.x) / 2, (a.y + b.y) / 2}, scene.fontSize * 0.9,
                 e.solid ? kSolidColour : kDottedColour, true);
   }
@@ -91,7 +91,7 @@ void drawVertices(cairo_t* cr, const Scene& scene, const Panel& panel) {
   const double r = scene.vertexRadius;
   const double labelDistance = r + 3 + scene.fontSize * 0.6;
   for (const SceneVertex& v : panel.vertices) {
-    const Point p = scene.toPixels(v.at);
+    const Point p = scene.toDrawing(v.at);
     cairo_new_sub_path(cr);
     cairo_arc(cr, p.x, p.y, v.hollow ? r * 1.15 : r, 0, 2 * M_PI);
     if (v.hollow) {
@@ -116,20 +116,23 @@ void drawVertices(cairo_t* cr, const Scene& scene, const Panel& panel) {
   }
 }
 
+// The natural drawing, scaled as a whole into the picture: fonts and lines with it.
 void drawScene(cairo_t* cr, const Scene& scene) {
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
+  cairo_translate(cr, scene.shiftX, scene.shiftY);
+  cairo_scale(cr, scene.zoom, scene.zoom);
   cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   for (const Panel& panel : scene.panels) {
     drawEdges(cr, scene, panel);
     drawVertices(cr, scene, panel);
     if (!panel.title.empty())
-      textOnBaseline(cr, panel.title, scene.toPixels({panel.centreX, 0}).x, 10 + scene.fontSize,
+      textOnBaseline(cr, panel.title, scene.toDrawing({panel.centreX, 0}).x, 10 + scene.fontSize,
                      scene.fontSize * 1.1);
   }
   if (!scene.caption.empty())
-    textOnBaseline(cr, typesetDiagramNames(scene.caption), scene.width / 2,
-                   scene.height - 10 - scene.fontSize * 0.4, scene.fontSize * 1.1);
+    textOnBaseline(cr, typesetDiagramNames(scene.caption), scene.naturalWidth / 2,
+                   scene.naturalHeight - 10 - scene.fontSize * 0.4, scene.fontSize * 1.1);
 }
 
 cairo_surface_t* vectorSurface(Format format, const std::string& path, double w, double h) {

@@ -19,8 +19,6 @@
 namespace bigraph::draw {
 namespace {
 
-constexpr int kLargestSide = 30000;  // cairo's image surfaces stop at 32767 pixels
-
 std::string lowerCase(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -30,7 +28,7 @@ std::string lowerCase(std::string text) {
 bool parseSide(std::string_view text, int& value) {
   const char* end = text.data() + text.size();
   const auto [stop, error] = std::from_chars(text.data(), end, value);
-  return error == std::errc() && stop == end && value > 0 && value <= kLargestSide;
+  return error == std::errc() && stop == end && value >= kSmallestSide && value <= kLargestSide;
 }
 
 std::string quoted(const std::string& path) { return "\"" + path + "\""; }

@@ -26,7 +26,8 @@ struct DrawOptions {
   // Pixels (points in PDF and SVG) per layout unit, the length of an edge in a shape drawing.
   // 0 takes 60, less when the picture would be wider or taller than 1600.
   double scale = 0;
-  // The exact size of the picture, the drawing scaled to fit and centred; 0 x 0: from the scale.
+  // The exact size of the picture: the drawing, fonts and lines included, scaled as a whole to
+  // fit and centred; 0 x 0: the natural size, from the scale.
   int width = 0;
   int height = 0;
   bool standalone = false;  // TikZ only: a compilable standalone document
@@ -64,7 +65,12 @@ struct DrawReport {
 std::optional<State> parseState(std::string_view text);
 std::optional<LayoutChoice> parseLayout(std::string_view text);
 std::optional<Labels> parseLabels(std::string_view text);
-// "WIDTHxHEIGHT" or "N" (N x N), positive integers up to 100000; false for anything else.
+// The sides an exact size may have, in pixels.
+inline constexpr int kSmallestSide = 50;
+inline constexpr int kLargestSide = 30000;  // cairo's image surfaces stop at 32767 pixels
+
+// "WIDTHxHEIGHT" or "N" (N x N), integers from kSmallestSide to kLargestSide; false for
+// anything else.
 bool parseSize(std::string_view text, int& width, int& height);
 
 // The format named by the file's extension (.svg, .pdf, .png, .tex; any letter case).

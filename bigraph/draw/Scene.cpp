@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "BigIntegerUtils.h"
+#include "ShapeWords.h"
 
 namespace bigraph::draw {
 namespace {
@@ -95,7 +96,7 @@ Panel panelOf(const GramMatrix& gram, bool isResult, LayoutChoice choice, bool l
     vertex.at = (*at)[v];
     vertex.hollow = gram[v][v] != BigInteger(1);
     if (labelled && numbers) vertex.number = std::to_string(v + 1);
-    if (labelled && vertex.hollow) vertex.diagonal = bigIntegerToString(gram[v][v]);
+    if (labelled && vertex.hollow) vertex.diagonal = labelOf(gram[v][v]);
     placeLabels(vertex, *at, s, v, circle);
     panel.vertices.push_back(vertex);
   }
@@ -103,9 +104,12 @@ Panel panelOf(const GramMatrix& gram, bool isResult, LayoutChoice choice, bool l
     for (int j = i + 1; j < s.n; ++j) {
       const BigInteger& e = gram[i][j];
       if (e.isZero()) continue;
-      SceneEdge edge{i, j, e.getSign() == BigInteger::negative, ""};
+      SceneEdge edge{i, j, e.getSign() == BigInteger::negative, "", false};
       const BigInteger m = magnitudeOf(e);
-      if (labelled && m != BigInteger(1)) edge.multiplicity = bigIntegerToString(m);
+      if (m != BigInteger(1)) {
+        if (labelled) edge.multiplicity = labelOf(m);
+        else edge.thick = true;
+      }
       panel.edges.push_back(edge);
     }
   return panel;
@@ -154,26 +158,29 @@ void frame(Scene& scene, const DrawOptions& options) {
   const Padding pad = paddingOf(scene, scene.panels.size() > 1);
   const double spanX = b.maxX - b.minX, spanY = b.maxY - b.minY;
   const double wanted = options.scale > 0 ? options.scale : kDefaultScale;
-  const bool fixedSize = options.width > 0 && options.height > 0;
-  if (fixedSize) {
-    const double roomX = options.width - 2 * pad.side, roomY = options.height - pad.top - pad.bottom;
-    if (roomX <= 0 || roomY <= 0)
-      throw DrawError("the size " + std::to_string(options.width) + "x" +
-                      std::to_string(options.height) + " is too small for the picture");
-    scene.scale = fittingScale(spanX, spanY, roomX, roomY, wanted);
-    scene.width = options.width;
-    scene.height = options.height;
-  } else {
-    scene.scale = options.scale > 0 ? wanted
-                                    : fittingScale(spanX, spanY, kDefaultLimit - 2 * pad.side,
-                                                   kDefaultLimit - pad.top - pad.bottom, wanted);
-    scene.width = std::ceil(spanX * scene.scale + 2 * pad.side);
-    scene.height = std::ceil(spanY * scene.scale + pad.top + pad.bottom);
-  }
-  // Centred in the room left by the padding.
-  const double roomX = scene.width - 2 * pad.side, roomY = scene.height - pad.top - pad.bottom;
-  scene.originX = pad.side + (roomX - spanX * scene.scale) / 2 - b.minX * scene.scale;
-  scene.originY = pad.top + (roomY - spanY * scene.scale) / 2 + b.maxY * scene.scale;
+  scene.scale = options.scale > 0 ? wanted
+                                  : fittingScale(spanX, spanY, kDefaultLimit - 2 * pad.side,
+                                                 kDefaultLimit - pad.top - pad.bottom, wanted);
+  scene.naturalWidth = std::ceil(spanX * scene.scale + 2 * pad.side);
+  scene.naturalHeight = std::ceil(spanY * scene.scale + pad.top + pad.bottom);
+  scene.originX = pad.side - b.minX * scene.scale;
+  scene.originY = pad.top + b.maxY * scene.scale;
+  scene.width = scene.naturalWidth;
+  scene.height = scene.naturalHeight;
+}
+
+// An exact size: the natural drawing scaled as a whole, up or down, to fit and centred.
+void fitToSize(Scene& scene, const DrawOptions& options) {
+  if (options.width <= 0 || options.height <= 0) return;
+  if (options.width < kSmallestSide || options.height < kSmallestSide)
+    throw DrawError("the size " + std::to_string(options.width) + "x" +
+                    std::to_string(options.height) + " is too small: each side needs at least " +
+                    std::to_string(kSmallestSide) + " pixels");
+  scene.width = options.width;
+  scene.height = options.height;
+  scene.zoom = std::min(scene.width / scene.naturalWidth, scene.height / scene.naturalHeight);
+  scene.shiftX = (scene.width - scene.zoom * scene.naturalWidth) / 2;
+  scene.shiftY = (scene.height - scene.zoom * scene.naturalHeight) / 2;
 }
 
 // Vertices no larger than a third of the closest distance they may have, one unit in a shape
@@ -193,14 +200,22 @@ void sizeMarks(Scene& scene) {
 }
 
 std::string captionOf(const GramMatrix& result, const std::string& note) {
-  const Shape shape = recognizeShape(structureOf(result));
-  std::string caption = "result: ";
-  caption += shape.name;
+  std::string caption = "result: " + shapeWords(result);
   if (!note.empty()) caption += ", " + note;
   return caption;
 }
 
 }  // namespace
+
+std::string labelOf(const BigInteger& entry) {
+  constexpr std::size_t kLongest = 12, kHead = 5, kTail = 3;
+  const std::string text = bigIntegerToString(entry);
+  const std::size_t sign = text[0] == '-' ? 1 : 0;
+  const std::size_t digits = text.size() - sign;
+  if (digits <= kLongest) return text;
+  return text.substr(0, sign + kHead) + "..." + text.substr(text.size() - kTail) + " (" +
+         std::to_string(digits) + " digits)";
+}
 
 Scene buildScene(const DrawRequest& request) {
   const DrawOptions& options = request.options;
@@ -216,7 +231,8 @@ Scene buildScene(const DrawRequest& request) {
   for (const auto& [gram, isResult] : shown) largest = std::max(largest, gram->size());
   scene.compact = largest > static_cast<std::size_t>(kLargestLabelled);
   if (scene.compact)
-    scene.notes.push_back(std::to_string(largest) + " vertices: drawn with thin lines and without labels");
+    scene.notes.push_back(std::to_string(largest) +
+                          " vertices: drawn with thin lines and without labels, multiple edges thicker");
   for (const auto& [gram, isResult] : shown) {
     Panel panel = panelOf(*gram, isResult, options.layout, !scene.compact,
                           options.labels == Labels::Numbers);
@@ -228,6 +244,7 @@ Scene buildScene(const DrawRequest& request) {
   placePanels(scene.panels);
   frame(scene, options);
   sizeMarks(scene);
+  fitToSize(scene, options);
   return scene;
 }
 

@@ -24,6 +24,7 @@ struct SceneEdge {
   int to = 0;
   bool solid = true;         // negative entry; a positive one is a dotted edge
   std::string multiplicity;  // |entry| when above 1 and labels are shown, otherwise empty
+  bool thick = false;        // |entry| above 1 in a picture without labels: drawn thicker
 };
 
 struct Panel {
@@ -44,13 +45,33 @@ struct Scene {
   double fontSize = 12;       // pixels
   double width = 0;           // the picture in pixels
   double height = 0;
-  double originX = 0;         // the pixel position of the unit point (0, 0)
+  // The drawing is made at its natural size, naturalWidth x naturalHeight pixels with the
+  // sizes above, and then scaled as a whole by `zoom` (fonts and lines too) and shifted by
+  // (shiftX, shiftY) into the picture: zoom 1 and no shift unless an exact size is asked for.
+  double naturalWidth = 0;
+  double naturalHeight = 0;
+  double zoom = 1;
+  double shiftX = 0;
+  double shiftY = 0;
+  double originX = 0;         // the natural pixel position of the unit point (0, 0)
   double originY = 0;
   bool compact = false;       // a large bigraph: thin lines and no labels
   std::vector<std::string> notes;
 
-  Point toPixels(Point p) const { return {originX + p.x * scale, originY - p.y * scale}; }
+  // Where p lies in the natural drawing, and in the picture.
+  Point toDrawing(Point p) const { return {originX + p.x * scale, originY - p.y * scale}; }
+  Point toPixels(Point p) const {
+    const Point d = toDrawing(p);
+    return {shiftX + zoom * d.x, shiftY + zoom * d.y};
+  }
 };
+
+// Line widths of a thick (multiple) edge, in single edge widths.
+inline constexpr double kMultipleEdgeWidth = 2.5;
+
+// An entry as a label: as it is up to 12 digits, longer ones as its first five and last three
+// digits with their count, "-12345...678 (402 digits)", so it stays near its vertex.
+std::string labelOf(const BigInteger& entry);
 
 // Lays out the panels the request asks for. Throws DrawError when a result is asked for but
 // missing.

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "Components.h"
+
 namespace bigraph::draw {
 namespace {
 
@@ -252,10 +254,44 @@ bool isTwinOf(const GramMatrix& g, int u, int v) {
   return true;
 }
 
+constexpr double kComponentGap = 1.5;  // units between the drawings of two components
+
+// Each component in its own drawing (its shape's, or its own circle when it has none), side by
+// side from left to right in the order of their first vertices, each centred on y = 0.
+std::vector<Point> componentsLayout(const GramMatrix& gram) {
+  const int n = static_cast<int>(gram.size());
+  int count = 0;
+  const std::vector<int> component =
+      componentLabels(n, [&gram](int i, int j) -> const BigInteger& { return gram[i][j]; }, count);
+  std::vector<std::vector<int>> members(count);
+  for (int v = 0; v < n; ++v) members[component[v]].push_back(v);
+  std::vector<Point> at(n);
+  double nextLeft = 0;
+  for (const std::vector<int>& vertices : members) {
+    const int k = static_cast<int>(vertices.size());
+    GramMatrix part(k);
+    for (int a = 0; a < k; ++a)
+      for (int b = a; b < k; ++b) part[a][b] = gram[vertices[a]][vertices[b]];
+    const std::vector<Point> local = shapeLayoutWithTwins(part).value_or(circleLayout(k));
+    double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
+    for (const Point& p : local) {
+      minX = std::min(minX, p.x);
+      maxX = std::max(maxX, p.x);
+      minY = std::min(minY, p.y);
+      maxY = std::max(maxY, p.y);
+    }
+    for (int a = 0; a < k; ++a)
+      at[vertices[a]] = {local[a].x - minX + nextLeft, local[a].y - (minY + maxY) / 2};
+    nextLeft += maxX - minX + kComponentGap;
+  }
+  return at;
+}
+
 }  // namespace
 
 std::optional<std::vector<Point>> shapeLayoutWithTwins(const GramMatrix& gram) {
   const int n = static_cast<int>(gram.size());
+  if (!structureOf(gram).connected) return componentsLayout(gram);
   std::vector<int> originalOf(n, -1);
   std::vector<int> kept;
   for (int v = 0; v < n; ++v) {

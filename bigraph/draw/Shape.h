@@ -56,7 +56,9 @@ std::optional<std::vector<Point>> shapeLayout(const Structure& s);
 // has a double dotted edge (+2) to u and the same entries as u with every other vertex (the
 // extra vertices of the normal forms of corank 2 and more). The bigraph without its twins must
 // have a standard drawing; twins stand one unit across the edge direction of u, alternately on
-// either side.
+// either side. A bigraph that is not connected always has a drawing: each component in its own
+// (its own circle when it has no standard drawing), side by side in the order of their first
+// vertices.
 std::optional<std::vector<Point>> shapeLayoutWithTwins(const GramMatrix& gram);
 
 }  // namespace bigraph::draw

@@ -60,26 +60,33 @@ int angleOf(Point direction) {
   return static_cast<int>(std::lround(std::atan2(direction.y, direction.x) * 180 / M_PI));
 }
 
+// Each style is set inside the picture only when the document has not defined it, so a
+// paper's \tikzset{solid edge/.style=...} (before the picture, or around it) wins.
 void writeStyles(const Scene& scene, std::ostream& out) {
-  const double unitCm = kCentimetresAt60 * scene.scale / 60;
-  // One pixel of the raster picture in points, so the marks keep their proportions.
+  const double unitCm = kCentimetresAt60 * scene.scale * scene.zoom / 60;
+  // One pixel of the natural raster picture in points, so the marks keep their proportions.
   const double pixelPt = unitCm * kPointsPerCentimetre / scene.scale;
-  const std::string line = fixed3(scene.lineWidth * pixelPt * 1.0) + "pt";
+  const std::string line = fixed3(scene.lineWidth * pixelPt) + "pt";
   const double dashOn = 5 * scene.lineWidth / 1.5 * pixelPt, dashOff = 3.5 * scene.lineWidth / 1.5 * pixelPt;
-  out << "\\begin{tikzpicture}[x=" << fixed3(unitCm) << "cm, y=" << fixed3(unitCm) << "cm,\n"
-      << "  solid edge/.style={draw=" << colourOf(kSolidColour) << ", line width=" << line << "},\n"
-      << "  dotted edge/.style={draw=" << colourOf(kDottedColour) << ", line width=" << line
-      << ", dash pattern=on " << fixed3(dashOn) << "pt off " << fixed3(dashOff) << "pt},\n"
-      << "  vertex/.style={circle, fill=" << colourOf(kVertexColour)
-      << ", inner sep=0pt, minimum size=" << fixed3(2 * scene.vertexRadius * pixelPt) << "pt},\n"
-      << "  hollow vertex/.style={vertex, fill=white, draw=" << colourOf(kVertexColour)
-      << ", line width=" << fixed3(std::max(0.5, scene.vertexRadius / 3) * pixelPt) << "pt},\n"
-      << "  vertex label/.style={font=\\footnotesize, inner sep=1.5pt},\n"
-      << "  diagonal label/.style={font=\\scriptsize, text=" << colourOf(kDiagonalColour)
-      << ", inner sep=1.5pt},\n"
-      << "  multiplicity/.style={font=\\scriptsize, fill=white, inner sep=1pt},\n"
-      << "  panel title/.style={font=\\small},\n"
-      << "  caption/.style={font=\\small}]\n";
+  out << "\\begin{tikzpicture}[x=" << fixed3(unitCm) << "cm, y=" << fixed3(unitCm) << "cm]\n"
+      << "\\providecommand\\bigraphdefaultstyle[2]{\\pgfkeysifdefined{/tikz/#1/.@cmd}{}"
+         "{\\tikzset{#1/.style={#2}}}}\n";
+  const auto style = [&out](const char* name, const std::string& keys) {
+    out << "\\bigraphdefaultstyle{" << name << "}{" << keys << "}\n";
+  };
+  style("solid edge", "draw=" + colourOf(kSolidColour) + ", line width=" + line);
+  style("dotted edge", "draw=" + colourOf(kDottedColour) + ", line width=" + line +
+                           ", dash pattern=on " + fixed3(dashOn) + "pt off " + fixed3(dashOff) + "pt");
+  style("multiple edge", "line width=" + fixed3(kMultipleEdgeWidth * scene.lineWidth * pixelPt) + "pt");
+  style("vertex", "circle, fill=" + colourOf(kVertexColour) + ", inner sep=0pt, minimum size=" +
+                      fixed3(2 * scene.vertexRadius * pixelPt) + "pt");
+  style("hollow vertex", "vertex, fill=white, draw=" + colourOf(kVertexColour) + ", line width=" +
+                             fixed3(std::max(0.5, scene.vertexRadius / 3) * pixelPt) + "pt");
+  style("vertex label", "font=\\footnotesize, inner sep=1.5pt");
+  style("diagonal label", "font=\\scriptsize, text=" + colourOf(kDiagonalColour) + ", inner sep=1.5pt");
+  style("multiplicity", "font=\\scriptsize, fill=white, inner sep=1pt");
+  style("panel title", "font=\\small");
+  style("caption", "font=\\small");
 }
 
 void writePanel(const Panel& panel, std::ostream& out) {
@@ -88,7 +95,8 @@ void writePanel(const Panel& panel, std::ostream& out) {
     out << "\\coordinate " << name(static_cast<int>(v)) << " at (" << fixed3(panel.vertices[v].at.x)
         << "," << fixed3(panel.vertices[v].at.y) << ");\n";
   for (const SceneEdge& e : panel.edges) {
-    out << "\\draw[" << (e.solid ? "solid edge" : "dotted edge") << "] " << name(e.from) << " -- ";
+    out << "\\draw[" << (e.solid ? "solid edge" : "dotted edge") << (e.thick ? ", multiple edge" : "")
+        << "] " << name(e.from) << " -- ";
     if (!e.multiplicity.empty()) out << "node[multiplicity] {" << e.multiplicity << "} ";
     out << name(e.to) << ";\n";
   }

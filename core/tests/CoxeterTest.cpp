@@ -10,6 +10,13 @@
 
 namespace {
 
+// A class X_rank of corank r, as the tables below write it.
+DiagramType nf(char family, int rank, int corank) {
+  const DiagramFamily f = family == 'A' ? DiagramFamily::A : family == 'D' ? DiagramFamily::D : DiagramFamily::E;
+  return DiagramType::withCorank(f, rank, corank);
+}
+
+
 using Poly = std::vector<long>;
 
 Poly multiply(const Poly& a, const Poly& b) {
@@ -33,27 +40,27 @@ IntPolynomial exact(const Poly& p) {
 }
 
 struct TreeCase {
-  NormalFormType type;
+  DiagramType type;
   Poly polynomial;
   long number;  // 0: infinite order
 };
 
 std::vector<TreeCase> treeCases() {
   std::vector<TreeCase> cases;
-  for (int n = 1; n <= 9; ++n) cases.push_back({{'A', n, 0}, bracket(n + 1), n + 1});
+  for (int n = 1; n <= 9; ++n) cases.push_back({nf('A', n, 0), bracket(n + 1), n + 1});
   for (int n = 4; n <= 9; ++n)
-    cases.push_back({{'D', n, 0}, multiply({1, 1}, monomialPlusOne(n - 1)), 2 * (n - 1)});
-  cases.push_back({{'E', 6, 0}, multiply({1, 1, 1}, {1, 0, -1, 0, 1}), 12});
-  cases.push_back({{'E', 7, 0}, multiply({1, 1}, {1, 0, 0, -1, 0, 0, 1}), 18});
-  cases.push_back({{'E', 8, 0}, {1, 1, 0, -1, -1, -1, 0, 1, 1}, 30});
+    cases.push_back({nf('D', n, 0), multiply({1, 1}, monomialPlusOne(n - 1)), 2 * (n - 1)});
+  cases.push_back({nf('E', 6, 0), multiply({1, 1, 1}, {1, 0, -1, 0, 1}), 12});
+  cases.push_back({nf('E', 7, 0), multiply({1, 1}, {1, 0, 0, -1, 0, 0, 1}), 18});
+  cases.push_back({nf('E', 8, 0), {1, 1, 0, -1, -1, -1, 0, 1, 1}, 30});
   // Euclidean trees: (t - 1)^2 [p][q][s] for the arm weights (p, q, s).
   auto euclidean = [](int p, int q, int s) {
     return multiply(multiply({1, -2, 1}, bracket(p)), multiply(bracket(q), bracket(s)));
   };
-  for (int n = 4; n <= 8; ++n) cases.push_back({{'D', n, 1}, euclidean(2, 2, n - 2), 0});
-  cases.push_back({{'E', 6, 1}, euclidean(2, 3, 3), 0});
-  cases.push_back({{'E', 7, 1}, euclidean(2, 3, 4), 0});
-  cases.push_back({{'E', 8, 1}, euclidean(2, 3, 5), 0});
+  for (int n = 4; n <= 8; ++n) cases.push_back({nf('D', n, 1), euclidean(2, 2, n - 2), 0});
+  cases.push_back({nf('E', 6, 1), euclidean(2, 3, 3), 0});
+  cases.push_back({nf('E', 7, 1), euclidean(2, 3, 4), 0});
+  cases.push_back({nf('E', 8, 1), euclidean(2, 3, 5), 0});
   return cases;
 }
 
@@ -62,19 +69,19 @@ TEST(CoxeterTest, TextbookPolynomialsAndNumbersOfTreesUnderRandomNumberings) {
     for (std::uint32_t seed : {1u, 2u, 3u}) {
       const GramMatrix g = renumberedBigraph(canonicalGram(c.type), seed);
       const CoxeterData d = coxeterDataOf(g, c.number != 0);
-      EXPECT_EQ(d.polynomial, exact(c.polynomial)) << c.type.name() << " seed " << seed;
+      EXPECT_EQ(d.polynomial, exact(c.polynomial)) << normalFormName(c.type) << " seed " << seed;
       if (c.number != 0) {
-        EXPECT_EQ(d.number, BigInteger(c.number)) << c.type.name();
+        EXPECT_EQ(d.number, BigInteger(c.number)) << normalFormName(c.type);
       } else {
-        EXPECT_FALSE(d.number.has_value()) << c.type.name();
-        EXPECT_EQ(d.finiteOrder, false) << c.type.name();  // the Jordan block at 1, found by powering
+        EXPECT_FALSE(d.number.has_value()) << normalFormName(c.type);
+        EXPECT_EQ(d.finiteOrder, false) << normalFormName(c.type);  // the Jordan block at 1, found by powering
       }
     }
   }
 }
 
 TEST(CoxeterTest, FactorsNameTheirCyclotomicIndex) {
-  const CoxeterData d = coxeterDataOf(canonicalGram({'E', 6, 0}), true);
+  const CoxeterData d = coxeterDataOf(canonicalGram(nf('E', 6, 0)), true);
   ASSERT_EQ(d.factors.size(), 2u);
   EXPECT_EQ(d.factors[0].cyclotomic, 3);
   EXPECT_EQ(d.factors[1].cyclotomic, 12);
@@ -116,13 +123,13 @@ IntPolynomial faddeevLeVerrier(const GramMatrix& g) {
 }
 
 TEST(CoxeterTest, PolynomialAgreesWithFaddeevLeVerrierOnScrambledInputs) {
-  const NormalFormType types[] = {{'A', 7, 0}, {'D', 6, 0}, {'E', 7, 0}, {'E', 8, 0},
-                                  {'D', 6, 1}, {'A', 5, 2}, {'E', 6, 2}};
-  for (const NormalFormType& t : types)
+  const DiagramType types[] = {nf('A', 7, 0), nf('D', 6, 0), nf('E', 7, 0), nf('E', 8, 0),
+                                  nf('D', 6, 1), nf('A', 5, 2), nf('E', 6, 2)};
+  for (const DiagramType& t : types)
     for (std::uint32_t seed = 1; seed <= 4; ++seed) {
       const GramMatrix g = scrambledBigraph(canonicalGram(t), seed);
       const CoxeterData d = coxeterDataOf(g, t.corank == 0);
-      EXPECT_EQ(d.polynomial, faddeevLeVerrier(g)) << t.name() << " seed " << seed;
+      EXPECT_EQ(d.polynomial, faddeevLeVerrier(g)) << normalFormName(t) << " seed " << seed;
       EXPECT_EQ(d.polynomial, characteristicPolynomial(coxeterMatrix(g)));
     }
   // An indefinite bigraph (a dotted triangle with a solid edge): the multimodular path.
@@ -136,11 +143,11 @@ TEST(CoxeterTest, CoxeterMatrixIsDefinedOnlyForUnitDiagonals) {
   EXPECT_THROW(coxeterDataOf(loop, false), std::invalid_argument);
 }
 
-std::vector<NormalFormType> positiveTypesUpTo12() {
-  std::vector<NormalFormType> types;
-  for (int n = 1; n <= 12; ++n) types.push_back({'A', n, 0});
-  for (int n = 4; n <= 12; ++n) types.push_back({'D', n, 0});
-  for (int n = 6; n <= 8; ++n) types.push_back({'E', n, 0});
+std::vector<DiagramType> positiveTypesUpTo12() {
+  std::vector<DiagramType> types;
+  for (int n = 1; n <= 12; ++n) types.push_back(nf('A', n, 0));
+  for (int n = 4; n <= 12; ++n) types.push_back(nf('D', n, 0));
+  for (int n = 6; n <= 8; ++n) types.push_back(nf('E', n, 0));
   return types;
 }
 
@@ -152,29 +159,28 @@ BigInteger formValue(const GramMatrix& g, const Root& v) {
 }
 
 TEST(RootsTest, CountIsNTimesTheDynkinCoxeterNumberAndEveryRootHasValueOne) {
-  for (const NormalFormType& t : positiveTypesUpTo12()) {
+  for (const DiagramType& t : positiveTypesUpTo12()) {
     const GramMatrix g = scrambledBigraph(canonicalGram(t), 7);
     const std::vector<Root> roots = rootsOf(g, 100000);
     // h is the Coxeter number of the Dynkin type (its tree); the order of Cox of another
     // bigraph of the type may differ (E6 has bigraphs whose Cox has order 9).
     const CoxeterData d = coxeterDataOf(canonicalGram(t), true);
     ASSERT_TRUE(d.number.has_value());
-    EXPECT_EQ(BigInteger(static_cast<long long>(roots.size())), BigInteger(t.rank) * *d.number) << t.name();
-    EXPECT_EQ(roots.size(), rootCountOfType(DiagramType::dynkin(static_cast<DiagramFamily>(
-                                t.family == 'A' ? 1 : t.family == 'D' ? 2 : 3), t.rank)));
-    for (const Root& v : roots) ASSERT_EQ(formValue(g, v), BigInteger(1)) << t.name();
+    EXPECT_EQ(BigInteger(static_cast<long long>(roots.size())), BigInteger(t.rank) * *d.number) << normalFormName(t);
+    EXPECT_EQ(roots.size(), rootCountOfType(DiagramType::dynkin(t.family, t.rank)));
+    for (const Root& v : roots) ASSERT_EQ(formValue(g, v), BigInteger(1)) << normalFormName(t);
   }
 }
 
 TEST(RootsTest, OrderedByCoordinateSumAndBounded) {
-  const std::vector<Root> roots = rootsOf(canonicalGram({'A', 3, 0}), 100);
+  const std::vector<Root> roots = rootsOf(canonicalGram(nf('A', 3, 0)), 100);
   ASSERT_EQ(roots.size(), 12u);
   EXPECT_EQ(roots.front(), (Root{1, 1, 1}));
   EXPECT_EQ(roots.back(), (Root{-1, -1, -1}));
   EXPECT_EQ(std::count_if(roots.begin(), roots.end(), isPositiveRoot), 6);
-  EXPECT_THROW(rootsOf(canonicalGram({'A', 3, 0}), 11), RootBoundExceeded);
+  EXPECT_THROW(rootsOf(canonicalGram(nf('A', 3, 0)), 11), RootBoundExceeded);
   // Not positive (Euclidean): the orbit is infinite and the bound stops it.
-  EXPECT_THROW(rootsOf(canonicalGram({'D', 4, 1}), 5000), RootBoundExceeded);
+  EXPECT_THROW(rootsOf(canonicalGram(nf('D', 4, 1)), 5000), RootBoundExceeded);
 }
 
 // B^T M B entry by entry, apart from the code under test.
@@ -195,25 +201,25 @@ std::optional<GramMatrix> weakBetween(const GramMatrix& g1, const GramMatrix& g2
 }
 
 TEST(CongruenceTest, SameClassIsWeaklyCongruentWithAVerifiedCertificate) {
-  const NormalFormType types[] = {{'A', 6, 0}, {'D', 7, 0}, {'E', 8, 0}, {'D', 5, 1}, {'A', 4, 2}};
-  for (const NormalFormType& t : types) {
+  const DiagramType types[] = {nf('A', 6, 0), nf('D', 7, 0), nf('E', 8, 0), nf('D', 5, 1), nf('A', 4, 2)};
+  for (const DiagramType& t : types) {
     const GramMatrix g1 = scrambledBigraph(canonicalGram(t), 21), g2 = scrambledBigraph(canonicalGram(t), 22);
     const auto b = weakBetween(g1, g2);
-    ASSERT_TRUE(b.has_value()) << t.name();
-    EXPECT_EQ(plainCongruent(symmetricGram(g1), *b), symmetricGram(g2)) << t.name();
+    ASSERT_TRUE(b.has_value()) << normalFormName(t);
+    EXPECT_EQ(plainCongruent(symmetricGram(g1), *b), symmetricGram(g2)) << normalFormName(t);
     const BigInteger det = determinant(*b);
     EXPECT_TRUE(det == BigInteger(1) || det == BigInteger(-1));
   }
-  const GramMatrix a7 = scrambledBigraph(canonicalGram({'A', 7, 0}), 3);
-  const GramMatrix e7 = scrambledBigraph(canonicalGram({'E', 7, 0}), 3);
+  const GramMatrix a7 = scrambledBigraph(canonicalGram(nf('A', 7, 0)), 3);
+  const GramMatrix e7 = scrambledBigraph(canonicalGram(nf('E', 7, 0)), 3);
   EXPECT_FALSE(weakBetween(a7, e7).has_value());
 }
 
 TEST(CongruenceTest, PositiveTypeAPairsAreStronglyCongruentWithAVerifiedCertificate) {
   for (int n = 2; n <= 9; ++n)
     for (std::uint32_t seed = 1; seed <= 3; ++seed) {
-      const GramMatrix g1 = scrambledBigraph(canonicalGram({'A', n, 0}), seed);
-      const GramMatrix g2 = scrambledBigraph(canonicalGram({'A', n, 0}), seed + 100);
+      const GramMatrix g1 = scrambledBigraph(canonicalGram(nf('A', n, 0)), seed);
+      const GramMatrix g2 = scrambledBigraph(canonicalGram(nf('A', n, 0)), seed + 100);
       const StrongSearch s = searchStrongCongruence(g1, g2, 60);
       ASSERT_EQ(s.outcome, SearchOutcome::Found) << "A" << n << " seed " << seed;
       EXPECT_EQ(plainCongruent(g1, *s.certificate), g2);
@@ -222,7 +228,7 @@ TEST(CongruenceTest, PositiveTypeAPairsAreStronglyCongruentWithAVerifiedCertific
 
 TEST(CongruenceTest, DifferentPolynomialsAreNotStronglyCongruent) {
   // Two D5 bigraphs with different Coxeter polynomials: the tree, and one found among scrambles.
-  const GramMatrix tree = canonicalGram({'D', 5, 0});
+  const GramMatrix tree = canonicalGram(nf('D', 5, 0));
   const IntPolynomial treePolynomial = coxeterDataOf(tree, true).polynomial;
   for (std::uint32_t seed = 1; seed < 200; ++seed) {
     const GramMatrix other = scrambledBigraph(tree, seed);

@@ -53,6 +53,45 @@ TEST(DrawCommand, StandaloneTikz) {
   EXPECT_EQ(drawtest::readFile(file).rfind("\\documentclass[tikz", 0), 0u);
 }
 
+// A result drawn without a run is the input: said on standard error, unless a run is made.
+TEST(DrawCommand, AResultWithoutARunIsSaidToBeTheInput) {
+  drawtest::ScratchFolder folder("bigraph-draw-cli");
+  std::ofstream(folder.file("indefinite.txt")) << "1 -2 0\n0 1 -2\n0 0 1\n";
+  const std::string input = "draw '" + folder.file("indefinite.txt") + "' -o '" + folder.file("x.png") + "' ";
+  struct Case {
+    std::string options;
+    std::string note;  // empty: no note
+  };
+  for (const Case& c : {Case{"--state result", "no inflation run: this bigraph is indefinite"},
+                        Case{"--state both", "no inflation run: this bigraph is indefinite"},
+                        Case{"--state result --max-steps 5", ""},
+                        Case{"--state input", ""}}) {
+    const Outcome o = runBigraph(input + c.options, folder);
+    EXPECT_EQ(o.status, 0) << c.options << ": " << o.err;
+    if (c.note.empty()) EXPECT_EQ(o.err, "") << c.options;
+    else EXPECT_NE(o.err.find("bigraph: note: " + c.note), std::string::npos) << c.options << ": " << o.err;
+  }
+  const Outcome skipped = runBigraph("draw --nakayama 5 2 --no-run --state result -o '" +
+                                         folder.file("y.png") + "'", folder);
+  EXPECT_NE(skipped.err.find("no inflation run (--no-run)"), std::string::npos) << skipped.err;
+}
+
+// classify's shape and draw's caption are the same words: a run on two components.
+TEST(DrawCommand, CaptionWordsTheShapeAsClassifyDoes) {
+  drawtest::ScratchFolder folder("bigraph-draw-cli");
+  std::ofstream(folder.file("apart.txt")) << "1 1 -1 0 0\n0 1 -1 0 0\n0 0 1 0 0\n0 0 0 1 -1\n0 0 0 0 1\n";
+  const std::string picture = folder.file("apart.tex");
+  const Outcome o = runBigraph("draw '" + folder.file("apart.txt") + "' --state both -o '" + picture + "'", folder);
+  ASSERT_EQ(o.status, 0) << o.err;
+  const std::string json = folder.file("apart.json");
+  ASSERT_EQ(drawtest::runCommand(std::string(BIGRAPH_PATH) + " classify '" + folder.file("apart.txt") +
+                                 "' --format json > '" + json + "'"), 0);
+  EXPECT_NE(drawtest::readFile(json).find("\"shape\": \"not connected (2 components)\""), std::string::npos)
+      << drawtest::readFile(json);
+  EXPECT_NE(drawtest::readFile(picture).find("result: not connected (2 components), 1 inflation"),
+            std::string::npos);
+}
+
 struct Refusal {
   std::string label;
   std::string arguments;  // FOLDER stands for the scratch folder
@@ -84,6 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"NoOutput", "draw --nakayama 6 3", 1, "--output"},
         Refusal{"BadState", "draw --nakayama 6 3 --state sideways -o FOLDER/x.png", 1, "sideways"},
         Refusal{"BadSize", "draw --nakayama 6 3 --size 10y10 -o FOLDER/x.png", 1, "WIDTHxHEIGHT"},
+        Refusal{"SizeBelowTheSmallest", "draw --nakayama 6 3 --size 400x49 -o FOLDER/x.png", 1, "50"},
         Refusal{"BadInput", "draw FOLDER/missing.txt -o FOLDER/x.png", 2, "missing.txt"}),
     [](const auto& info) { return info.param.label; });
 

@@ -86,6 +86,10 @@ inline bool isDark(Rgb c) { return c.r < 90 && c.g < 90 && c.b < 90; }
 inline bool isSolidBlue(Rgb c) { return c.b > c.r + 40 && c.b > 80; }
 inline bool isDottedOrange(Rgb c) { return c.r > 180 && c.r > c.b + 80; }
 
+// The darkness of a pixel, 0 for white to 1 for black; summed over a region it measures ink
+// independently of anti-aliasing.
+inline double inkAt(Rgb c) { return (765.0 - c.r - c.g - c.b) / 765.0; }
+
 inline int runCommand(const std::string& command) { return std::system(command.c_str()); }
 
 inline std::string readFile(const std::string& path) {

@@ -84,22 +84,64 @@ TEST(OutputFile, SizeTooSmallIsRefused) {
   EXPECT_EQ(folder.entries(), 0);
 }
 
-TEST(OutputFile, FixedSizeIsKeptExactlyAndTheDrawingFitsInside) {
+struct Ink {
+  double total = 0;
+  int left = 1 << 30, right = -1, top = 1 << 30, bottom = -1;  // the inked box
+};
+
+Ink inkOf(const drawtest::Pixels& pixels) {
+  Ink ink;
+  for (int y = 0; y < pixels.height(); ++y)
+    for (int x = 0; x < pixels.width(); ++x) {
+      const double i = drawtest::inkAt(pixels.at(x, y));
+      ink.total += i;
+      if (i < 0.1) continue;
+      ink.left = std::min(ink.left, x);
+      ink.right = std::max(ink.right, x);
+      ink.top = std::min(ink.top, y);
+      ink.bottom = std::max(ink.bottom, y);
+    }
+  return ink;
+}
+
+// An exact size scales the whole drawing, fonts and lines included, up or down: the ink grows
+// with the square of the zoom, and the drawing is centred, filling the picture one way.
+TEST(OutputFile, ExactSizeScalesTheWholeDrawingToFitAndCentresIt) {
   drawtest::ScratchFolder folder("bigraph-draw");
-  DrawRequest request = pathRequest(folder.file("picture.png"));
-  request.options.width = 300;
-  request.options.height = 100;
+  DrawRequest request = pathRequest(folder.file("natural.png"));
+  request.input = drawtest::nakayama(6, 3);
+  request.result = drawtest::lastDottedResult(request.input);
+  request.options.state = State::Both;
   std::ostringstream err;
   ASSERT_EQ(runDraw(request, err), 0) << err.str();
-  const drawtest::Pixels pixels(request.output);
-  EXPECT_EQ(pixels.width(), 300);
-  EXPECT_EQ(pixels.height(), 100);
-  const Scene scene = buildScene(request);
-  for (const SceneVertex& v : scene.panels[0].vertices) {
-    const Point p = scene.toPixels(v.at);
-    EXPECT_TRUE(drawtest::isDark(pixels.at(p.x, p.y)));
-    EXPECT_GT(p.x, 0);
-    EXPECT_LT(p.x, 300);
+  const Scene natural = buildScene(request);
+  const Ink naturalInk = inkOf(drawtest::Pixels(request.output));
+  const int w = static_cast<int>(natural.width), h = static_cast<int>(natural.height);
+  struct Size {
+    int width, height;
+  };
+  for (const Size size : {Size{2 * w, 2 * h}, Size{w / 2, h / 2}, Size{1800, 900}, Size{1200, 1200},
+                          Size{400, 100}}) {
+    SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height));
+    request.options.width = size.width;
+    request.options.height = size.height;
+    request.output = folder.file("sized.png");
+    ASSERT_EQ(runDraw(request, err), 0) << err.str();
+    const drawtest::Pixels pixels(request.output);
+    ASSERT_EQ(pixels.width(), size.width);
+    ASSERT_EQ(pixels.height(), size.height);
+    const double zoom = std::min(size.width / natural.width, size.height / natural.height);
+    EXPECT_NEAR(buildScene(request).zoom, zoom, 1e-12);
+    const Ink ink = inkOf(pixels);
+    EXPECT_NEAR(ink.total / (naturalInk.total * zoom * zoom), 1, 0.2);
+    // Centred: the natural drawing's ink lands where the zoom about the middle puts it.
+    const auto expected = [zoom](double naturalAt, double naturalSide, int side) {
+      return (side - zoom * naturalSide) / 2 + zoom * naturalAt;
+    };
+    EXPECT_NEAR((ink.left + ink.right) / 2.0,
+                expected((naturalInk.left + naturalInk.right) / 2.0, natural.width, size.width), 2 + zoom);
+    EXPECT_NEAR((ink.top + ink.bottom) / 2.0,
+                expected((naturalInk.top + naturalInk.bottom) / 2.0, natural.height, size.height), 2 + zoom);
   }
 }
 
@@ -110,7 +152,8 @@ TEST(LargeBigraphs, ThinLinesNoLabelsAndANote) {
   request.output = folder.file("large.png");
   std::ostringstream err;
   ASSERT_EQ(runDraw(request, err), 0);
-  EXPECT_EQ(err.str(), "Note: 90 vertices: drawn with thin lines and without labels.\n");
+  EXPECT_EQ(err.str(),
+            "Note: 90 vertices: drawn with thin lines and without labels, multiple edges thicker.\n");
   const Scene scene = buildScene(request);
   EXPECT_TRUE(scene.compact);
   EXPECT_LT(scene.lineWidth, 1);
@@ -121,6 +164,47 @@ TEST(LargeBigraphs, ThinLinesNoLabelsAndANote) {
     const Point p = scene.toPixels(v.at);
     EXPECT_TRUE(drawtest::isDark(pixels.at(p.x, p.y)));
   }
+}
+
+// Above 60 vertices a double edge is drawn visibly wider than a single one: more ink across it.
+TEST(LargeBigraphs, MultipleEdgesThicker) {
+  drawtest::ScratchFolder folder("bigraph-draw");
+  DrawRequest request;
+  request.input = drawtest::matrixOf(61, shapes::pathEdges(61));
+  request.input[0][1] = BigInteger(-2);
+  request.output = folder.file("large.png");
+  std::ostringstream err;
+  ASSERT_EQ(runDraw(request, err), 0);
+  const Scene scene = buildScene(request);
+  const drawtest::Pixels pixels(request.output);
+  // Ink along a short line across the middle of edge e.
+  const auto inkAcross = [&](const SceneEdge& e) {
+    const Point a = scene.toPixels(scene.panels[0].vertices[e.from].at);
+    const Point b = scene.toPixels(scene.panels[0].vertices[e.to].at);
+    const double length = std::hypot(b.x - a.x, b.y - a.y);
+    const Point across{-(b.y - a.y) / length, (b.x - a.x) / length};
+    double ink = 0;
+    for (double t = -4; t <= 4; t += 0.25)
+      ink += drawtest::inkAt(pixels.at((a.x + b.x) / 2 + t * across.x, (a.y + b.y) / 2 + t * across.y));
+    return ink;
+  };
+  const SceneEdge& doubled = scene.panels[0].edges[0];
+  ASSERT_TRUE(doubled.thick);
+  EXPECT_FALSE(scene.panels[0].edges[1].thick);
+  EXPECT_GT(inkAcross(doubled), 1.8 * inkAcross(scene.panels[0].edges[1]));
+}
+
+TEST(Labels, LongEntriesAbbreviatedWithTheirLength) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"7", "7"},
+      {"-123456789012", "-123456789012"},
+      {"1234567890123", "12345...123 (13 digits)"},
+      {"-" + std::string(401, '9') + "8", "-99999...998 (402 digits)"},
+  };
+  for (const auto& [entry, label] : cases) EXPECT_EQ(labelOf(stringToBigInteger(entry)), label);
+  DrawRequest request = pathRequest("x.svg");
+  request.input[0][1] = stringToBigInteger("-" + std::string(300, '7'));
+  EXPECT_EQ(buildScene(request).panels[0].edges[0].multiplicity, "77777...777 (300 digits)");
 }
 
 TEST(Labels, NoneDropsTheNumbersButKeepsDiagonalEntries) {
@@ -166,6 +250,9 @@ TEST(OptionWords, Sizes) {
   };
   for (const Case& c : std::vector<Case>{{"800x600", true, 800, 600},
                                          {"500", true, 500, 500},
+                                         {"400x100", true, 400, 100},
+                                         {"50", true, 50, 50},
+                                         {"49x600", false, 0, 0},
                                          {"0x10", false, 0, 0},
                                          {"10x", false, 0, 0},
                                          {"x10", false, 0, 0},

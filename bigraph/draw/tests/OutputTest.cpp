@@ -77,7 +77,7 @@ TEST(NakayamaPictures, TheRunEndsInE6) {
   bool dotted = false;
   for (const SceneEdge& e : scene.panels[0].edges) dotted = dotted || !e.solid;
   EXPECT_TRUE(dotted);
-  EXPECT_EQ(scene.caption, "result: E_6");
+  EXPECT_EQ(scene.caption, "result: Dynkin graph E_6");
 }
 
 struct FormatCase {
@@ -179,8 +179,8 @@ TEST(TikzOutput, NamedStylesAndCoordinatesRoundedToThreeDecimals) {
   const std::string tex = drawtest::readFile(request.output);
   EXPECT_EQ(tex.rfind("\\begin{tikzpicture}", 0), 0u);
   EXPECT_EQ(tex.find("\\documentclass"), std::string::npos);
-  for (const char* style : {"solid edge/.style", "dotted edge/.style", "vertex/.style"})
-    EXPECT_NE(tex.find(style), std::string::npos) << style;
+  for (const char* style : {"solid edge", "dotted edge", "vertex", "caption"})
+    EXPECT_NE(tex.find("\\bigraphdefaultstyle{" + std::string(style) + "}"), std::string::npos) << style;
   EXPECT_NE(tex.find("\\draw[dotted edge] (v"), std::string::npos);
   EXPECT_NE(tex.find("\\draw[solid edge] (r"), std::string::npos);
   EXPECT_NE(tex.find("$E_{6}$"), std::string::npos);
@@ -193,33 +193,59 @@ TEST(TikzOutput, NamedStylesAndCoordinatesRoundedToThreeDecimals) {
   EXPECT_GE(coordinates, 12);
 }
 
+// Ink counts of the page of a compiled TikZ picture.
+struct PageColours {
+  int dark = 0, orange = 0, blue = 0, red = 0;
+};
+
+PageColours compiledColours(const drawtest::ScratchFolder& folder, const std::string& document) {
+  const std::string command = "cd '" + folder.path().string() + "' && pdflatex -interaction=nonstopmode "
+                              "-halt-on-error " + document + ".tex > latex.log 2>&1";
+  EXPECT_EQ(drawtest::runCommand(command), 0) << drawtest::readFile(folder.file("latex.log"));
+  const std::string png = folder.file("page");
+  EXPECT_EQ(drawtest::runCommand("pdftoppm -r 72 -png -singlefile '" + folder.file(document + ".pdf") +
+                                 "' '" + png + "'"), 0);
+  const Pixels pixels(png + ".png");
+  EXPECT_TRUE(pixels.ok());
+  PageColours count;
+  for (int y = 0; y < pixels.height(); ++y)
+    for (int x = 0; x < pixels.width(); ++x) {
+      const drawtest::Rgb c = pixels.at(x, y);
+      count.dark += drawtest::isDark(c) ? 1 : 0;
+      count.orange += drawtest::isDottedOrange(c) ? 1 : 0;
+      count.blue += drawtest::isSolidBlue(c) ? 1 : 0;
+      count.red += c.r > 200 && c.g < 60 && c.b < 60 ? 1 : 0;
+    }
+  return count;
+}
+
+// The README's restyling: a paper's \tikzset before the picture wins over its default style.
+TEST(TikzOutput, StylesTheDocumentSetsWin) {
+  drawtest::ScratchFolder folder("bigraph-draw");
+  DrawRequest request = nakayamaRequest(State::Both, folder.file("fig.tex"));
+  std::ostringstream err;
+  ASSERT_EQ(runDraw(request, err), 0) << err.str();
+  std::ofstream(folder.file("paper.tex"))
+      << "\\documentclass{article}\n\\usepackage{tikz}\n"
+         "\\tikzset{solid edge/.style={draw=red, line width=1pt}}\n"
+         "\\begin{document}\n\\input{fig}\n\\end{document}\n";
+  const PageColours page = compiledColours(folder, "paper");
+  EXPECT_GT(page.red, 50);
+  EXPECT_EQ(page.blue, 0);
+  EXPECT_GT(page.orange, 50);  // the styles left alone keep their defaults
+  EXPECT_GT(page.dark, 12 * 5);
+}
+
 TEST(TikzOutput, StandaloneDocumentCompilesWithPdflatex) {
   drawtest::ScratchFolder folder("bigraph-draw");
   DrawRequest request = nakayamaRequest(State::Both, folder.file("picture.tex"));
   request.options.standalone = true;
   std::ostringstream err;
   ASSERT_EQ(runDraw(request, err), 0) << err.str();
-  const std::string command = "cd '" + folder.path().string() +
-                              "' && pdflatex -interaction=nonstopmode -halt-on-error picture.tex "
-                              "> latex.log 2>&1";
-  ASSERT_EQ(drawtest::runCommand(command), 0) << drawtest::readFile(folder.file("latex.log"));
-  // The compiled page shows the vertices: dark pixels where they are.
-  const std::string png = folder.file("page");
-  ASSERT_EQ(drawtest::runCommand("pdftoppm -r 72 -png -singlefile '" + folder.file("picture.pdf") +
-                                 "' '" + png + "'"), 0);
-  const Pixels pixels(png + ".png");
-  ASSERT_TRUE(pixels.ok());
-  int dark = 0, orange = 0, blue = 0;
-  for (int y = 0; y < pixels.height(); ++y)
-    for (int x = 0; x < pixels.width(); ++x) {
-      const drawtest::Rgb c = pixels.at(x, y);
-      dark += drawtest::isDark(c) ? 1 : 0;
-      orange += drawtest::isDottedOrange(c) ? 1 : 0;
-      blue += drawtest::isSolidBlue(c) ? 1 : 0;
-    }
-  EXPECT_GT(dark, 12 * 5);
-  EXPECT_GT(orange, 50);
-  EXPECT_GT(blue, 50);
+  const PageColours page = compiledColours(folder, "picture");
+  EXPECT_GT(page.dark, 12 * 5);
+  EXPECT_GT(page.orange, 50);
+  EXPECT_GT(page.blue, 50);
 }
 
 }  // namespace

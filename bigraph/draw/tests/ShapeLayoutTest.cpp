@@ -6,6 +6,7 @@
 #include "DrawTestHelpers.h"
 #include "NormalForm.h"
 #include "Shape.h"
+#include "ShapeWords.h"
 
 namespace bigraph::draw {
 namespace {
@@ -226,6 +227,106 @@ TEST(ShapeLayout, TwinsStandBesideTheirOriginal) {
         EXPECT_GT(std::hypot((*at)[v].x - (*at)[w].x, (*at)[v].y - (*at)[w].y), 0.5);
     }
   }
+}
+
+// Each component in its own standard drawing, side by side in the order of their first vertices:
+// here the path 1-3-5, the D_4 star on 2, 4, 6, 7, the lone vertex 8 and a graph with two cycles.
+TEST(ShapeLayout, ComponentsOfADisconnectedBigraphEachInTheirOwnDrawing) {
+  const Edges path{{0, 2, -1}, {2, 4, -1}};
+  const Edges star{{1, 3, -1}, {1, 5, -1}, {1, 6, -1}};
+  const Edges cycles{{8, 9, -1}, {9, 10, -1}, {10, 8, -1}, {10, 11, -1}, {11, 12, -1}, {12, 10, -1}};
+  Edges all = path;
+  all.insert(all.end(), star.begin(), star.end());
+  all.insert(all.end(), cycles.begin(), cycles.end());
+  const GramMatrix g = drawtest::matrixOf(13, all);
+  const auto at = shapeLayoutWithTwins(g);
+  ASSERT_TRUE(at.has_value());
+  const std::vector<std::vector<int>> components{{0, 2, 4}, {1, 3, 5, 6}, {7}, {8, 9, 10, 11, 12}};
+  // Each component keeps the geometry of its own drawing, only moved.
+  const Edges alone[] = {{{0, 1, -1}, {1, 2, -1}}, {{0, 1, -1}, {0, 2, -1}, {0, 3, -1}}, {},
+                         {{0, 1, -1}, {1, 2, -1}, {2, 0, -1}, {2, 3, -1}, {3, 4, -1}, {4, 2, -1}}};
+  double previousRight = -1e300;
+  for (std::size_t c = 0; c < components.size(); ++c) {
+    const std::vector<int>& vs = components[c];
+    const int k = static_cast<int>(vs.size());
+    const GramMatrix part = drawtest::matrixOf(k, alone[c]);
+    const std::vector<Point> own = shapeLayout(structureOf(part)).value_or(circleLayout(k));
+    const Point shift{(*at)[vs[0]].x - own[0].x, (*at)[vs[0]].y - own[0].y};
+    double left = 1e300, right = -1e300;
+    for (int a = 0; a < k; ++a) {
+      EXPECT_NEAR((*at)[vs[a]].x, own[a].x + shift.x, 1e-9) << "vertex " << vs[a] + 1;
+      EXPECT_NEAR((*at)[vs[a]].y, own[a].y + shift.y, 1e-9) << "vertex " << vs[a] + 1;
+      left = std::min(left, (*at)[vs[a]].x);
+      right = std::max(right, (*at)[vs[a]].x);
+    }
+    EXPECT_GE(left, previousRight + 1) << "component " << c + 1;
+    previousRight = right;
+  }
+}
+
+struct WordsCase {
+  std::string label;
+  int n;
+  Edges edges;
+  std::vector<int> loops;  // vertices whose diagonal entry is 2
+  std::string words;
+};
+
+TEST(ShapeWords, PlainWordsForWhatTheGraphIs) {
+  int starN = 0, tildeN = 0;
+  const Edges star = shapes::starEdges({1, 2, 3, 4}, starN);
+  const Edges dTilde = shapes::dTildeEdges(5, tildeN);
+  const Edges twoCycles{{0, 1, -1}, {1, 2, -1}, {2, 0, -1}, {2, 3, -1}, {3, 4, -1}, {4, 2, -1}};
+  const WordsCase cases[] = {
+      {"Dynkin", 5, shapes::pathEdges(5), {}, "Dynkin graph A_5"},
+      {"Euclidean", tildeN, dTilde, {}, "Euclidean graph D~_5"},
+      {"Cycle", 6, shapes::cycleEdges(6), {}, "Euclidean graph A~_5"},
+      {"Kronecker", 2, {{0, 1, -2}}, {}, "Euclidean graph A~_1 (Kronecker)"},
+      {"Star", starN, star, {}, "star [1,2,3,4]"},
+      {"Tree", 8, {{0, 1, -1}, {1, 2, -1}, {1, 3, -1}, {3, 4, -1}, {4, 5, -1}, {4, 6, -1}, {6, 7, -1}},
+       {}, "tree"},
+      {"Cycles", 5, twoCycles, {}, "graph with cycles"},
+      {"Apart", 4, {{0, 1, -1}, {2, 3, 1}}, {}, "not connected (2 components), with dotted edges"},
+      {"DottedPath", 3, {{0, 1, -1}, {1, 2, 1}}, {}, "path, with dotted edges"},
+      {"DoubleDotted", 2, {{0, 1, 2}}, {}, "path, with dotted edges and multiple edges"},
+      {"Everything", 3, {{0, 1, 3}, {1, 2, -1}, {0, 2, -1}}, {1},
+       "cycle, with dotted edges, multiple edges and loops"},
+      {"Loop", 1, {}, {0}, "path, with loops"},
+      {"Empty", 0, {}, {}, "empty"},
+  };
+  for (const WordsCase& c : cases) {
+    GramMatrix g = drawtest::matrixOf(c.n, c.edges);
+    for (int v : c.loops) g[v][v] = BigInteger(2);
+    EXPECT_EQ(shapeWords(g), c.words) << c.label;
+  }
+}
+
+// The words name a Dynkin or Euclidean diagram exactly when the core's recognition (whose type
+// the exact invariants check) does, and the same one: every run result of A_n(r), n <= 12.
+TEST(ShapeWords, NameTheDiagramTheCoreRecognises) {
+  for (int n = 2; n <= 12; ++n)
+    for (int r = 2; r <= n; ++r) {
+      Bigraph g(drawtest::nakayama(n, r));
+      // Runs on the last dotted edge, bounded: not every A_n(r) is positive.
+      try {
+        for (int step = 0; step < n * n + 50; ++step) {
+          const Coeffs c = g.chooseDottedEdge(EdgeRule(2));
+          if (c.i == kNoEdge) break;
+          g.inflation(c);
+        }
+      } catch (const std::exception&) {  // a zero diagonal entry: the matrix stays as it was
+      }
+      g.recognizeBigraphProperties();
+      const std::optional<DiagramType> core = g.diagramType();
+      const std::string words = shapeWords(upperGramOf(g));
+      const std::string expected =
+          !core ? "" : (core->euclidean ? "Euclidean graph " : "Dynkin graph ") + core->captionName();
+      if (core) {
+        EXPECT_EQ(words.substr(0, expected.size()), expected) << "A_" << n << "(" << r << ")";
+      } else {
+        EXPECT_EQ(words.find(" graph "), std::string::npos) << "A_" << n << "(" << r << "): " << words;
+      }
+    }
 }
 
 TEST(ShapeRecognition, DiagramNamesNeedSingleSolidEdgesAndNoLoops) {
