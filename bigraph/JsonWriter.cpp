@@ -164,6 +164,8 @@ std::string jsonString(const std::string& text) {
   return out + "\"";
 }
 
+std::string gramJson(const GramMatrix& m) { return matrixJson(m); }
+
 std::string classificationJson(const Classification& c) {
   std::string out = "{";
   out += classificationMembers(c);

@@ -13,6 +13,9 @@
 // file name) goes through JSON byte for byte.
 std::string jsonString(const std::string& text);
 
+// A matrix as a JSON array of rows, every entry in full.
+std::string gramJson(const GramMatrix& m);
+
 // The classify object (one line, no line break at the end).
 std::string classificationJson(const Classification& c);
 

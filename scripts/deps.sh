@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(g++ clang cmake make pkg-config googletest libgtest-dev libgmp-dev libx11-dev libpng-dev
           libflint-dev libcli11-dev libcairo2-dev fonts-dejavu-core
-          xvfb xdotool xfonts-base x11-utils tmux python3
+          xvfb xdotool xfonts-base x11-utils tmux python3 python3-dev pybind11-dev python3-pytest
           librsvg2-bin poppler-utils texlive-latex-base texlive-latex-extra texlive-pictures)
 [ "${1:-}" = "--bench" ] && packages+=(libbenchmark-dev python3 pari-gp)
 missing=()
