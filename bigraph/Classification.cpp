@@ -1,9 +1,11 @@
 // Classification of one bigraph: exact invariants, the planned run, its shape and certificate.
 #include "Classification.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "Bigraph.h"
+#include "Roots.h"
 
 const char* runEndName(RunEnd end) {
   switch (end) {
@@ -113,7 +115,30 @@ RunReport makeRun(const GramMatrix& upper, const Invariants& inv, const RunSetti
   return run;
 }
 
+void addCoxeterData(const GramMatrix& upper, Classification& c, const std::atomic<bool>* stop) {
+  c.coxeterAsked = true;
+  if (!c.invariants.loopFree) return;
+  const bool positive = c.invariants.definiteness == Definiteness::Positive;
+  c.coxeter = coxeterDataOf(upper, positive, stop);
+  if (positive && c.invariants.dynkinType)
+    c.roots = rootCountsOf(upper, *c.invariants.dynkinType, stop);
+}
+
 }  // namespace
+
+RootCounts rootCountsOf(const GramMatrix& upper, const DiagramSum& type,
+                        const std::atomic<bool>* stop) {
+  RootCounts counts;
+  counts.count = rootCountOfType(type);
+  if (counts.count > kRootsListedForCount) return counts;
+  const std::vector<Root> roots = rootsOf(upper, kRootsListedForCount, stop);
+  if (roots.size() != counts.count)
+    throw DisagreementError("the bigraph of type " + type.dynkinName() + " should have " +
+                            std::to_string(counts.count) + " roots, " +
+                            std::to_string(roots.size()) + " were found");
+  counts.positive = static_cast<std::uint64_t>(std::count_if(roots.begin(), roots.end(), isPositiveRoot));
+  return counts;
+}
 
 Classification classify(const GramMatrix& upper, const RunSettings& settings,
                         const std::atomic<bool>* stop, const InvariantsControl* control) {
@@ -126,6 +151,7 @@ Classification classify(const GramMatrix& upper, const RunSettings& settings,
     throw DisagreementError(e.what());
   }
   c.showCertificate = settings.certificate;
+  if (settings.coxeter) addCoxeterData(upper, c, control != nullptr ? control->stop : nullptr);
   if (const auto bound = plannedStepBound(settings, c.invariants))
     c.run = makeRun(upper, c.invariants, settings, *bound, stop);
   return c;

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "Coxeter.h"
 #include "Invariants.h"
 #include "NormalForm.h"
 #include "RunEngine.h"
@@ -26,6 +27,7 @@ struct RunSettings {
   std::optional<std::int64_t> maxSteps; // given with --max-steps
   bool noRun = false;
   bool certificate = false;
+  bool coxeter = false;  // the Coxeter data, and the root counts of a positive input
 };
 
 // The run that was made, in the terms of the reports.
@@ -47,6 +49,16 @@ struct RunReport {
   std::optional<std::string> certificateNote;  // why no certificate could be made
 };
 
+// The number of roots of a positive bigraph, and of its roots with no negative coordinate
+// (none when there are too many roots to list them for the count).
+struct RootCounts {
+  std::uint64_t count = 0;
+  std::optional<std::uint64_t> positive;
+};
+
+// The most roots classify lists to count the positive ones.
+inline constexpr std::uint64_t kRootsListedForCount = 20000;
+
 struct Classification {
   BigInteger dottedEdges;  // sum of the positive entries above the diagonal
   BigInteger solidEdges;   // sum of the magnitudes of the negative entries above it
@@ -56,7 +68,18 @@ struct Classification {
   // computed and checked exactly; shown with --certificate).
   std::optional<NormalForm> normalForm;
   bool showCertificate = false;
+  // With RunSettings::coxeter: the Coxeter data of a loop-free input (none otherwise) and the
+  // root counts of a positive one.
+  bool coxeterAsked = false;
+  std::optional<CoxeterData> coxeter;
+  std::optional<RootCounts> roots;
 };
+
+// The root counts of a positive loop-free bigraph of type `type`: |R| from the type, checked
+// against the listed roots when there are at most kRootsListedForCount. Throws
+// DisagreementError when the two differ.
+RootCounts rootCountsOf(const GramMatrix& upper, const DiagramSum& type,
+                        const std::atomic<bool>* stop = nullptr);
 
 // "no dotted edge", "step bound", "stopped", "error", "cycle".
 const char* runEndName(RunEnd end);
@@ -75,7 +98,8 @@ std::optional<std::int64_t> plannedStepBound(const RunSettings& settings, const 
 
 // Classifies `upper`. `stop`, when given and set, stops a run after its current step (Ctrl-C
 // in a sweep); the run then ends as "stopped". `control`, when given, reports the progress of
-// the exact invariants and may stop them (InvariantsStopped). Throws DisagreementError on a
+// the exact invariants and may stop them (InvariantsStopped), and the Coxeter data
+// (SpectralStopped). Throws DisagreementError on a
 // disagreement, and when the normal form fails a step or its check.
 Classification classify(const GramMatrix& upper, const RunSettings& settings,
                         const std::atomic<bool>* stop = nullptr,

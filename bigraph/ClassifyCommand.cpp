@@ -13,6 +13,7 @@
 #include "Interrupt.h"
 #include "ExitStatus.h"
 #include "JsonWriter.h"
+#include "SpectralReport.h"
 #include "TextReport.h"
 
 namespace {
@@ -60,8 +61,14 @@ int classifyCommand(const ClassifyChoice& choice) {
   if (isatty(STDERR_FILENO)) control.progress = [&progress](double f) { progress.show(f); };
   Classification c;
   try {
-    c = classify(item.upper, chosenRunSettings(choice.run), &interruptRequested, &control);
+    RunSettings settings = chosenRunSettings(choice.run);
+    settings.coxeter = true;
+    c = classify(item.upper, settings, &interruptRequested, &control);
   } catch (const InvariantsStopped&) {
+    progress.clear();
+    std::cerr << "bigraph: interrupted" << std::endl;
+    return kExitInterrupted;
+  } catch (const SpectralStopped&) {
     progress.clear();
     std::cerr << "bigraph: interrupted" << std::endl;
     return kExitInterrupted;
@@ -87,7 +94,8 @@ int classifyCommand(const ClassifyChoice& choice) {
 void addClassifyCommand(CLI::App& app, int& status) {
   auto choice = std::make_shared<ClassifyChoice>();
   CLI::App* command = app.add_subcommand(
-      "classify", "the exact class, Dynkin type and inflation run of one bigraph");
+      "classify",
+      "the exact class, Dynkin type, Coxeter data and inflation run of one bigraph");
   addInputOptions(*command, choice->input);
   addRunOptions(*command, choice->run);
   command->add_option("--format", choice->format, "text (default) or json")

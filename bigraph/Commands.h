@@ -15,6 +15,8 @@
 void addClassifyCommand(CLI::App& app, int& status);
 void addSweepCommand(CLI::App& app, int& status);
 void addDrawCommand(CLI::App& app, int& status);
+void addRootsCommand(CLI::App& app, int& status);
+void addCompareCommand(CLI::App& app, int& status);
 
 // One input: `--nakayama N R` or a file name ("-" for standard input).
 struct InputChoice {

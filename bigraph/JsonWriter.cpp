@@ -1,6 +1,8 @@
 // Writing classifications as JSON objects and CSV rows.
 #include "JsonWriter.h"
 
+#include "SpectralReport.h"
+
 #include <cstdio>
 #include <span>
 
@@ -111,8 +113,9 @@ std::string normalFormJson(const NormalForm& nf, bool withCertificate) {
   return out + "}";
 }
 
-// The members of the classify object, without the braces.
-std::string classificationMembers(const Classification& c) {
+// The members of the classify object, without the braces; the Coxeter matrix only in the
+// classify object itself (a sweep line stays short).
+std::string classificationMembers(const Classification& c, bool withCoxeterMatrix) {
   const Invariants& inv = c.invariants;
   std::string out = "\"vertices\": " + std::to_string(inv.vertices);
   out += ", \"dotted_edges\": " + number(c.dottedEdges);
@@ -131,6 +134,12 @@ std::string classificationMembers(const Classification& c) {
   out += ", \"normal_form\": " + optionalJson(c.normalForm, [&](const NormalForm& nf) {
     return normalFormJson(nf, c.showCertificate);
   });
+  if (c.coxeterAsked) {
+    out += ", \"coxeter\": " + optionalJson(c.coxeter, [&](const CoxeterData& d) {
+      return coxeterObjectJson(d, withCoxeterMatrix);
+    });
+    out += ", \"roots\": " + optionalJson(c.roots, rootCountsJson);
+  }
   out += ", \"run\": " + optionalJson(c.run, runJson);
   return out;
 }
@@ -164,11 +173,9 @@ std::string jsonString(const std::string& text) {
   return out + "\"";
 }
 
-std::string gramJson(const GramMatrix& m) { return matrixJson(m); }
-
 std::string classificationJson(const Classification& c) {
   std::string out = "{";
-  out += classificationMembers(c);
+  out += classificationMembers(c, true);
   return out += '}';
 }
 
@@ -177,12 +184,17 @@ std::string sweepJsonLine(const InputItem& item, const SweepRecord& record,
   return "{\"input\": " + jsonString(item.name) + ", \"item\": " + std::to_string(record.item) +
          ", \"options\": " + jsonString(record.options) + ", \"n\": " +
          optionalInt(item.nakayamaN) + ", \"r\": " + optionalInt(item.nakayamaR) + ", " +
-         classificationMembers(c) + "}";
+         classificationMembers(c, false) + "}";
 }
 
-std::string csvHeader() {
-  return "input,item,options,n,r,vertices,definiteness,corank,det,dynkin_type,normal_form,steps,"
-         "ended,shape,seconds";
+std::string integerListJson(std::span<const BigInteger> v) { return vectorJson(v); }
+std::string integerMatrixJson(const GramMatrix& m) { return matrixJson(m); }
+
+std::string csvHeader(bool withCoxeter) {
+  return std::string(
+             "input,item,options,n,r,vertices,definiteness,corank,det,dynkin_type,normal_form,"
+             "steps,ended,shape,") +
+         (withCoxeter ? "coxeter_polynomial," : "") + "seconds";
 }
 
 std::string csvField(const std::string& text) {
@@ -214,12 +226,12 @@ std::string csvRow(const InputItem& item, const SweepRecord& record, const Class
                                 c.normalForm ? csvField(c.normalForm->name) : std::string(),
                                 c.run ? std::to_string(c.run->steps) : std::string(),
                                 c.run ? runEndName(c.run->end) : "",
-                                c.run ? csvField(c.run->shape) : std::string(),
-                                time};
+                                c.run ? csvField(c.run->shape) : std::string()};
   std::string row;
   for (const std::string& field : fields) {
     if (!row.empty() || &field != fields) row += ',';
     row += field;
   }
-  return row;
+  if (c.coxeterAsked) row += "," + (c.coxeter ? polynomialWords(c.coxeter->polynomial) : std::string());
+  return row + "," + time;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "Classification.h"
@@ -13,8 +14,9 @@
 // file name) goes through JSON byte for byte.
 std::string jsonString(const std::string& text);
 
-// A matrix as a JSON array of rows, every entry in full.
-std::string gramJson(const GramMatrix& m);
+// A list of integers and a matrix as JSON arrays, every integer in full.
+std::string integerListJson(std::span<const BigInteger> v);
+std::string integerMatrixJson(const GramMatrix& m);
 
 // The classify object (one line, no line break at the end).
 std::string classificationJson(const Classification& c);
@@ -30,8 +32,9 @@ struct SweepRecord {
 std::string sweepJsonLine(const InputItem& item, const SweepRecord& record,
                           const Classification& c);
 
-// The CSV header and one row (RFC 4180 quoting), neither with a line break.
-std::string csvHeader();
+// The CSV header and one row (RFC 4180 quoting), neither with a line break; with the
+// `coxeter_polynomial` column (before `seconds`) when the sweep computes the Coxeter data.
+std::string csvHeader(bool withCoxeter = false);
 std::string csvRow(const InputItem& item, const SweepRecord& record, const Classification& c,
                    double seconds);
 // One CSV field, quoted when it holds a comma, a double quote or a line break.

@@ -8,15 +8,17 @@
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "QuotedText.h"
+#include "SpectralReport.h"
 
 namespace {
 
 const char* const kVersion = "bigraph 1.0";
 
 const char* const kFooter =
-    "Exit status: 0 done (whatever the class), 1 bad command line, 2 bad input,\n"
-    "3 run and exact type disagree (a fault of the program), 4 other failure,\n"
-    "130 interrupted (Ctrl-C or SIGTERM).";
+    "Exit status: 0 done (whatever the class or answer), 1 bad command line, 2 bad input\n"
+    "(also: roots of a bigraph that is not positive, or more than --max-roots),\n"
+    "3 a check of the program's own results failed (a fault of the program),\n"
+    "4 other failure, 130 interrupted (Ctrl-C or SIGTERM).";
 
 int failure(const std::string& line, int status) {
   printFailure(line);
@@ -48,6 +50,8 @@ int runBigraph(int argc, char** argv) {
   addClassifyCommand(app, status);
   addSweepCommand(app, status);
   addDrawCommand(app, status);
+  addRootsCommand(app, status);
+  addCompareCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -55,6 +59,12 @@ int runBigraph(int argc, char** argv) {
     return code == 0 ? helpShown() : kExitUsage;
   } catch (const BadInput& e) {
     return failure(e.what(), kExitBadInput);
+  } catch (const NotPositive& e) {
+    return failure(e.what(), kExitBadInput);
+  } catch (const TooManyRoots& e) {
+    return failure(e.what(), kExitBadInput);
+  } catch (const SpectralStopped&) {
+    return failure("interrupted", kExitInterrupted);
   } catch (const DisagreementError& e) {
     return failure(std::string("internal error: ") + e.what(), kExitDisagreement);
   } catch (const std::bad_alloc&) {

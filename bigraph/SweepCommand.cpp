@@ -29,6 +29,7 @@ struct SweepChoice {
   std::string format = "jsonl";
   int jobs = 0;
   std::string resume;
+  bool coxeter = false;
   RunChoice run;
 };
 
@@ -77,6 +78,7 @@ std::string optionsText(const RunSettings& settings) {
   if (settings.maxSteps) text += " --max-steps " + std::to_string(*settings.maxSteps);
   if (settings.noRun) text += " --no-run";
   if (settings.certificate) text += " --certificate";
+  if (settings.coxeter) text += " --coxeter";
   return text;
 }
 
@@ -102,13 +104,14 @@ int sweepCommand(const SweepChoice& choice) {
     if (!run.settings.seed && earlier.options && isRandom(edgeRuleNamed(run.rule).value_or(kDefaultRule)))
       run.settings.seed = recordedSeed(*earlier.options);
   }
-  const RunSettings settings = chosenRunSettings(run);
+  RunSettings settings = chosenRunSettings(run);
+  settings.coxeter = choice.coxeter;
   const std::string options = optionsText(settings);
   if (earlier.options && *earlier.options != options)
     throw BadInput(choice.resume, {1, 1},
                    "made with the options " + quotedForMessage(*earlier.options) +
                        ", this sweep has " + quotedForMessage(options));
-  if (csv && !earlier.hasHeader) writeLine(csvHeader() + "\n");
+  if (csv && !earlier.hasHeader) writeLine(csvHeader(settings.coxeter) + "\n");
 
   InterruptGuard guard(InterruptGuard::SecondSignal::SetsTheFlag);
   const std::uint64_t first = earlier.items;  // the items still to do are first, first + 1, ...
@@ -162,6 +165,9 @@ void addSweepCommand(CLI::App& app, int& status) {
   command->add_option("--resume", choice->resume,
                       "skip the items already in FILE (an interrupted output; append to it)")
       ->type_name("FILE");
+  command->add_flag("--coxeter", choice->coxeter,
+                    "add the Coxeter data (polynomial, factors, number) and the root counts; "
+                    "in CSV the column coxeter_polynomial, coefficients lowest degree first");
   addRunOptions(*command, choice->run);
   command->callback([choice, &status] { status = sweepCommand(*choice); });
 }

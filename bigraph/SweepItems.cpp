@@ -99,10 +99,14 @@ void readCsvRows(std::istream& in, const std::string& path, const SweepFamily& f
   readCsvRecords(in, path, [&](const std::vector<std::string>& fields, std::int64_t line) {
     if (line == 1) {
       header = fields;
-      std::vector<std::string> wanted;
-      std::istringstream names(csvHeader());
-      for (std::string name; std::getline(names, name, ',');) wanted.push_back(name);
-      if (fields != wanted)
+      // Either header: the options column tells a sweep with --coxeter from one without.
+      auto named = [](const std::string& header) {
+        std::vector<std::string> names;
+        std::istringstream words(header);
+        for (std::string name; std::getline(words, name, ',');) names.push_back(name);
+        return names;
+      };
+      if (fields != named(csvHeader(false)) && fields != named(csvHeader(true)))
         throw BadInput(path, {1, 1}, "not a csv sweep output (the first line is not its header)");
       earlier.hasHeader = true;
       return;

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <iomanip>
 
+#include "SpectralReport.h"
+
 namespace {
 
 const char* yesNo(bool b) { return b ? "yes" : "no"; }
@@ -126,6 +128,7 @@ void writeMatrix(std::ostream& out, const GramMatrix& m, int indent) {
 void writeTextReport(std::ostream& out, const Classification& c) {
   writeInvariants(out, c);
   writeNormalForm(out, c);
+  writeCoxeterText(out, c);
   if (c.run) writeRun(out, *c.run);
   else out << "\nrun             none\n";
 }

@@ -122,18 +122,26 @@ def normal_form(gram, *, certificate=True):
 
 
 def coxeter(gram):
-    """The Coxeter polynomial and spectrum of a bigraph (Cox = -G G^-tr)."""
-    raise NotImplementedError("coxeter is not in this build yet")
+    """The Coxeter data of a bigraph (Cox = -G G^-tr) as `bigraph classify` gives them:
+    polynomial (coefficients, lowest degree first), factors, number (the Coxeter number h, or
+    None) and matrix (Cox); None for a bigraph with a diagonal entry other than 1."""
+    data = _loads(_bigraph.coxeter(_input(gram)))
+    return None if data is None else SpectralResult(data)
 
 
-def roots(gram):
-    """The roots of a bigraph's quadratic form."""
-    raise NotImplementedError("roots is not in this build yet")
+def roots(gram, *, positive_only=False, max_roots=_bigraph.DEFAULT_MAX_ROOTS):
+    """The roots of a positive bigraph with unit diagonal (the integer vectors x with
+    x^T G x = 1), as `bigraph roots` lists them: a list of integer lists, all of them or only
+    the positive ones. ValueError for a bigraph that is not positive, or more than max_roots."""
+    return _loads(_bigraph.roots(_input(gram), positive_only, max_roots))
 
 
-def compare(g1, g2):
-    """Whether two bigraphs are weakly or strongly Gram Z-congruent."""
-    raise NotImplementedError("compare is not in this build yet")
+def compare(g1, g2, *, max_seconds=_bigraph.DEFAULT_MAX_SECONDS):
+    """Whether two bigraphs are weakly (S2 = B^T S1 B) and strongly (G2 = B^T G1 B) Gram
+    Z-congruent, as `bigraph compare` answers: weak, weak_certificate, strong,
+    strong_certificate, reason, search_nodes (None where the answer is not known; the strong
+    search gives up after max_seconds)."""
+    return SpectralResult(_loads(_bigraph.compare(_input(g1), _input(g2), float(max_seconds))))
 
 
 def sweep(items, *, jobs=None, rule="last", certificate=False, max_steps=None, run=True, seed=None):

@@ -17,6 +17,7 @@
 #include "JsonWriter.h"
 #include "PythonInput.h"
 #include "Released.h"
+#include "SpectralReport.h"
 #include "SweepScheduler.h"
 
 namespace py = pybind11;
@@ -147,6 +148,20 @@ std::pair<py::bytes, std::vector<std::string>> drawBytes(const InputItem& input,
   return {py::bytes(picture.bytes), picture.report.notes};
 }
 
+// A spectral report's JSON text, its refusals as ValueError with the program's sentence.
+template <class Report>
+std::string spectralJson(Report report) {
+  try {
+    return runReleased(report);
+  } catch (const BadInput& e) {
+    throw py::value_error(e.what());
+  } catch (const NotPositive& e) {
+    throw py::value_error(e.what());
+  } catch (const TooManyRoots& e) {
+    throw py::value_error(e.what());
+  }
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_bigraph, m) {
@@ -160,7 +175,7 @@ PYBIND11_MODULE(_bigraph, m) {
       .def_readonly("n", &InputItem::nakayamaN)
       .def_readonly("r", &InputItem::nakayamaR)
       .def_property_readonly("vertices", [](const InputItem& item) { return item.upper.vertices(); })
-      .def("gram_json", [](const InputItem& item) { return gramJson(item.upper); });
+      .def("gram_json", [](const InputItem& item) { return integerMatrixJson(item.upper); });
 
   py::class_<Settings>(m, "Settings", "the run options, a random rule's seed drawn once")
       .def(py::init(&makeSettings), py::arg("rule"), py::arg("seed"), py::arg("max_steps"),
@@ -182,5 +197,26 @@ PYBIND11_MODULE(_bigraph, m) {
       py::arg("input"), py::arg("format"), py::arg("state"), py::arg("layout"), py::arg("labels"),
       py::arg("scale"), py::arg("width"), py::arg("height"), py::arg("standalone"),
       py::arg("settings"));
+  m.def("coxeter", [](const InputItem& input) {
+    return spectralJson([&](const std::atomic<bool>& stop) { return coxeterJson(input.upper, &stop); });
+  });
+  m.def(
+      "roots",
+      [](const InputItem& input, bool positiveOnly, std::size_t maxRoots) {
+        return spectralJson([&](const std::atomic<bool>& stop) {
+          return rootsJson(input.upper, positiveOnly, maxRoots, &stop);
+        });
+      },
+      py::arg("input"), py::arg("positive_only"), py::arg("max_roots"));
+  m.def(
+      "compare",
+      [](const InputItem& first, const InputItem& second, double maxSeconds) {
+        return spectralJson([&](const std::atomic<bool>& stop) {
+          return compareJson(first.upper, second.upper, maxSeconds, &stop);
+        });
+      },
+      py::arg("first"), py::arg("second"), py::arg("max_seconds"));
+  m.attr("DEFAULT_MAX_ROOTS") = kDefaultMaxRoots;
+  m.attr("DEFAULT_MAX_SECONDS") = kDefaultMaxSeconds;
   m.def("default_jobs", [] { return std::max(1u, std::thread::hardware_concurrency()); });
 }
