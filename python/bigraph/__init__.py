@@ -79,12 +79,12 @@ def _input(gram):
     return _bigraph.Input.from_rows(_rows(gram))
 
 
-def _settings(rule="last", certificate=False, max_steps=None, run=True, seed=None):
+def _settings(rule="last", certificate=False, max_steps=None, run=True, seed=None, coxeter=False):
     if seed is not None and not 0 <= seed < 1 << 32:
         raise ValueError("seed must be in 0..4294967295")
     if max_steps is not None and not 1 <= max_steps < 1 << 63:
         raise ValueError("max_steps must be in 1..9223372036854775807")
-    return _bigraph.Settings(rule, seed, max_steps, run, certificate)
+    return _bigraph.Settings(rule, seed, max_steps, run, certificate, coxeter)
 
 
 def _svg(source, settings, state):
@@ -105,10 +105,11 @@ def classify(gram, *, rule="last", certificate=False, max_steps=None, run=True, 
     rule: the edge choice, one of RULES; seed: for the random rules (drawn when not given);
     max_steps: the step bound (given, any bigraph is run at most that long; otherwise only
     positive and corank-1 non-negative ones, at most 10 n^2 + 100 steps); run=False: no run;
-    certificate: include the certificates B.
+    certificate: include the certificates B. The Coxeter data (and the root counts of a
+    positive bigraph) are always there, as in the command line's report.
     """
     source = _input(gram)
-    settings = _settings(rule, certificate, max_steps, run, seed)
+    settings = _settings(rule, certificate, max_steps, run, seed, coxeter=True)
     return _classification(_loads(_bigraph.classify(source, settings)), source, settings)
 
 
@@ -144,16 +145,17 @@ def compare(g1, g2, *, max_seconds=_bigraph.DEFAULT_MAX_SECONDS):
     return SpectralResult(_loads(_bigraph.compare(_input(g1), _input(g2), float(max_seconds))))
 
 
-def sweep(items, *, jobs=None, rule="last", certificate=False, max_steps=None, run=True, seed=None):
+def sweep(items, *, jobs=None, rule="last", certificate=False, max_steps=None, run=True, seed=None,
+          coxeter=False):
     """Classifies every item (Gram matrices, nakayama(n, r), file names) on `jobs` threads
     (default: the number of cores) and yields their results in order, each the object of a
     `bigraph sweep` line (input, item, options, n, r and the classification). Items are taken
     from `items` as they are needed, a few per thread at a time; a bad item raises ValueError
-    once the items before it are yielded."""
+    once the items before it are yielded. coxeter: add the Coxeter data (--coxeter)."""
     jobs = _bigraph.default_jobs() if jobs is None else jobs
     if not 1 <= jobs <= 1024:
         raise ValueError("jobs must be in 1..1024")
-    settings = _settings(rule, certificate, max_steps, run, seed)
+    settings = _settings(rule, certificate, max_steps, run, seed, coxeter)
     chunk = max(8, 4 * jobs)
     iterator = iter(items)
     done = 0

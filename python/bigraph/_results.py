@@ -43,6 +43,10 @@ def _short(value, limit=60):
     return text if len(text) <= limit else text[: limit - 5] + " ...]"
 
 
+class SpectralResult(Result):
+    """A Coxeter, roots or comparison report: the object the command line writes."""
+
+
 class NormalForm(Result):
     """The normal form N: name, corank, gram (the upper Gram matrix of N), and with a
     certificate, certificate (B with B^T (G + G^T) B = N + N^T) and verified."""
@@ -70,7 +74,7 @@ class Classification(Result):
     """The classification of one bigraph, the object `bigraph classify --format json` writes
     (a sweep's items carry input, item, options, n and r too)."""
 
-    _nested = {"normal_form": NormalForm, "run": Run}
+    _nested = {"normal_form": NormalForm, "run": Run, "coxeter": SpectralResult}
 
     def _summary(self):
         d = self._data
@@ -87,7 +91,3 @@ class Classification(Result):
         run = d["run"]
         parts.append("run: %d steps, %s" % (run["steps"], run["ended"]) if run else "no run")
         return ", ".join(parts)
-
-
-class SpectralResult(Result):
-    """A Coxeter, roots or comparison report: the object the command line writes."""

@@ -32,7 +32,8 @@ struct Settings {
 };
 
 Settings makeSettings(const std::string& rule, std::optional<std::uint32_t> seed,
-                      std::optional<std::int64_t> maxSteps, bool run, bool certificate) {
+                      std::optional<std::int64_t> maxSteps, bool run, bool certificate,
+                      bool coxeter) {
   if (!edgeRuleNamed(rule)) {
     std::string known;
     for (int k = 0; k < kEdgeRuleCount; ++k)
@@ -46,7 +47,9 @@ Settings makeSettings(const std::string& rule, std::optional<std::uint32_t> seed
   choice.settings.maxSteps = maxSteps;
   choice.settings.noRun = !run;
   choice.settings.certificate = certificate;
-  return Settings{chosenRunSettings(choice)};
+  RunSettings settings = chosenRunSettings(choice);
+  settings.coxeter = coxeter;
+  return Settings{settings};
 }
 
 std::string classifyJson(const InputItem& input, const Settings& settings) {
@@ -179,7 +182,7 @@ PYBIND11_MODULE(_bigraph, m) {
 
   py::class_<Settings>(m, "Settings", "the run options, a random rule's seed drawn once")
       .def(py::init(&makeSettings), py::arg("rule"), py::arg("seed"), py::arg("max_steps"),
-           py::arg("run"), py::arg("certificate"))
+           py::arg("run"), py::arg("certificate"), py::arg("coxeter"))
       .def_property_readonly("seed", [](const Settings& s) { return s.run.seed; })
       .def_property_readonly("options", [](const Settings& s) { return optionsText(s.run); });
 
