@@ -16,6 +16,7 @@ picture. Bad input raises ValueError with the command line's sentence; Ctrl-C st
 computation with KeyboardInterrupt.
 """
 
+import operator
 import os
 
 from . import _bigraph
@@ -52,7 +53,7 @@ class Nakayama:
 
 def nakayama(n, r):
     """The bigraph of the Nakayama algebra A_n(r), to hand to any function here."""
-    return Nakayama(int(n), int(r))
+    return Nakayama(operator.index(n), operator.index(r))
 
 
 def _rows(gram):
