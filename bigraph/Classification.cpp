@@ -115,9 +115,14 @@ RunReport makeRun(const GramMatrix& upper, const Invariants& inv, const RunSetti
   return run;
 }
 
-void addCoxeterData(const GramMatrix& upper, Classification& c, const std::atomic<bool>* stop) {
+void addCoxeterData(const GramMatrix& upper, const RunSettings& settings, Classification& c,
+                    const std::atomic<bool>* stop) {
   c.coxeterAsked = true;
   if (!c.invariants.loopFree) return;
+  if (!settings.coxeterForced && upper.vertices() > kCoxeterVerticesByDefault) {
+    c.coxeterSkipped = true;
+    return;
+  }
   const bool positive = c.invariants.definiteness == Definiteness::Positive;
   c.coxeter = coxeterDataOf(upper, positive, stop);
   if (positive && c.invariants.dynkinType)
@@ -151,7 +156,7 @@ Classification classify(const GramMatrix& upper, const RunSettings& settings,
     throw DisagreementError(e.what());
   }
   c.showCertificate = settings.certificate;
-  if (settings.coxeter) addCoxeterData(upper, c, control != nullptr ? control->stop : nullptr);
+  if (settings.coxeter) addCoxeterData(upper, settings, c, control != nullptr ? control->stop : nullptr);
   if (const auto bound = plannedStepBound(settings, c.invariants))
     c.run = makeRun(upper, c.invariants, settings, *bound, stop);
   return c;

@@ -28,7 +28,12 @@ struct RunSettings {
   bool noRun = false;
   bool certificate = false;
   bool coxeter = false;  // the Coxeter data, and the root counts of a positive input
+  // Without it the Coxeter data are made only up to kCoxeterVerticesByDefault vertices.
+  bool coxeterForced = false;
 };
+
+// The largest bigraph whose Coxeter data classify makes without --coxeter (about a second).
+inline constexpr int kCoxeterVerticesByDefault = 300;
 
 // The run that was made, in the terms of the reports.
 struct RunReport {
@@ -71,6 +76,7 @@ struct Classification {
   // With RunSettings::coxeter: the Coxeter data of a loop-free input (none otherwise) and the
   // root counts of a positive one.
   bool coxeterAsked = false;
+  bool coxeterSkipped = false;  // too large to be made without --coxeter
   std::optional<CoxeterData> coxeter;
   std::optional<RootCounts> roots;
 };

@@ -22,6 +22,8 @@ struct ClassifyChoice {
   InputChoice input;
   RunChoice run;
   std::string format = "text";
+  bool coxeter = false;
+  bool noCoxeter = false;
 };
 
 // A progress line on standard error, on a terminal only, once the work has taken a few
@@ -62,7 +64,8 @@ int classifyCommand(const ClassifyChoice& choice) {
   Classification c;
   try {
     RunSettings settings = chosenRunSettings(choice.run);
-    settings.coxeter = true;
+    settings.coxeter = !choice.noCoxeter;
+    settings.coxeterForced = choice.coxeter;
     c = classify(item.upper, settings, &interruptRequested, &control);
   } catch (const InvariantsStopped&) {
     progress.clear();
@@ -100,5 +103,11 @@ void addClassifyCommand(CLI::App& app, int& status) {
   addRunOptions(*command, choice->run);
   command->add_option("--format", choice->format, "text (default) or json")
       ->check(CLI::IsMember({"text", "json"}));
+  CLI::Option* coxeter = command->add_flag(
+      "--coxeter", choice->coxeter,
+      "make the Coxeter data also above " + std::to_string(kCoxeterVerticesByDefault) +
+          " vertices (made by default up to there)");
+  command->add_flag("--no-coxeter", choice->noCoxeter, "leave out the Coxeter data and roots")
+      ->excludes(coxeter);
   command->callback([choice, &status] { status = classifyCommand(*choice); });
 }

@@ -11,6 +11,9 @@
 
 namespace {
 
+// The most (roots x vertices) the strong search begins with: its first candidate lists.
+constexpr std::uint64_t kStrongSearchBudget = 4000000;
+
 std::string nullOr(const std::optional<bool>& b) { return b ? (*b ? "true" : "false") : "null"; }
 
 // Refuses a nonzero entry below the diagonal, as the input reader does.
@@ -78,15 +81,23 @@ void compareStrongly(const GramMatrix& g1, const Invariants& i1, const GramMatri
     return;
   }
   const bool loopFree = hasUnitDiagonal(g1) && hasUnitDiagonal(g2);
-  if (loopFree && characteristicPolynomial(coxeterMatrix(g1)) !=
-                      characteristicPolynomial(coxeterMatrix(g2))) {
+  const bool positive1 = i1.definiteness == Definiteness::Positive;
+  const bool positive2 = i2.definiteness == Definiteness::Positive;
+  if (loopFree && coxeterPolynomial(g1, positive1, stop) != coxeterPolynomial(g2, positive2, stop)) {
     c.strong = false, reason = "strong: different Coxeter polynomials";
     return;
   }
-  const bool positive = loopFree && i1.definiteness == Definiteness::Positive &&
-                        i2.definiteness == Definiteness::Positive;
+  const bool positive = loopFree && positive1 && positive2;
   if (!positive) {
     reason = "strong: decided here only for positive bigraphs (the Coxeter polynomials agree)";
+    return;
+  }
+  // Candidate lists of n columns over |R| roots: beyond a budget the search is not begun.
+  const std::uint64_t roots = i1.dynkinType ? rootCountOfType(*i1.dynkinType) : 0;
+  if (roots * g1.size() > kStrongSearchBudget) {
+    reason = "strong: not searched, ";
+    reason.append(std::to_string(roots)).append(" roots on ").append(std::to_string(g1.size()));
+    reason.append(" vertices are beyond the search's size bound");
     return;
   }
   StrongSearch search = searchStrongCongruence(g1, g2, maxSeconds, stop);
@@ -165,6 +176,12 @@ void writeCoxeterText(std::ostream& out, const Classification& c) {
     out << label << std::string(16 - std::min<std::size_t>(15, std::char_traits<char>::length(label)), ' ')
         << value << "\n";
   };
+  if (c.coxeterSkipped) {
+    std::string text = "not computed (more than ";
+    text.append(std::to_string(kCoxeterVerticesByDefault)).append(" vertices; --coxeter computes it)");
+    line("cox(t)", text);
+    return;
+  }
   if (!c.coxeter) {
     line("cox(t)", "not defined (a diagonal entry is not 1)");
     return;
@@ -229,6 +246,15 @@ Comparison compareBigraphs(const GramMatrix& first, const GramMatrix& second, do
     c.weak = c.strong = false;
     c.reason = "different numbers of vertices (" + std::to_string(first.size()) + " and " +
                std::to_string(second.size()) + ")";
+    return c;
+  }
+  if (first == second) {  // B = E proves both, whatever the class
+    GramMatrix identity(first.vertices());
+    for (std::size_t i = 0; i < first.size(); ++i) identity[i][i] = BigInteger(1);
+    c.weak = c.strong = true;
+    c.weakCertificate = identity.clone();
+    c.strongCertificate = std::move(identity);
+    c.reason = "the same Gram matrix: B = E";
     return c;
   }
   const Invariants i1 = computeInvariants(first), i2 = computeInvariants(second);

@@ -105,7 +105,7 @@ int sweepCommand(const SweepChoice& choice) {
       run.settings.seed = recordedSeed(*earlier.options);
   }
   RunSettings settings = chosenRunSettings(run);
-  settings.coxeter = choice.coxeter;
+  settings.coxeter = settings.coxeterForced = choice.coxeter;
   const std::string options = optionsText(settings);
   if (earlier.options && *earlier.options != options)
     throw BadInput(choice.resume, {1, 1},

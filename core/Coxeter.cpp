@@ -5,9 +5,9 @@
 // graphs, their rational morsifications and mesh geometries of root orbits", Fund. Inform. 124
 // (2013); Simson, "Coxeter-Gram classification of positive simply laced edge-bipartite graphs",
 // SIAM J. Discrete Math. 27 (2013)). G is unit triangular, so G^-1 and Cox are integer
-// matrices; the polynomial is FLINT's multimodular characteristic polynomial, bounded by
-// Hadamard's inequality and therefore exact, and its factors come from FLINT's Zassenhaus/van
-// Hoeijer factoring, each tested for being cyclotomic.
+// matrices. The polynomial is found modulo primes and put together by Chinese remaindering,
+// with a proved bound on its coefficients (below), so it is exact; its factors come from
+// FLINT's factoring over Z, each tested for being cyclotomic.
 //
 // The Coxeter number is the order of Cox when it is finite. From Cox G^T = -G follows
 // Cox G Cox^T = G, so Cox^T lies in the integer orthogonal group of S. When S is positive
@@ -21,6 +21,8 @@
 
 #include <algorithm>
 
+#include <flint/nmod_mat.h>
+#include <flint/nmod_poly.h>
 #include <flint/fmpz_poly.h>
 #include <flint/fmpz_poly_factor.h>
 
@@ -109,6 +111,91 @@ std::vector<PolynomialFactor> factorsOf(const fmpz_poly_struct* p) {
   return out;
 }
 
+// A bound, in bits, on the coefficients of the characteristic polynomial of `a`: c_k is up to
+// sign the k-th elementary symmetric function of the eigenvalues, so |c_k| <= C(n, k) rho^k <=
+// (1 + rho)^n for any rho at least the spectral radius, here the largest absolute row sum.
+flint_bitcnt_t coefficientBoundBits(const FlintMatrix& a) {
+  const long n = a.rows();
+  FlintInteger rho(1), row;
+  for (long i = 0; i < n; ++i) {
+    fmpz_zero(row.get());
+    for (long j = 0; j < n; ++j) {
+      if (fmpz_sgn(a.at(i, j)) >= 0) fmpz_add(row.get(), row.get(), a.at(i, j));
+      else fmpz_sub(row.get(), row.get(), a.at(i, j));
+    }
+    if (fmpz_cmp(row.get(), rho.get()) > 0) fmpz_set(rho.get(), row.get());
+  }
+  fmpz_add_ui(rho.get(), rho.get(), 1);
+  return static_cast<flint_bitcnt_t>(n) * fmpz_bits(rho.get()) + 1;
+}
+
+// The characteristic polynomial of `a` by Chinese remaindering over 62-bit primes until their
+// product exceeds twice the coefficient bound: exact, each prime an O(n^3) computation.
+void multimodularCharpoly(fmpz_poly_struct* out, const FlintMatrix& a, flint_bitcnt_t boundBits,
+                          const std::atomic<bool>* stop) {
+  const long n = a.rows();
+  FlintInteger modulus(1);
+  fmpz_poly_zero(out);
+  mp_limb_t prime = UWORD(1) << 62;
+  while (fmpz_bits(modulus.get()) <= boundBits + 1) {
+    checkStop(stop);
+    prime = n_nextprime(prime, 1);
+    nmod_mat_t reduced;
+    nmod_mat_init(reduced, n, n, prime);
+    fmpz_mat_get_nmod_mat(reduced, a.get());
+    nmod_poly_t residue;
+    nmod_poly_init(residue, prime);
+    nmod_mat_charpoly(residue, reduced);
+    fmpz_poly_CRT_ui(out, out, modulus.get(), residue, 1);
+    fmpz_mul_ui(modulus.get(), modulus.get(), prime);
+    nmod_poly_clear(residue);
+    nmod_mat_clear(reduced);
+  }
+}
+
+// The characteristic polynomial of `a` when every eigenvalue has modulus 1 (Cox of a positive
+// bigraph: finite order). Then the power sums s_k = tr(a^k) have |s_k| <= n, so one prime
+// p > 2n determines them: the polynomial modulo p gives s_k modulo p by Newton's identities,
+// the symmetric residues are the s_k themselves, and Newton's identities over Z, k a_k =
+// -(s_k + a_1 s_(k-1) + ... + a_(k-1) s_1), give the exact coefficients. One O(n^3) step
+// modulo p instead of about n / 61 of them.
+void unitSpectrumCharpoly(fmpz_poly_struct* out, const FlintMatrix& a) {
+  const long n = a.rows();
+  const mp_limb_t prime = n_nextprime(UWORD(1) << 62, 1);
+  nmod_t mod;
+  nmod_init(&mod, prime);
+  nmod_mat_t reduced;
+  nmod_mat_init(reduced, n, n, prime);
+  fmpz_mat_get_nmod_mat(reduced, a.get());
+  nmod_poly_t residue;
+  nmod_poly_init(residue, prime);
+  nmod_mat_charpoly(residue, reduced);
+  nmod_mat_clear(reduced);
+  // a_k modulo p: the coefficient of t^(n - k).
+  std::vector<mp_limb_t> am(n + 1);
+  for (long k = 0; k <= n; ++k) am[k] = nmod_poly_get_coeff_ui(residue, n - k);
+  nmod_poly_clear(residue);
+  std::vector<FlintInteger> s(n + 1), coefficient(n + 1);
+  std::vector<mp_limb_t> sm(n + 1, 0);
+  for (long k = 1; k <= n; ++k) {
+    mp_limb_t sum = nmod_mul(am[k], static_cast<mp_limb_t>(k) % prime, mod);
+    for (long i = 1; i < k; ++i) sum = nmod_add(sum, nmod_mul(am[i], sm[k - i], mod), mod);
+    sm[k] = nmod_neg(sum, mod);
+    fmpz_set_ui(s[k].get(), sm[k]);
+    if (sm[k] > prime / 2) fmpz_sub_ui(s[k].get(), s[k].get(), prime);  // the symmetric residue
+  }
+  fmpz_one(coefficient[0].get());
+  FlintInteger sum;
+  for (long k = 1; k <= n; ++k) {
+    fmpz_set(sum.get(), s[k].get());
+    for (long i = 1; i < k; ++i) fmpz_addmul(sum.get(), coefficient[i].get(), s[k - i].get());
+    fmpz_neg(sum.get(), sum.get());
+    fmpz_divexact_si(coefficient[k].get(), sum.get(), k);
+  }
+  fmpz_poly_zero(out);
+  for (long k = 0; k <= n; ++k) fmpz_poly_set_coeff_fmpz(out, n - k, coefficient[k].get());
+}
+
 // The largest entry size, in bits, up to which the powering check goes on.
 constexpr slong kPoweringBitBound = 4096;
 
@@ -156,7 +243,18 @@ IntPolynomial characteristicPolynomial(const GramMatrix& m) {
   FlintMatrix a(static_cast<long>(m.size()), static_cast<long>(m.size()));
   flint_bridge::toFlint(a, m);
   FlintPolynomial p;
-  fmpz_mat_charpoly(p.get(), a.get());
+  multimodularCharpoly(p.get(), a, coefficientBoundBits(a), nullptr);
+  return coefficientsOf(p.get());
+}
+
+IntPolynomial coxeterPolynomial(const GramMatrix& upper, bool positiveDefinite,
+                                const std::atomic<bool>* stop) {
+  const long n = static_cast<long>(upper.size());
+  FlintMatrix cox(n, n);
+  coxeterFlint(cox, upper);
+  FlintPolynomial p;
+  if (positiveDefinite) unitSpectrumCharpoly(p.get(), cox);
+  else multimodularCharpoly(p.get(), cox, coefficientBoundBits(cox), stop);
   return coefficientsOf(p.get());
 }
 
@@ -168,7 +266,9 @@ CoxeterData coxeterDataOf(const GramMatrix& upper, bool positiveDefinite,
   checkStop(stop);
   CoxeterData data;
   FlintPolynomial p;
-  fmpz_mat_charpoly(p.get(), cox.get());
+  // A positive bigraph's Cox has finite order, so its eigenvalues lie on the unit circle.
+  if (positiveDefinite) unitSpectrumCharpoly(p.get(), cox);
+  else multimodularCharpoly(p.get(), cox, coefficientBoundBits(cox), stop);
   data.polynomial = coefficientsOf(p.get());
   checkStop(stop);
   if (n > 0) data.factors = factorsOf(p.get());

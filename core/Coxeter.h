@@ -50,5 +50,9 @@ GramMatrix coxeterMatrix(const GramMatrix& upper);
 CoxeterData coxeterDataOf(const GramMatrix& upper, bool positiveDefinite,
                           const std::atomic<bool>* stop = nullptr);
 
+// cox(t) alone, as coxeterDataOf finds it.
+IntPolynomial coxeterPolynomial(const GramMatrix& upper, bool positiveDefinite,
+                                const std::atomic<bool>* stop = nullptr);
+
 // The characteristic polynomial of an integer matrix, lowest degree first.
 IntPolynomial characteristicPolynomial(const GramMatrix& m);

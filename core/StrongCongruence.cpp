@@ -213,6 +213,8 @@ StrongSearch searchStrongCongruence(const GramMatrix& first, const GramMatrix& s
   const auto start = Clock::now();
   const int n = first.vertices();
   if (second.vertices() != n) throw std::invalid_argument("bigraphs of different sizes");
+  if (!hasUnitDiagonal(first) || !hasUnitDiagonal(second))
+    throw std::invalid_argument("a diagonal entry is not 1");
   const GramMatrix g1 = first.upperTriangle(), g2 = second.upperTriangle();
   const std::vector<Root> roots = rootsOf(g1, maxRoots, stop);
   const RootPairing pairing(g1, roots);

@@ -65,8 +65,19 @@ CLASSIFY_SCHEMA = {
     "normal_form": ({"name": "str", "corank": INT, "gram": [[INT]],
                      "certificate": ([[INT]], None), "verified": ("str", None)}, None),
 }
+COXETER_SCHEMA = {
+    "polynomial": [INT], "number": (INT, None), "finite_order": ("bool", None),
+    "factors": [{"polynomial": [INT], "multiplicity": INT, "cyclotomic": (INT, None)}],
+}
+ROOT_COUNTS_SCHEMA = ({"count": INT, "positive": (INT, None)}, None)
 SWEEP_SCHEMA = dict(CLASSIFY_SCHEMA, input="str", item=INT, options="str", n=(INT, None),
                     r=(INT, None))
+CLASSIFY_SCHEMA = dict(CLASSIFY_SCHEMA, coxeter=(dict(COXETER_SCHEMA, matrix=[[INT]]), None),
+                       roots=ROOT_COUNTS_SCHEMA)
+SWEEP_COXETER_SCHEMA = dict(SWEEP_SCHEMA, coxeter=(COXETER_SCHEMA, None), roots=ROOT_COUNTS_SCHEMA)
+COMPARE_SCHEMA = {"weak": ("bool", None), "weak_certificate": ([[INT]], None),
+                  "strong": ("bool", None), "strong_certificate": ([[INT]], None),
+                  "reason": "str", "search_nodes": (INT, None)}
 
 
 def conforms(value, schema):
@@ -303,6 +314,143 @@ def nakayama(n, r):
         for k in range(n - d):
             g[k][k + d] = v
     return g
+
+
+def gram_text(upper):
+    return "\n".join(" ".join(str(x) for x in row) for row in upper) + "\n"
+
+
+def charpoly_lowest_first(m):
+    """det(t E - m) by Faddeev-LeVerrier in exact rationals, lowest degree first."""
+    n = len(m)
+    c = [Fraction(0)] * n + [Fraction(1)]
+    mk = [[Fraction(int(i == j)) for j in range(n)] for i in range(n)]
+    for k in range(1, n + 1):
+        am = mul(m, mk)
+        c[n - k] = -sum(am[i][i] for i in range(n)) / k
+        mk = [[am[i][j] + (c[n - k] if i == j else 0) for j in range(n)] for i in range(n)]
+    return [int(x) for x in c]
+
+
+# D4 bigraphs: the star, one strongly congruent to it, one with cox(t) = Φ_4^2 (not).
+D4_STAR = [[1, -1, 0, 0], [0, 1, -1, -1], [0, 0, 1, 0], [0, 0, 0, 1]]
+D4_DOTTED = [[1, 1, 0, 0], [0, 1, -1, 1], [0, 0, 1, 0], [0, 0, 0, 1]]
+D4_PHI4 = [[1, -1, -1, -1], [0, 1, 1, 0], [0, 0, 1, 1], [0, 0, 0, 1]]
+A4_PATH = [[1, -1, 0, 0], [0, 1, -1, 0], [0, 0, 1, -1], [0, 0, 0, 1]]
+A4_OTHER = [[1, -1, 1, 0], [0, 1, -1, 0], [0, 0, 1, -1], [0, 0, 0, 1]]
+
+
+class Spectral(unittest.TestCase):
+    """classify's Coxeter data, roots and compare."""
+
+    def test_coxeter_data_of_e8_and_an_independent_polynomial(self):
+        g = [[int(x) for x in line.split()] for line in E8_ROWS.splitlines()]
+        code, out, _ = run(["classify", write("e8.txt", E8_ROWS), "--format", "json"])
+        self.assertEqual(code, 0)
+        obj = json.loads(out)
+        Check.classification(self, obj, g)
+        cox = obj["coxeter"]
+        self.assertEqual(cox["polynomial"], [1, 1, 0, -1, -1, -1, 0, 1, 1])
+        self.assertEqual(cox["number"], 30)
+        self.assertEqual(cox["factors"], [{"polynomial": cox["polynomial"], "multiplicity": 1,
+                                           "cyclotomic": 30}])
+        self.assertEqual(obj["roots"], {"count": 240, "positive": 35})
+        # Cox = -G G^-tr: Cox G^T = -G, and its characteristic polynomial computed here.
+        self.assertEqual(mul(cox["matrix"], transpose(g)), [[-x for x in row] for row in g])
+        self.assertEqual(charpoly_lowest_first(cox["matrix"]), cox["polynomial"])
+
+    def test_coxeter_text_and_undefined_for_loops(self):
+        code, out, _ = run(["classify", write("d4.txt", gram_text(D4_DOTTED)), "--no-run"])
+        self.assertEqual(code, 0)
+        self.assertIn("cox(t)          t^4 + t^3 + t + 1\n", out)
+        self.assertIn("factored        Φ_2^2 Φ_6\n", out)
+        self.assertIn("Coxeter number  6\n", out)
+        self.assertIn("roots           24 (5 positive)\n", out)
+        code, out, _ = run(["classify", write("loop.txt", "2 -1\n0 1\n"), "--format", "json"])
+        self.assertEqual((code, json.loads(out)["coxeter"], json.loads(out)["roots"]), (0, None, None))
+
+    def test_roots_text_json_and_refusals(self):
+        path = write("d4s.txt", gram_text(D4_STAR))
+        code, out, _ = run(["roots", path, "--format", "json"])
+        self.assertEqual(code, 0)
+        roots = json.loads(out)
+        self.assertEqual(len(roots), 24)
+        for v in roots:
+            self.assertEqual(mul(mul([v], D4_STAR), [[x] for x in v]), [[1]])
+        self.assertEqual(roots[0], [1, 2, 1, 1])  # the highest root first
+        keys = [(-sum(v), [-x for x in v]) for v in roots]
+        self.assertEqual(keys, sorted(keys))
+        code, out, _ = run(["roots", path, "--positive"])
+        self.assertEqual((code, len(out.splitlines()), out.splitlines()[0]), (0, 12, "1 2 1 1"))
+        code, out, err = run(["roots", "--nakayama", "9", "4"])
+        self.assertEqual((code, out), (2, ""))
+        self.assertEqual(err, "bigraph: nakayama 9 4: the bigraph is not positive (it is "
+                              "non-negative), so its roots are not finitely many; roots are "
+                              "listed only for positive bigraphs\n")
+        code, out, err = run(["roots", path, "--max-roots", "23"])
+        self.assertEqual((code, out), (2, ""))
+        self.assertIn("has 24 roots, more than the bound 23 (--max-roots)", err)
+        self.assertEqual(run(["roots", path, "--max-roots", "0"])[0], 1)
+
+    def check_certificates(self, obj, g1, g2):
+        self.assertTrue(conforms(obj, COMPARE_SCHEMA), obj)
+        if obj["weak_certificate"] is not None:
+            b = obj["weak_certificate"]
+            self.assertEqual(mul(mul(transpose(b), symmetric(g1)), b), symmetric(g2))
+            self.assertIn(det(b), (1, -1))
+        if obj["strong_certificate"] is not None:
+            b = obj["strong_certificate"]
+            self.assertEqual(mul(mul(transpose(b), g1), b), g2)
+            self.assertIn(det(b), (1, -1))
+
+    def compare(self, g1, g2):
+        p1, p2 = write("c1.txt", gram_text(g1)), write("c2.txt", gram_text(g2))
+        code, out, _ = run(["compare", p1, p2, "--format", "json"])
+        self.assertEqual(code, 0)
+        obj = json.loads(out)
+        self.check_certificates(obj, g1, g2)
+        return obj
+
+    def test_compare_answers_with_checked_certificates(self):
+        obj = self.compare(A4_PATH, A4_OTHER)
+        self.assertEqual((obj["weak"], obj["strong"]), (True, True))
+        obj = self.compare(D4_STAR, D4_DOTTED)
+        self.assertEqual((obj["weak"], obj["strong"]), (True, True))
+        obj = self.compare(D4_STAR, D4_PHI4)  # one weak class, different polynomials
+        self.assertEqual((obj["weak"], obj["strong"], obj["strong_certificate"]), (True, False, None))
+        self.assertIn("different Coxeter polynomials", obj["reason"])
+        obj = self.compare(A4_PATH, D4_STAR)
+        self.assertEqual((obj["weak"], obj["strong"]), (False, False))
+        obj = self.compare(A4_PATH, [[1, -1, 0], [0, 1, -1], [0, 0, 1]])
+        self.assertEqual((obj["weak"], obj["strong"]), (False, False))
+        obj = self.compare([[1, -3], [0, 1]], [[1, 3], [0, 1]])  # indefinite
+        self.assertEqual((obj["weak"], obj["strong"]), (None, None))  # invariants agree, no proof
+        obj = self.compare([[1, -3], [0, 1]], [[1, -3], [0, 1]])
+        self.assertEqual((obj["weak"], obj["strong"], obj["strong_certificate"]), (True, True, [[1, 0], [0, 1]]))
+        code, out, _ = run(["compare", write("c1.txt", gram_text(A4_PATH)),
+                            write("c2.txt", gram_text(A4_OTHER))])
+        self.assertEqual(code, 0)
+        self.assertIn("weak            yes\n", out)
+        self.assertIn("strong          yes\n", out)
+
+    def test_compare_refusals(self):
+        code, out, err = run(["compare", write("c1.txt", "1 0\n3 1\n"), write("c2.txt", "1\n")])
+        self.assertEqual((code, out), (2, ""))
+        self.assertIn("entry (2, 1) below the diagonal is not zero", err)
+        self.assertEqual(run(["compare", write("c1.txt", "1\n")])[0], 1)
+
+    def test_sweep_with_coxeter(self):
+        args = ["sweep", "--nakayama", "4..5", "2..n", "--coxeter", "--no-run"]
+        code, out, _ = run(args)
+        self.assertEqual(code, 0)
+        for line in out.splitlines():
+            obj = json.loads(line)
+            self.assertTrue(conforms(obj, SWEEP_COXETER_SCHEMA), obj)
+            self.assertIn("--coxeter", obj["options"])
+        code, out, _ = run(args + ["--format", "csv"])
+        rows = list(csv.DictReader(io.StringIO(out)))
+        self.assertEqual(list(rows[0])[-2:], ["coxeter_polynomial", "seconds"])
+        self.assertEqual(rows[0]["coxeter_polynomial"], "1 1 1 1 1")  # A_4(2) is the path A4
 
 
 class Refusals(unittest.TestCase):
