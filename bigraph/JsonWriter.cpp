@@ -232,6 +232,10 @@ std::string csvRow(const InputItem& item, const SweepRecord& record, const Class
     if (!row.empty() || &field != fields) row += ',';
     row += field;
   }
-  if (c.coxeterAsked) row += "," + (c.coxeter ? polynomialWords(c.coxeter->polynomial) : std::string());
-  return row + "," + time;
+  if (c.coxeterAsked) {
+    row += ',';
+    if (c.coxeter) row += polynomialWords(c.coxeter->polynomial);
+  }
+  row += ',';
+  return row += time;
 }

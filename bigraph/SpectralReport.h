@@ -25,6 +25,8 @@
 //   entry other than 1; program status 2.
 // - TooManyRoots (below): more roots than the bound allows; program status 2.
 // - SpectralStopped (core/Coxeter.h): the stop flag was set; program status 130.
+// - DisagreementError (Classification.h): a check of the program's own result failed (a root
+//   count or a composed certificate); a fault of the program, status 3.
 struct NotPositive : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
