@@ -54,4 +54,4 @@ bench:
 	@cmake --build build-bench -j $(JOBS)
 
 clean:
-	rm -rf build build-asan build-bench build-clang build-portable
+	rm -rf build build-asan build-bench build-clang build-portable build-pip

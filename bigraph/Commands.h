@@ -42,6 +42,10 @@ void addRunOptions(CLI::App& command, RunChoice& choice);
 // The settings with the rule's number, and a seed drawn now when a random rule has none.
 RunSettings chosenRunSettings(const RunChoice& choice);
 
+// The run options as they are written into every sweep line, so --resume can tell a line made
+// otherwise: "--rule R", then "--seed S", "--max-steps M", "--no-run", "--certificate".
+std::string optionsText(const RunSettings& settings);
+
 // "bigraph: LINE" on standard error, with bytes a terminal would act on (from file names and
 // other outside text) escaped as \xNN. Every failure message of the program goes through here.
 void printFailure(const std::string& line);

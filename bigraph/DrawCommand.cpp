@@ -8,6 +8,7 @@
 
 #include "Commands.h"
 #include "Draw.h"
+#include "DrawResult.h"
 #include "ExitStatus.h"
 #include "OutputFile.h"
 
@@ -86,25 +87,12 @@ int drawCommand(const DrawChoice& choice) {
   request.input = item.upper.clone();
   request.output = choice.output;
   request.options = drawOptions(choice);
-  if (choice.state == "normal") {
-    RunSettings settings = chosenRunSettings(choice.run);
-    settings.noRun = true;
-    const Classification c = classify(item.upper, settings);
-    if (!c.normalForm) {
-      std::cerr << "bigraph: no normal form: only non-negative bigraphs with every diagonal entry 1 "
-                   "have one (this one is "
-                << definitenessName(c.invariants.definiteness)
-                << (c.invariants.loopFree ? "" : ", with loops") << ")" << std::endl;
-      return kExitBadInput;
-    }
-    request.result = c.normalForm->gram.clone();
-    request.resultNote = "normal form " + c.normalForm->name;
-  } else if (request.options.state != State::Input) {
-    const RunSettings settings = chosenRunSettings(choice.run);
-    const Classification c = classify(item.upper, settings);
-    if (!c.run) printFailure(noRunNote(settings, c.invariants));
-    request.result = c.run ? c.run->result.clone() : item.upper.clone();
-    request.resultNote = runNote(c.run);
+  try {
+    if (const auto note = addDrawnResult(request, choice.state, chosenRunSettings(choice.run)))
+      printFailure(*note);
+  } catch (const NoNormalForm& e) {
+    printFailure(e.what());
+    return kExitBadInput;
   }
   try {
     for (const std::string& note : drawToFile(request).notes) printFailure("note: " + note);
@@ -131,6 +119,29 @@ CLI::Validator sizeValidator() {
 }
 
 }  // namespace
+
+std::optional<std::string> addDrawnResult(DrawRequest& request, const std::string& state,
+                                          const RunSettings& settings, const std::atomic<bool>* stop,
+                                          const InvariantsControl* control) {
+  if (state == "normal") {
+    RunSettings noRun = settings;
+    noRun.noRun = true;
+    const Classification c = classify(request.input, noRun, stop, control);
+    if (!c.normalForm)
+      throw NoNormalForm(std::string("no normal form: only non-negative bigraphs with every "
+                                     "diagonal entry 1 have one (this one is ") +
+                         definitenessName(c.invariants.definiteness) +
+                         (c.invariants.loopFree ? "" : ", with loops") + ")");
+    request.result = c.normalForm->gram.clone();
+    request.resultNote = "normal form " + c.normalForm->name;
+  } else if (state != "input") {
+    const Classification c = classify(request.input, settings, stop, control);
+    request.result = c.run ? c.run->result.clone() : request.input.clone();
+    request.resultNote = runNote(c.run);
+    if (!c.run) return noRunNote(settings, c.invariants);
+  }
+  return std::nullopt;
+}
 
 void addDrawCommand(CLI::App& app, int& status) {
   auto choice = std::make_shared<DrawChoice>();

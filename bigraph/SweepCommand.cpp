@@ -70,8 +70,8 @@ SweepFamily chosenFamily(const SweepChoice& choice) {
   return SweepFamily(ranges, choice.files);
 }
 
-// The run options as they are written into every line, so --resume can tell a line made
-// otherwise: "--rule R", then "--seed S", "--max-steps M", "--no-run", "--certificate".
+}  // namespace
+
 std::string optionsText(const RunSettings& settings) {
   std::string text = std::string("--rule ") + edgeRuleName(settings.rule);
   if (settings.seed) text += " --seed " + std::to_string(*settings.seed);
@@ -81,6 +81,8 @@ std::string optionsText(const RunSettings& settings) {
   if (settings.coxeter) text += " --coxeter";
   return text;
 }
+
+namespace {
 
 // The seed written in an earlier output's options, if any.
 std::optional<std::uint32_t> recordedSeed(const std::string& options) {

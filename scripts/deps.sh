@@ -8,7 +8,7 @@
 set -euo pipefail
 # googletest: the build declares the test programs, so configuring needs its CMake files.
 packages=(g++ cmake make pkg-config googletest libgtest-dev libgmp-dev libx11-dev libpng-dev
-          libflint-dev libcli11-dev libcairo2-dev fonts-dejavu-core python3)
+          libflint-dev libcli11-dev libcairo2-dev fonts-dejavu-core python3 python3-dev pybind11-dev)
 test_packages=(clang xvfb xdotool xfonts-base x11-utils tmux
                librsvg2-bin poppler-utils texlive-latex-base texlive-latex-extra texlive-pictures
                python3-pytest)

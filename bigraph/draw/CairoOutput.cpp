@@ -135,9 +135,24 @@ void drawScene(cairo_t* cr, const Scene& scene) {
                    scene.naturalHeight - 10 - scene.fontSize * 0.4, scene.fontSize * 1.1);
 }
 
-cairo_surface_t* vectorSurface(Format format, const std::string& path, double w, double h) {
-  if (format == Format::Pdf) return cairo_pdf_surface_create(path.c_str(), w, h);
-  cairo_surface_t* surface = cairo_svg_surface_create(path.c_str(), w, h);
+// Where the bytes of a picture go: a file, or a string in memory (`memory` not null).
+struct Sink {
+  const std::string& path;
+  std::string* memory = nullptr;
+};
+
+cairo_status_t appendToString(void* closure, const unsigned char* data, unsigned int length) {
+  static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+  return CAIRO_STATUS_SUCCESS;
+}
+
+cairo_surface_t* vectorSurface(Format format, const Sink& sink, double w, double h) {
+  cairo_surface_t* surface = nullptr;
+  if (format == Format::Pdf)
+    return sink.memory ? cairo_pdf_surface_create_for_stream(appendToString, sink.memory, w, h)
+                       : cairo_pdf_surface_create(sink.path.c_str(), w, h);
+  surface = sink.memory ? cairo_svg_surface_create_for_stream(appendToString, sink.memory, w, h)
+                        : cairo_svg_surface_create(sink.path.c_str(), w, h);
   cairo_svg_surface_set_document_unit(surface, CAIRO_SVG_UNIT_PX);
   return surface;
 }
@@ -147,16 +162,14 @@ void check(cairo_status_t status) {
   if (status != CAIRO_STATUS_SUCCESS) throw DrawError(cairo_status_to_string(status));
 }
 
-}  // namespace
-
-void writeCairo(const Scene& scene, Format format, const std::string& path) {
+void writeCairoTo(const Scene& scene, Format format, const Sink& sink) {
   using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
   using Context = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
   const bool raster = format == Format::Png;
   Surface surface(raster ? cairo_image_surface_create(CAIRO_FORMAT_RGB24,
                                                       static_cast<int>(std::ceil(scene.width)),
                                                       static_cast<int>(std::ceil(scene.height)))
-                         : vectorSurface(format, path, scene.width, scene.height),
+                         : vectorSurface(format, sink, scene.width, scene.height),
                   cairo_surface_destroy);
   check(cairo_surface_status(surface.get()));
   {
@@ -164,9 +177,23 @@ void writeCairo(const Scene& scene, Format format, const std::string& path) {
     drawScene(cr.get(), scene);
     check(cairo_status(cr.get()));
   }
-  if (raster) check(cairo_surface_write_to_png(surface.get(), path.c_str()));
+  if (raster)
+    check(sink.memory ? cairo_surface_write_to_png_stream(surface.get(), appendToString, sink.memory)
+                      : cairo_surface_write_to_png(surface.get(), sink.path.c_str()));
   cairo_surface_finish(surface.get());
   check(cairo_surface_status(surface.get()));
+}
+
+}  // namespace
+
+void writeCairo(const Scene& scene, Format format, const std::string& path) {
+  writeCairoTo(scene, format, Sink{path});
+}
+
+std::string cairoBytes(const Scene& scene, Format format) {
+  std::string bytes;
+  writeCairoTo(scene, format, Sink{"", &bytes});
+  return bytes;
 }
 
 }  // namespace bigraph::draw

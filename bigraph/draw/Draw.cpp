@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "OutputFile.h"
 #include "Scene.h"
@@ -102,6 +103,20 @@ DrawReport drawToFile(const DrawRequest& request) {
     }
   file.commit();
   return DrawReport{scene.width, scene.height, scene.notes};
+}
+
+DrawnPicture drawToBytes(const DrawRequest& request, Format format) {
+  const Scene scene = buildScene(request);
+  DrawnPicture picture;
+  if (format == Format::Tikz) {
+    std::ostringstream out;
+    writeTikz(scene, request.options.standalone, out);
+    picture.bytes = std::move(out).str();
+  } else {
+    picture.bytes = cairoBytes(scene, format);
+  }
+  picture.report = DrawReport{scene.width, scene.height, scene.notes};
+  return picture;
 }
 
 int runDraw(const DrawRequest& request, std::ostream& err) {

@@ -82,6 +82,14 @@ Format formatOf(const std::string& path);
 // target that may not be written, DrawWriteError when the writing fails.
 DrawReport drawToFile(const DrawRequest& request);
 
+// The picture in `format` as bytes in memory (request.output is not looked at): the text of
+// an SVG or TikZ picture, the bytes of a PDF or PNG file. Throws DrawError for a bad request.
+struct DrawnPicture {
+  std::string bytes;
+  DrawReport report;
+};
+DrawnPicture drawToBytes(const DrawRequest& request, Format format);
+
 // drawToFile for a program: notes and "Error: ..." lines go to `err`; 0 on success, 1 on error.
 int runDraw(const DrawRequest& request, std::ostream& err);
 

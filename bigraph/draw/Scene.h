@@ -79,6 +79,8 @@ Scene buildScene(const DrawRequest& request);
 
 // The writers; each throws DrawError when the file cannot be written.
 void writeCairo(const Scene& scene, Format format, const std::string& path);
+// The SVG, PDF or PNG file's bytes in memory.
+std::string cairoBytes(const Scene& scene, Format format);
 void writeTikz(const Scene& scene, bool standalone, std::ostream& out);
 
 // Colours as 0xRRGGBB: dark blue and orange, far apart in greyscale too.

@@ -58,8 +58,8 @@ std::string shapeWords(const GramMatrix& gram) {
   if (isKronecker(gram)) return "Euclidean graph A~_1 (Kronecker)";
   const Structure s = structureOf(gram);
   const Shape shape = recognizeShape(s);
-  if (shape.diagram)
-    return (shape.name.find('~') != std::string::npos ? "Euclidean graph " : "Dynkin graph ") + shape.name;
+  if (shape.type)
+    return (shape.type->euclidean ? "Euclidean graph " : "Dynkin graph ") + shape.type->captionName();
   std::string words = formOf(gram, s, shape);
   const std::vector<std::string> extra = departures(gram);
   for (std::size_t k = 0; k < extra.size(); ++k)
