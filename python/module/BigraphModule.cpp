@@ -73,7 +73,7 @@ std::vector<std::string> sweepLines(const std::vector<const InputItem*>& items,
     job.name = [&](std::size_t k) { return items[k]->name; };
     job.work = [&](std::size_t k) {
       const Classification c = classify(items[k]->upper, settings.run, &stop);
-      return sweepJsonLine(*items[k], SweepRecord{firstItem + k, options}, c);
+      return sweepJsonLine(*items[k], SweepRecord{firstItem + k, options, settings.run.seed}, c);
     };
     job.write = [&](const std::string& line) { lines.push_back(line); };
     runSweep(job, stop);
