@@ -86,6 +86,7 @@ void addRootsCommand(CLI::App& app, int& status) {
                        std::to_string(kDefaultMaxRoots) + ")")
       ->type_name("N")
       ->check(CLI::PositiveNumber);
+  command->footer(inputFormsHelp("bigraph roots --nakayama 6 2 --positive"));
   command->callback([choice, &status] { status = rootsCommand(*choice); });
 }
 
@@ -106,5 +107,6 @@ void addCompareCommand(CLI::App& app, int& status) {
                        std::to_string(static_cast<int>(kDefaultMaxSeconds)) + ")")
       ->type_name("S")
       ->check(CLI::PositiveNumber);
+  command->footer(inputFormsHelp("bigraph compare first.txt second.json --format json"));
   command->callback([choice, &status] { status = compareCommand(*choice); });
 }

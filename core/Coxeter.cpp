@@ -224,6 +224,14 @@ std::optional<bool> powerIsIdentity(const FlintMatrix& cox, const fmpz_t h,
   return fmpz_mat_is_one(result.get()) != 0;
 }
 
+// cox(t) = det(t E - Cox). A positive bigraph's Cox has finite order, so its eigenvalues lie
+// on the unit circle and one prime suffices; otherwise several, under a proved bound.
+void coxeterCharpoly(fmpz_poly_struct* p, const FlintMatrix& cox, bool positiveDefinite,
+                     const std::atomic<bool>* stop) {
+  if (positiveDefinite) unitSpectrumCharpoly(p, cox);
+  else multimodularCharpoly(p, cox, coefficientBoundBits(cox), stop);
+}
+
 }  // namespace
 
 bool hasUnitDiagonal(const GramMatrix& upper) {
@@ -253,8 +261,7 @@ IntPolynomial coxeterPolynomial(const GramMatrix& upper, bool positiveDefinite,
   FlintMatrix cox(n, n);
   coxeterFlint(cox, upper);
   FlintPolynomial p;
-  if (positiveDefinite) unitSpectrumCharpoly(p.get(), cox);
-  else multimodularCharpoly(p.get(), cox, coefficientBoundBits(cox), stop);
+  coxeterCharpoly(p.get(), cox, positiveDefinite, stop);
   return coefficientsOf(p.get());
 }
 
@@ -266,9 +273,7 @@ CoxeterData coxeterDataOf(const GramMatrix& upper, bool positiveDefinite,
   checkStop(stop);
   CoxeterData data;
   FlintPolynomial p;
-  // A positive bigraph's Cox has finite order, so its eigenvalues lie on the unit circle.
-  if (positiveDefinite) unitSpectrumCharpoly(p.get(), cox);
-  else multimodularCharpoly(p.get(), cox, coefficientBoundBits(cox), stop);
+  coxeterCharpoly(p.get(), cox, positiveDefinite, stop);
   data.polynomial = coefficientsOf(p.get());
   checkStop(stop);
   if (n > 0) data.factors = factorsOf(p.get());
