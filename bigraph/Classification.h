@@ -110,7 +110,7 @@ std::optional<std::int64_t> plannedStepBound(const RunSettings& settings, const 
 // Classifies `upper`. `stop`, when given and set, stops a run after its current step (Ctrl-C
 // in a sweep); the run then ends as "stopped". `control`, when given, reports the progress of
 // the exact invariants and may stop them (InvariantsStopped), and the Coxeter data
-// (SpectralStopped). Throws DisagreementError on a
+// (CoxeterWorkStopped). Throws DisagreementError on a
 // disagreement, and when the normal form fails a step or its check.
 Classification classify(const GramMatrix& upper, const RunSettings& settings,
                         const std::atomic<bool>* stop = nullptr,

@@ -14,7 +14,7 @@
 #include "ExitStatus.h"
 #include "JsonWriter.h"
 #include "LatexReport.h"
-#include "SpectralReport.h"
+#include "CoxeterReport.h"
 #include "TextReport.h"
 
 namespace {
@@ -72,7 +72,7 @@ int classifyCommand(const ClassifyChoice& choice) {
     progress.clear();
     std::cerr << "bigraph: interrupted" << std::endl;
     return kExitInterrupted;
-  } catch (const SpectralStopped&) {
+  } catch (const CoxeterWorkStopped&) {
     progress.clear();
     std::cerr << "bigraph: interrupted" << std::endl;
     return kExitInterrupted;

@@ -1,7 +1,7 @@
 // Writing classifications as JSON objects and CSV rows.
 #include "JsonWriter.h"
 
-#include "SpectralReport.h"
+#include "CoxeterReport.h"
 
 #include <cstdio>
 #include <span>

@@ -9,7 +9,7 @@
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "QuotedText.h"
-#include "SpectralReport.h"
+#include "CoxeterReport.h"
 
 namespace {
 
@@ -84,7 +84,7 @@ int runBigraph(int argc, char** argv) {
     return failure(e.what(), kExitBadInput);
   } catch (const TooManyRoots& e) {
     return failure(e.what(), kExitBadInput);
-  } catch (const SpectralStopped&) {
+  } catch (const CoxeterWorkStopped&) {
     return failure("interrupted", kExitInterrupted);
   } catch (const DisagreementError& e) {
     return failure(std::string("internal error: ") + e.what(), kExitDisagreement);

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <iomanip>
 
-#include "SpectralReport.h"
+#include "CoxeterReport.h"
 
 namespace {
 

@@ -55,7 +55,7 @@ IntPolynomial coefficientsOf(const fmpz_poly_struct* p) {
 }
 
 void checkStop(const std::atomic<bool>* stop) {
-  if (stop != nullptr && stop->load()) throw SpectralStopped();
+  if (stop != nullptr && stop->load()) throw CoxeterWorkStopped();
 }
 
 // G^-1 for a unit upper-triangular G, by back substitution column by column, skipping zeros.

@@ -9,10 +9,10 @@
 
 #include "GramMatrix.h"
 
-// A long spectral computation (Coxeter number, roots, strong congruence search) was stopped
+// A long Coxeter computation (Coxeter number, roots, strong congruence search) was stopped
 // through its stop flag.
-struct SpectralStopped : std::runtime_error {
-  SpectralStopped() : std::runtime_error("the computation was stopped") {}
+struct CoxeterWorkStopped : std::runtime_error {
+  CoxeterWorkStopped() : std::runtime_error("the computation was stopped") {}
 };
 
 // An integer polynomial, coefficients lowest degree first (no trailing zeros; [] is 0).
@@ -46,7 +46,7 @@ GramMatrix coxeterMatrix(const GramMatrix& upper);
 // the exact invariants found it): then Cox has finite order by theory and the number is the lcm
 // of the cyclotomic indices; otherwise, when every factor is cyclotomic, Cox^h = E is checked
 // by exact powering. Throws std::invalid_argument for a diagonal entry other than 1,
-// SpectralStopped when `stop` reads true.
+// CoxeterWorkStopped when `stop` reads true.
 CoxeterData coxeterDataOf(const GramMatrix& upper, bool positiveDefinite,
                           const std::atomic<bool>* stop = nullptr);
 

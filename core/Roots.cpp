@@ -103,7 +103,7 @@ std::vector<Root> rootsOf(const GramMatrix& upper, std::size_t maxRoots,
     add(std::move(e));
   }
   for (std::size_t k = 0; k < roots.size(); ++k) {
-    if ((k & 255) == 0 && stop != nullptr && stop->load()) throw SpectralStopped();
+    if ((k & 255) == 0 && stop != nullptr && stop->load()) throw CoxeterWorkStopped();
     for (int i = 0; i < n; ++i) {
       Root image = roots[k];
       image[i] = reflectedCoordinate(image, i, neighbours[i]);

@@ -28,7 +28,7 @@ std::uint64_t rootCountOfType(const DiagramSum& type);
 // edges lists its positive roots first, its highest root at the top). Throws
 // RootBoundExceeded when there are more than maxRoots, std::invalid_argument for a diagonal
 // entry other than 1 or an off-diagonal entry of G + G^T outside -1..1 (never positive),
-// SpectralStopped when `stop` reads true.
+// CoxeterWorkStopped when `stop` reads true.
 std::vector<Root> rootsOf(const GramMatrix& upper, std::size_t maxRoots,
                           const std::atomic<bool>* stop = nullptr);
 

@@ -147,7 +147,7 @@ class ColumnSearch {
   }
   void tick() {
     if ((++nodes_ & 4095) != 0) return;
-    if (stop_ != nullptr && stop_->load()) throw SpectralStopped();
+    if (stop_ != nullptr && stop_->load()) throw CoxeterWorkStopped();
     if (std::chrono::duration<double>(Clock::now() - start_).count() > maxSeconds_)
       throw OutOfTime{};
   }

@@ -22,7 +22,7 @@ struct StrongSearch {
 // Decides whether G2 = B^T G1 B for some integer B with det B = +-1, for positive unit-diagonal
 // G1, G2 of one size (the caller checks positivity; the roots of G1 must be at most
 // `maxRoots`, else RootBoundExceeded). Gives up with OutOfTime after maxSeconds. Throws
-// SpectralStopped when `stop` reads true, std::logic_error when a found B fails its check.
+// CoxeterWorkStopped when `stop` reads true, std::logic_error when a found B fails its check.
 StrongSearch searchStrongCongruence(const GramMatrix& first, const GramMatrix& second,
                                     double maxSeconds, const std::atomic<bool>* stop = nullptr,
                                     std::size_t maxRoots = 1000000);

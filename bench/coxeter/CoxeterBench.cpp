@@ -11,7 +11,7 @@
 #include "Invariants.h"
 #include "Bigraph.h"
 #include "Roots.h"
-#include "SpectralTestHelpers.h"
+#include "ScrambledBigraphs.h"
 #include "StrongCongruence.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "NormalForm.h"
-#include "SpectralTestHelpers.h"
+#include "ScrambledBigraphs.h"
 
 namespace {
 

@@ -341,7 +341,7 @@ A4_PATH = [[1, -1, 0, 0], [0, 1, -1, 0], [0, 0, 1, -1], [0, 0, 0, 1]]
 A4_OTHER = [[1, -1, 1, 0], [0, 1, -1, 0], [0, 0, 1, -1], [0, 0, 0, 1]]
 
 
-class Spectral(unittest.TestCase):
+class CoxeterRootsCompare(unittest.TestCase):
     """classify's Coxeter data, roots and compare."""
 
     def test_coxeter_data_of_e8_and_an_independent_polynomial(self):

@@ -5,7 +5,7 @@
 
 #include "Coxeter.h"
 #include "Roots.h"
-#include "SpectralTestHelpers.h"
+#include "ScrambledBigraphs.h"
 #include "StrongCongruence.h"
 
 namespace {

@@ -21,7 +21,7 @@ import os
 
 from . import _bigraph
 from ._exact import loads as _loads
-from ._results import Classification, NormalForm, Result, Run, SpectralResult
+from ._results import Classification, NormalForm, Result, Run, CoxeterOrComparison
 
 __all__ = ["classify", "normal_form", "coxeter", "roots", "compare", "nakayama", "sweep", "draw",
            "Nakayama", "Classification", "NormalForm", "Run", "Result", "RULES"]
@@ -128,7 +128,7 @@ def coxeter(gram):
     polynomial (coefficients, lowest degree first), factors, number (the Coxeter number h, or
     None) and matrix (Cox); None for a bigraph with a diagonal entry other than 1."""
     data = _loads(_bigraph.coxeter(_input(gram)))
-    return None if data is None else SpectralResult(data)
+    return None if data is None else CoxeterOrComparison(data)
 
 
 def roots(gram, *, positive_only=False, max_roots=_bigraph.DEFAULT_MAX_ROOTS):
@@ -143,7 +143,7 @@ def compare(g1, g2, *, max_seconds=_bigraph.DEFAULT_MAX_SECONDS):
     Z-congruent, as `bigraph compare` answers: weak, weak_certificate, strong,
     strong_certificate, reason, search_nodes (None where the answer is not known; the strong
     search gives up after max_seconds)."""
-    return SpectralResult(_loads(_bigraph.compare(_input(g1), _input(g2), float(max_seconds))))
+    return CoxeterOrComparison(_loads(_bigraph.compare(_input(g1), _input(g2), float(max_seconds))))
 
 
 def sweep(items, *, jobs=None, rule="last", certificate=False, max_steps=None, run=True, seed=None,

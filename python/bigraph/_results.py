@@ -43,7 +43,7 @@ def _short(value, limit=60):
     return text if len(text) <= limit else text[: limit - 5] + " ...]"
 
 
-class SpectralResult(Result):
+class CoxeterOrComparison(Result):
     """A Coxeter, roots or comparison report: the object the command line writes."""
 
 
@@ -74,7 +74,7 @@ class Classification(Result):
     """The classification of one bigraph, the object `bigraph classify --format json` writes
     (a sweep's items carry input, item, options, n and r too)."""
 
-    _nested = {"normal_form": NormalForm, "run": Run, "coxeter": SpectralResult}
+    _nested = {"normal_form": NormalForm, "run": Run, "coxeter": CoxeterOrComparison}
 
     def _summary(self):
         d = self._data

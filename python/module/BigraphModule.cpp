@@ -17,7 +17,7 @@
 #include "JsonWriter.h"
 #include "PythonInput.h"
 #include "Released.h"
-#include "SpectralReport.h"
+#include "CoxeterReport.h"
 #include "SweepScheduler.h"
 
 namespace py = pybind11;
@@ -151,9 +151,9 @@ std::pair<py::bytes, std::vector<std::string>> drawBytes(const InputItem& input,
   return {py::bytes(picture.bytes), picture.report.notes};
 }
 
-// A spectral report's JSON text, its refusals as ValueError with the program's sentence.
+// The JSON text of a Coxeter, roots or compare report, its refusals as ValueError with the program's sentence.
 template <class Report>
-std::string spectralJson(Report report) {
+std::string reportJson(Report report) {
   try {
     return runReleased(report);
   } catch (const BadInput& e) {
@@ -201,12 +201,12 @@ PYBIND11_MODULE(_bigraph, m) {
       py::arg("scale"), py::arg("width"), py::arg("height"), py::arg("standalone"),
       py::arg("settings"));
   m.def("coxeter", [](const InputItem& input) {
-    return spectralJson([&](const std::atomic<bool>& stop) { return coxeterJson(input.upper, &stop); });
+    return reportJson([&](const std::atomic<bool>& stop) { return coxeterJson(input.upper, &stop); });
   });
   m.def(
       "roots",
       [](const InputItem& input, bool positiveOnly, std::size_t maxRoots) {
-        return spectralJson([&](const std::atomic<bool>& stop) {
+        return reportJson([&](const std::atomic<bool>& stop) {
           return rootsJson(input.upper, positiveOnly, maxRoots, &stop);
         });
       },
@@ -214,7 +214,7 @@ PYBIND11_MODULE(_bigraph, m) {
   m.def(
       "compare",
       [](const InputItem& first, const InputItem& second, double maxSeconds) {
-        return spectralJson([&](const std::atomic<bool>& stop) {
+        return reportJson([&](const std::atomic<bool>& stop) {
           return compareJson(first.upper, second.upper, maxSeconds, &stop);
         });
       },

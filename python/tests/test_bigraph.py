@@ -178,7 +178,7 @@ def test_draw_makes_the_command_lines_picture(tmp_path):
         bigraph.draw(INDEFINITE, state="normal")
 
 
-def test_spectral_reports_equal_the_command_line(tmp_path):
+def test_coxeter_roots_and_compare_equal_the_command_line(tmp_path):
     path = gram_file(tmp_path, bigraph.nakayama(6, 3).tolist())
     assert bigraph.coxeter(bigraph.nakayama(6, 3)).to_dict() == \
         cli_json("classify", path, "--format", "json")["coxeter"]

@@ -1,5 +1,5 @@
 // The Coxeter data, roots and congruence comparison of bigraphs as JSON and text.
-#include "SpectralReport.h"
+#include "CoxeterReport.h"
 
 #include <algorithm>
 #include <sstream>

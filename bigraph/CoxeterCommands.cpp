@@ -9,7 +9,7 @@
 #include "Commands.h"
 #include "ExitStatus.h"
 #include "Interrupt.h"
-#include "SpectralReport.h"
+#include "CoxeterReport.h"
 
 namespace {
 

@@ -24,7 +24,7 @@
 // - NotPositive (below): roots asked of a bigraph that is not positive, or that has a diagonal
 //   entry other than 1; program status 2.
 // - TooManyRoots (below): more roots than the bound allows; program status 2.
-// - SpectralStopped (core/Coxeter.h): the stop flag was set; program status 130.
+// - CoxeterWorkStopped (core/Coxeter.h): the stop flag was set; program status 130.
 // - DisagreementError (Classification.h): a check of the program's own result failed (a root
 //   count or a composed certificate); a fault of the program, status 3.
 struct NotPositive : std::runtime_error {
