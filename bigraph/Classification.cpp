@@ -8,6 +8,10 @@
 #include "Roots.h"
 #include "ShapeWords.h"
 
+using namespace core;
+
+namespace bigraph {
+
 const char* runEndName(RunEnd end) {
   switch (end) {
     case RunEnd::NoDottedEdge: return "no dotted edge";
@@ -158,3 +162,5 @@ std::string withoutLayerName(const std::string& message) {
   if (scope == std::string::npos || colon == std::string::npos || scope > colon) return message;
   return message.substr(colon + 2);
 }
+
+}  // namespace bigraph

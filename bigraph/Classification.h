@@ -15,14 +15,16 @@
 #include "NormalForm.h"
 #include "RunEngine.h"
 
-inline constexpr EdgeRule kDefaultRule = EdgeRule::Last;
+namespace bigraph {
+
+inline constexpr core::EdgeRule kDefaultRule = core::EdgeRule::Last;
 
 // The most inflation pairs a report keeps.
 inline constexpr std::size_t kPairsKept = 1000000;
 
 // What the command line asked of a run.
 struct RunSettings {
-  EdgeRule rule = kDefaultRule;
+  core::EdgeRule rule = kDefaultRule;
   std::optional<std::uint32_t> seed;    // for the random rules; none elsewhere
   std::optional<std::int64_t> maxSteps; // given with --max-steps
   bool noRun = false;
@@ -37,10 +39,10 @@ inline constexpr int kCoxeterVerticesByDefault = 300;
 
 // The run that was made, in the terms of the reports.
 struct RunReport {
-  EdgeRule rule = kDefaultRule;
+  core::EdgeRule rule = kDefaultRule;
   std::optional<std::uint32_t> seed;
   std::uint64_t steps = 0;
-  RunEnd end = RunEnd::NoDottedEdge;
+  core::RunEnd end = core::RunEnd::NoDottedEdge;
   std::optional<std::uint64_t> period;  // with RunEnd::Cycle: the matrix after `steps` is the
                                         // one after `steps - period`
   std::optional<std::string> error;  // with RunEnd::Error: the message (and its context)
@@ -48,9 +50,9 @@ struct RunReport {
   // The performed inflations, 1-based: the first kPairsKept of them (`steps` counts them all),
   // so a long run's memory does not grow with its length.
   std::vector<std::pair<int, int>> pairs;
-  GramMatrix result;                        // the final upper-triangular Gram matrix
-  std::optional<GramMatrix> certificate;    // B with B^T S B = S'
-  std::optional<Verification> verification;
+  core::GramMatrix result;                        // the final upper-triangular Gram matrix
+  std::optional<core::GramMatrix> certificate;    // B with B^T S B = S'
+  std::optional<core::Verification> verification;
   std::optional<std::string> certificateNote;  // why no certificate could be made
 };
 
@@ -65,31 +67,31 @@ struct RootCounts {
 inline constexpr std::uint64_t kRootsListedForCount = 20000;
 
 struct Classification {
-  GramMatrix gram;         // the upper-triangular input, echoed so an output can be rerun
+  core::GramMatrix gram;         // the upper-triangular input, echoed so an output can be rerun
   BigInteger dottedEdges;  // sum of the positive entries above the diagonal
   BigInteger solidEdges;   // sum of the magnitudes of the negative entries above it
-  Invariants invariants;
+  core::Invariants invariants;
   std::optional<RunReport> run;
   // Every non-negative loop-free input: its normal form N and the certificate B (always
   // computed and checked exactly; shown with --certificate).
-  std::optional<NormalForm> normalForm;
+  std::optional<core::NormalForm> normalForm;
   bool showCertificate = false;
   // With RunSettings::coxeter: the Coxeter data of a loop-free input (none otherwise) and the
   // root counts of a positive one.
   bool coxeterAsked = false;
   bool coxeterSkipped = false;  // too large to be made without --coxeter
-  std::optional<CoxeterData> coxeter;
+  std::optional<core::CoxeterData> coxeter;
   std::optional<RootCounts> roots;
 };
 
 // The root counts of a positive loop-free bigraph of type `type`: |R| from the type, checked
 // against the listed roots when there are at most kRootsListedForCount. Throws
 // DisagreementError when the two differ.
-RootCounts rootCountsOf(const GramMatrix& upper, const DiagramSum& type,
+RootCounts rootCountsOf(const core::GramMatrix& upper, const core::DiagramSum& type,
                         const std::atomic<bool>* stop = nullptr);
 
 // "no dotted edge", "step bound", "stopped", "error", "cycle".
-const char* runEndName(RunEnd end);
+const char* runEndName(core::RunEnd end);
 
 // The exact type and the shape the run reached disagree: a fault of the program, not of the
 // input. what() says both.
@@ -105,13 +107,15 @@ std::string withoutLayerName(const std::string& message);
 std::int64_t defaultStepBound(int n);
 // The run the settings ask for on a bigraph with these invariants: none, or its step bound
 // (<= 0 for no bound never happens: every run made is bounded).
-std::optional<std::int64_t> plannedStepBound(const RunSettings& settings, const Invariants& inv);
+std::optional<std::int64_t> plannedStepBound(const RunSettings& settings, const core::Invariants& inv);
 
 // Classifies `upper`. `stop`, when given and set, stops a run after its current step (Ctrl-C
 // in a sweep); the run then ends as "stopped". `control`, when given, reports the progress of
 // the exact invariants and may stop them (InvariantsStopped), and the Coxeter data
 // (CoxeterWorkStopped). Throws DisagreementError on a
 // disagreement, and when the normal form fails a step or its check.
-Classification classify(const GramMatrix& upper, const RunSettings& settings,
+Classification classify(const core::GramMatrix& upper, const RunSettings& settings,
                         const std::atomic<bool>* stop = nullptr,
-                        const InvariantsControl* control = nullptr);
+                        const core::InvariantsControl* control = nullptr);
+
+}  // namespace bigraph

@@ -17,6 +17,10 @@
 #include "CoxeterReport.h"
 #include "TextReport.h"
 
+using namespace core;
+
+namespace bigraph {
+
 namespace {
 
 struct ClassifyChoice {
@@ -117,3 +121,5 @@ void addClassifyCommand(CLI::App& app, int& status) {
                                  "  printf 'edges\\n1 2 -1\\n2 3 -1\\n' | bigraph classify - --format json"));
   command->callback([choice, &status] { status = classifyCommand(*choice); });
 }
+
+}  // namespace bigraph

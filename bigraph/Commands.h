@@ -12,6 +12,8 @@
 #include "Classification.h"
 #include "GramInput.h"
 
+namespace bigraph {
+
 void addClassifyCommand(CLI::App& app, int& status);
 void addSweepCommand(CLI::App& app, int& status);
 void addDrawCommand(CLI::App& app, int& status);
@@ -35,7 +37,7 @@ std::string inputFormsHelp(const std::string& example);
 
 // --rule, --seed, --max-steps, --no-run, --certificate.
 struct RunChoice {
-  std::string rule = edgeRuleName(kDefaultRule);
+  std::string rule = core::edgeRuleName(kDefaultRule);
   RunSettings settings;
 };
 void addRunOptions(CLI::App& command, RunChoice& choice);
@@ -52,3 +54,5 @@ void printFailure(const std::string& line);
 
 // Runs the program: parses the command line and calls the chosen subcommand.
 int runBigraph(int argc, char** argv);
+
+}  // namespace bigraph

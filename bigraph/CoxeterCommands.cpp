@@ -11,6 +11,10 @@
 #include "Interrupt.h"
 #include "CoxeterReport.h"
 
+using namespace core;
+
+namespace bigraph {
+
 namespace {
 
 struct RootsChoice {
@@ -110,3 +114,5 @@ void addCompareCommand(CLI::App& app, int& status) {
   command->footer(inputFormsHelp("bigraph compare first.txt second.json --format json"));
   command->callback([choice, &status] { status = compareCommand(*choice); });
 }
+
+}  // namespace bigraph

@@ -9,6 +9,10 @@
 #include "StrongCongruence.h"
 #include "TextReport.h"
 
+using namespace core;
+
+namespace bigraph {
+
 namespace {
 
 // The most (roots x vertices) the strong search begins with: its first candidate lists.
@@ -310,3 +314,5 @@ std::string compareJson(const GramMatrix& first, const GramMatrix& second, doubl
                         const std::atomic<bool>* stop) {
   return comparisonJson(compareBigraphs(first, second, maxSeconds, stop));
 }
+
+}  // namespace bigraph

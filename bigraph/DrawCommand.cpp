@@ -12,6 +12,10 @@
 #include "ExitStatus.h"
 #include "OutputFile.h"
 
+using namespace core;
+
+namespace bigraph {
+
 namespace {
 
 using namespace bigraph::draw;
@@ -179,3 +183,5 @@ void addDrawCommand(CLI::App& app, int& status) {
   command->footer(inputFormsHelp("bigraph draw --nakayama 8 3 --state both -o e8.svg"));
   command->callback([choice, &status] { status = drawCommand(*choice); });
 }
+
+}  // namespace bigraph

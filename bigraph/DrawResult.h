@@ -10,6 +10,8 @@
 #include "Classification.h"
 #include "Draw.h"
 
+namespace bigraph {
+
 // The normal form was asked of a bigraph that has none; what() is the sentence for the user.
 struct NoNormalForm : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -23,4 +25,6 @@ struct NoNormalForm : std::runtime_error {
 std::optional<std::string> addDrawnResult(bigraph::draw::DrawRequest& request,
                                           const std::string& state, const RunSettings& settings,
                                           const std::atomic<bool>* stop = nullptr,
-                                          const InvariantsControl* control = nullptr);
+                                          const core::InvariantsControl* control = nullptr);
+
+}  // namespace bigraph

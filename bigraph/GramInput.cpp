@@ -16,6 +16,10 @@
 #include "MemoryFit.h"
 #include "QuotedText.h"
 
+using namespace core;
+
+namespace bigraph {
+
 BadInput::BadInput(const std::string& file, TextPosition where, const std::string& description)
     : std::runtime_error(file + ":" + std::to_string(where.line) + ":" +
                          std::to_string(where.column) + ": " + description),
@@ -446,3 +450,5 @@ InputItem readInputFile(const std::string& path) {
     throw;
   }
 }
+
+}  // namespace bigraph

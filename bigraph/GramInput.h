@@ -10,11 +10,13 @@
 #include "Invariants.h"
 #include "JsonReader.h"
 
+namespace bigraph {
+
 // One thing to classify: its name (a file name, "-" for standard input, or "nakayama N R"),
 // the upper-triangular Gram matrix, and N and R for a Nakayama bigraph.
 struct InputItem {
   std::string name;
-  GramMatrix upper;
+  core::GramMatrix upper;
   std::optional<int> nakayamaN;
   std::optional<int> nakayamaR;
 };
@@ -42,11 +44,13 @@ InputItem nakayamaItem(int n, int r);
 
 // A Gram matrix in either text form or in JSON (the first character that is not white space is
 // "{"), read from `text`; `name` is the file name the messages give.
-GramMatrix parseGramText(const std::string& text, const std::string& name);
+core::GramMatrix parseGramText(const std::string& text, const std::string& name);
 // `start`: where the JSON text begins in its file.
-GramMatrix parseGramJson(const std::string& text, const std::string& name, TextPosition start = {});
-GramMatrix parseGram(const std::string& text, const std::string& name);
+core::GramMatrix parseGramJson(const std::string& text, const std::string& name, TextPosition start = {});
+core::GramMatrix parseGram(const std::string& text, const std::string& name);
 
 // Reads the file (standard input for "-") and parses it, reading no further than the point where
 // the text is refused. An unreadable file or a folder is BadInput too.
 InputItem readInputFile(const std::string& path);
+
+}  // namespace bigraph

@@ -1,6 +1,8 @@
 // Ctrl-C and SIGTERM as a flag: the handler and its scoped installation.
 #include "Interrupt.h"
 
+namespace bigraph {
+
 std::atomic<bool> interruptRequested{false};
 
 namespace {
@@ -21,3 +23,5 @@ InterruptGuard::~InterruptGuard() {
   sigaction(SIGINT, &oldInt_, nullptr);
   sigaction(SIGTERM, &oldTerm_, nullptr);
 }
+
+}  // namespace bigraph

@@ -5,6 +5,8 @@
 
 #include <atomic>
 
+namespace bigraph {
+
 // Set by SIGINT or SIGTERM while an InterruptGuard lives.
 extern std::atomic<bool> interruptRequested;
 
@@ -24,3 +26,5 @@ class InterruptGuard {
   struct sigaction oldInt_ {};
   struct sigaction oldTerm_ {};
 };
+
+}  // namespace bigraph

@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <unordered_set>
 
+using namespace core;
+
+namespace bigraph {
+
 namespace {
 
 constexpr int kMaxDepth = 512;
@@ -335,3 +339,5 @@ void forEachArrayItem(const std::string& text, const JsonValue& array,
   parser.seek(array.offset, array.where);
   parser.forEachItem(each);
 }
+
+}  // namespace bigraph

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace bigraph {
+
 // Why not a library: nlohmann-json's SAX interface keeps every digit and the position of a syntax
 // error, but tells no position for each value, which the refusals of an entry name (2:3 below
 // the diagonal); counting them around it would be more code than this reader.
@@ -58,3 +60,5 @@ JsonValue parseJsonOutline(const std::string& text, TextPosition start = {},
 // outline), built whole one at a time.
 void forEachArrayItem(const std::string& text, const JsonValue& array,
                       const std::function<void(const JsonValue&)>& each);
+
+}  // namespace bigraph

@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <span>
 
+using namespace core;
+
+namespace bigraph {
+
 namespace {
 
 // Length of the UTF-8 sequence starting at text[k], or 0 when it is not a valid one.
@@ -241,3 +245,5 @@ std::string csvRow(const InputItem& item, const SweepRecord& record, const Class
   row += ',';
   return row += time;
 }
+
+}  // namespace bigraph

@@ -10,6 +10,8 @@
 #include "Classification.h"
 #include "GramInput.h"
 
+namespace bigraph {
+
 // A JSON string literal of `text`; bytes that are not UTF-8 become the lone surrogates
 // \udc80..\udcff (byte + 0xDC00), which the reader turns back into the bytes, so any text (a
 // file name) goes through JSON byte for byte.
@@ -17,7 +19,7 @@ std::string jsonString(const std::string& text);
 
 // A list of integers and a matrix as JSON arrays, every integer in full.
 std::string integerListJson(std::span<const BigInteger> v);
-std::string integerMatrixJson(const GramMatrix& m);
+std::string integerMatrixJson(const core::GramMatrix& m);
 
 // The classify object (one line, no line break at the end).
 std::string classificationJson(const Classification& c);
@@ -41,3 +43,5 @@ std::string csvRow(const InputItem& item, const SweepRecord& record, const Class
                    double seconds);
 // One CSV field, quoted when it holds a comma, a double quote or a line break.
 std::string csvField(const std::string& text);
+
+}  // namespace bigraph

@@ -3,6 +3,10 @@
 
 #include "QuotedText.h"
 
+using namespace core;
+
+namespace bigraph {
+
 namespace {
 
 void writePmatrix(std::ostream& out, const char* symbol, const GramMatrix& m) {
@@ -43,3 +47,5 @@ void writeLatexReport(std::ostream& out, const std::string& inputName, const Cla
       << "\n";
   writePmatrix(out, "B", *c.run->certificate);
 }
+
+}  // namespace bigraph

@@ -6,6 +6,10 @@
 
 #include "Classification.h"
 
+namespace bigraph {
+
 // Display-math pmatrix environments (amsmath), each with a comment line saying what it is;
 // a matrix that is not there (no run, no --certificate) is named in a comment instead.
 void writeLatexReport(std::ostream& out, const std::string& inputName, const Classification& c);
+
+}  // namespace bigraph

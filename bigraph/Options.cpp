@@ -5,6 +5,10 @@
 
 #include "Commands.h"
 
+using namespace core;
+
+namespace bigraph {
+
 void addInputOptions(CLI::App& command, InputChoice& choice) {
   CLI::Option* nakayama =
       command.add_option("--nakayama", choice.nakayama, "the bigraph of the Nakayama algebra A_N(R)")
@@ -64,3 +68,5 @@ RunSettings chosenRunSettings(const RunChoice& choice) {
   }
   return settings;
 }
+
+}  // namespace bigraph

@@ -11,6 +11,10 @@
 #include "QuotedText.h"
 #include "CoxeterReport.h"
 
+using namespace core;
+
+namespace bigraph {
+
 namespace {
 
 const char* const kVersion = "bigraph 1.0";
@@ -97,3 +101,5 @@ int runBigraph(int argc, char** argv) {
   }
   return status;
 }
+
+}  // namespace bigraph

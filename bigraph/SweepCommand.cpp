@@ -21,6 +21,10 @@
 #include "SweepItems.h"
 #include "SweepScheduler.h"
 
+using namespace core;
+
+namespace bigraph {
+
 namespace {
 
 struct SweepChoice {
@@ -192,3 +196,5 @@ void addSweepCommand(CLI::App& app, int& status) {
   command->footer(inputFormsHelp("bigraph sweep --nakayama 3..10 2..n --format csv > nakayama.csv"));
   command->callback([choice, &status] { status = sweepCommand(*choice); });
 }
+
+}  // namespace bigraph

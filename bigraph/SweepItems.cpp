@@ -16,6 +16,10 @@
 #include "JsonWriter.h"
 #include "QuotedText.h"
 
+using namespace core;
+
+namespace bigraph {
+
 namespace {
 
 bool parseInt(const std::string& text, int& value) {
@@ -261,3 +265,5 @@ EarlierOutput readEarlierOutput(const std::string& path, bool csv, const SweepFa
   if (in.bad()) throw BadInput(path, "cannot read the file");
   return earlier;
 }
+
+}  // namespace bigraph

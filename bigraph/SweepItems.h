@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace bigraph {
+
 // An inclusive range "A..B" or a single number "A"; B may be "n" where allowed.
 struct IntRange {
   int first = 0;
@@ -69,3 +71,5 @@ EarlierOutput readEarlierOutput(const std::string& path, bool csv, const SweepFa
 // `path`) for broken quoting or a last record without its line break.
 void readCsvRecords(std::istream& in, const std::string& path,
                     const std::function<void(const std::vector<std::string>&, std::int64_t)>& record);
+
+}  // namespace bigraph

@@ -15,6 +15,10 @@
 
 #include "Invariants.h"
 
+using namespace core;
+
+namespace bigraph {
+
 namespace {
 
 struct Slot {
@@ -176,3 +180,5 @@ class Scheduler {
 std::size_t runSweep(const SweepJob& job, const std::atomic<bool>& stop) {
   return Scheduler(job, stop).run();
 }
+
+}  // namespace bigraph

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+namespace bigraph {
+
 // What the progress display is told, a few times a second and once at the end.
 struct SweepProgress {
   std::size_t done = 0;   // results handed to the writer
@@ -32,3 +34,5 @@ struct SweepJob {
 // started any more, nothing more is written, and runSweep returns after the workers finish the
 // tasks in hand (which see `stop` too and may cut their work short).
 std::size_t runSweep(const SweepJob& job, const std::atomic<bool>& stop);
+
+}  // namespace bigraph

@@ -6,6 +6,10 @@
 
 #include "CoxeterReport.h"
 
+using namespace core;
+
+namespace bigraph {
+
 namespace {
 
 const char* yesNo(bool b) { return b ? "yes" : "no"; }
@@ -132,3 +136,5 @@ void writeTextReport(std::ostream& out, const Classification& c) {
   if (c.run) writeRun(out, *c.run);
   else out << "\nrun             none\n";
 }
+
+}  // namespace bigraph

@@ -5,6 +5,10 @@
 
 #include "Classification.h"
 
+namespace bigraph {
+
 void writeTextReport(std::ostream& out, const Classification& c);
 // The matrix in right-aligned columns, each line indented by `indent` spaces.
-void writeMatrix(std::ostream& out, const GramMatrix& m, int indent);
+void writeMatrix(std::ostream& out, const core::GramMatrix& m, int indent);
+
+}  // namespace bigraph

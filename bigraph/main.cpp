@@ -1,4 +1,4 @@
 // Entry point of `bigraph`.
 #include "Commands.h"
 
-int main(int argc, char** argv) { return runBigraph(argc, argv); }
+int main(int argc, char** argv) { return bigraph::runBigraph(argc, argv); }

@@ -7,6 +7,10 @@
 #include "MemoryFit.h"
 #include "NakayamaArguments.h"
 
+using namespace core;
+
+namespace console {
+
 namespace {
 
 constexpr int kExitBadInput = 1;
@@ -150,3 +154,5 @@ int runInflationsProgram(int argc, const char* const argv[], std::FILE* in, Cons
   }
   return runSequence(std::move(bigraph), parameters, console);
 }
+
+}  // namespace console

@@ -10,6 +10,8 @@
 #include "Output.h"
 #include "Run.h"
 
+namespace console {
+
 struct Command {
   enum class Kind { Dialogue, Help, BadArguments, Nakayama };
   Kind kind = Kind::BadArguments;
@@ -28,11 +30,13 @@ void printHelp(Out& out);
 
 // The dialogue: the number of vertices, the n x n matrix, then k, m, s (only when k > 0), a;
 // prompts go to out, answers come from reader. Throws InputError on bad input.
-std::unique_ptr<Bigraph> readDialogue(DialogueReader& reader, Out& out, RunParameters& parameters);
+std::unique_ptr<core::Bigraph> readDialogue(core::DialogueReader& reader, Out& out, RunParameters& parameters);
 
 // The bigraph of A_n(r). Throws InputError for a negative n or one too large for memory.
-std::unique_ptr<Bigraph> buildNakayama(int n, int r);
+std::unique_ptr<core::Bigraph> buildNakayama(int n, int r);
 
 // The whole program; returns the exit status (0 help or run, 1 bad arguments or bad input,
 // 2 refused inflation, 3 error of the integer layer during the run).
 int runInflationsProgram(int argc, const char* const argv[], std::FILE* in, Console& console);
+
+}  // namespace console

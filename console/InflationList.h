@@ -9,6 +9,8 @@
 #include "Bigraph.h"
 #include "Output.h"
 
+namespace console {
+
 class InflationList {
  public:
   // For a bigraph on n vertices. Up to 65536 vertices a pair takes 4 bytes, so even with the
@@ -23,7 +25,7 @@ class InflationList {
     if (words_.capacity() - words_.size() >= wordsPerPair) return;
     words_.reserve(words_.capacity() < 512 ? 1024 : 2 * words_.capacity());
   }
-  void push(Coeffs pair) {
+  void push(core::Coeffs pair) {
     if (wide_) {
       words_.push_back(static_cast<std::uint32_t>(pair.i));
       words_.push_back(static_cast<std::uint32_t>(pair.j));
@@ -33,7 +35,7 @@ class InflationList {
     }
   }
   std::size_t size() const { return wide_ ? words_.size() / 2 : words_.size(); }
-  Coeffs at(std::size_t p) const {
+  core::Coeffs at(std::size_t p) const {
     if (wide_) return {static_cast<int>(words_[2 * p]), static_cast<int>(words_[2 * p + 1])};
     return {static_cast<int>(words_[p] >> 16), static_cast<int>(words_[p] & 0xFFFFu)};
   }
@@ -48,3 +50,5 @@ class InflationList {
 // vertices counted from 1; nothing after the last pair, nothing at all for an empty list.
 // Allocates nothing, so it also works after the run ran out of memory.
 void printInflationList(const InflationList& list, Out& out);
+
+}  // namespace console

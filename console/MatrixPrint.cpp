@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+using namespace core;
+
+namespace console {
+
 namespace {
 
 enum class BlankRule { BelowDiagonal, Never, Zero };
@@ -106,3 +110,5 @@ void printCompleteLiteral(const Bigraph& bigraph, Out& out) {
 void printUpperTriangNonzero(const Bigraph& bigraph, Out& out) {
   printMatrix<BlankRule::Zero>(bigraph, out);
 }
+
+}  // namespace console

@@ -5,13 +5,17 @@
 #include "Bigraph.h"
 #include "Output.h"
 
+namespace console {
+
 // Writes the entry's cell: "-12 " for -12, " 12 " for 12, " 0 " for 0. The text is the one
 // bigIntegerToString gives; entries that fit in 64 bits are converted without a string.
 void writeEntryCell(const BigInteger& x, Out& out);
 
 // Every entry on and above the diagonal as a number (zeros as "0"), blanks below it.
-void printUpperTriangLiteral(const Bigraph& bigraph, Out& out);
+void printUpperTriangLiteral(const core::Bigraph& bigraph, Out& out);
 // All n x n entries as numbers.
-void printCompleteLiteral(const Bigraph& bigraph, Out& out);
+void printCompleteLiteral(const core::Bigraph& bigraph, Out& out);
 // Every nonzero entry as a number, wherever it stands; zeros as blanks. The program's display.
-void printUpperTriangNonzero(const Bigraph& bigraph, Out& out);
+void printUpperTriangNonzero(const core::Bigraph& bigraph, Out& out);
+
+}  // namespace console

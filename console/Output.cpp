@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstring>
 
+namespace console {
+
 Out::Out(std::FILE* sink, std::size_t capacity) : sink_(sink), buffer_(capacity ? capacity : 1) {}
 
 Out::~Out() { flush(); }
@@ -60,3 +62,5 @@ void Out::flush() {
   errno = 0;
   if (std::fflush(sink_) != 0) error_ = errno != 0 ? errno : EIO;
 }
+
+}  // namespace console

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+namespace console {
+
 class Out {
  public:
   // Writes to `sink` (standard output in the program, a memory stream in tests) through a buffer
@@ -61,3 +63,5 @@ class Out {
   char last_ = '\n';
   int error_ = 0;
 };
+
+}  // namespace console

@@ -10,6 +10,10 @@
 #include "RunEngine.h"
 #include "RunTexts.h"
 
+using namespace core;
+
+namespace console {
+
 namespace {
 
 void showInflationCount(const Bigraph& bigraph, std::uint64_t count, Console& console) {
@@ -116,3 +120,5 @@ int runSequence(std::unique_ptr<Bigraph> bigraph, const RunParameters& p, Consol
   if (out.failed()) return kExitWriteFailed;
   return result->integerError ? kExitIntegerError : 0;
 }
+
+}  // namespace console

@@ -12,6 +12,8 @@
 #include "Output.h"
 #include "terminal.h"
 
+namespace console {
+
 // Where the program writes and how it waits.
 struct Console {
   Out& out;
@@ -41,7 +43,7 @@ struct RunResult {
 // the integer layer or running out of memory ends the loop, is written as "Error: " and its
 // message on its own line after the final display (for a zero diagonal entry preceded by an
 // "Error: " line naming the vertex), and is returned in the result.
-RunResult inflations(Bigraph& bigraph, int k, int m, long s, int a, Console& console);
+RunResult inflations(core::Bigraph& bigraph, int k, int m, long s, int a, Console& console);
 
 inline constexpr int kExitRefused = 2;
 inline constexpr int kExitIntegerError = 3;
@@ -50,5 +52,7 @@ inline constexpr int kExitIntegerError = 3;
 // is printed. Returns the exit status: 0, 2 after a refused inflation (its message printed),
 // 3 after an error of the integer layer or out of memory, 4 as soon as a write has failed (the
 // rest of the sequence is then left out; the caller reports the failure).
-int runSequence(std::unique_ptr<Bigraph> bigraph, const RunParameters& parameters,
+int runSequence(std::unique_ptr<core::Bigraph> bigraph, const RunParameters& parameters,
                 Console& console);
+
+}  // namespace console

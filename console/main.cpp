@@ -7,15 +7,15 @@
 #include "terminal.h"
 
 int main(int argc, char** argv) {
-  Out out(stdout);
-  const Terminal terminal = Terminal::forStandardOutput();
-  Console console{out, terminal};
-  const int status = runInflationsProgram(argc, argv, stdin, console);
+  console::Out out(stdout);
+  const console::Terminal terminal = console::Terminal::forStandardOutput();
+  console::Console console{out, terminal};
+  const int status = console::runInflationsProgram(argc, argv, stdin, console);
   out.flush();
-  const int closeError = closeStandardOutput();
+  const int closeError = core::closeStandardOutput();
   if (const int error = out.failed() ? out.error() : closeError) {
-    std::fprintf(stderr, "%s\n", cannotWriteMessage(error).c_str());
-    return kExitWriteFailed;
+    std::fprintf(stderr, "%s\n", core::cannotWriteMessage(error).c_str());
+    return core::kExitWriteFailed;
   }
   return status;
 }

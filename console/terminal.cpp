@@ -11,6 +11,8 @@
 #include <csignal>
 #include <ctime>
 
+namespace console {
+
 namespace {
 
 constexpr char kClearAndHome[] = "\033[H\033[2J";
@@ -159,3 +161,5 @@ void sleepMilliseconds(long ms) {
   while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {
   }
 }
+
+}  // namespace console

@@ -4,6 +4,8 @@
 
 #include "Output.h"
 
+namespace console {
+
 class Terminal {
  public:
   // Interactive when standard output is a terminal and the controlling terminal (/dev/tty)
@@ -36,3 +38,5 @@ class Terminal {
 
 // Sleeps for ms milliseconds; nothing when ms <= 0.
 void sleepMilliseconds(long ms);
+
+}  // namespace console

@@ -3,6 +3,8 @@
 
 #include <climits>
 
+namespace core {
+
 namespace {
 
 // The white space that atoi skips in the C locale.
@@ -28,3 +30,5 @@ std::optional<int> atoiNumber(const char* text) {
   if (value < INT_MIN || value > INT_MAX) return std::nullopt;
   return static_cast<int>(value);
 }
+
+}  // namespace core

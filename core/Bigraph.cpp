@@ -1,6 +1,8 @@
 // The Bigraph record: square matrix allocation, construction, destruction and dotted counts.
 #include "Bigraph.h"
 
+namespace core {
+
 BigInteger** allocateSqZeroMat(int n) { return GramMatrix(n).release(); }
 
 void deleteSqMat(int n, BigInteger** m) { GramMatrix::releaseRows(n, m); }
@@ -79,3 +81,5 @@ void Bigraph::clearLowerTriangle() {
       if (!gram[x][y].isZero()) gram[x][y] = zero;
   lowerCleared_ = true;
 }
+
+}  // namespace core

@@ -15,6 +15,8 @@
 #include "EdgeRule.h"
 #include "GramMatrix.h"
 
+namespace core {
+
 // A vertex pair, 0-based: i the row, j the column of the chosen entry.
 // (-7, -7) means that no dotted edge is left; callers test only i.
 struct Coeffs {
@@ -170,3 +172,5 @@ class Bigraph {
 // The 15-bit random generator of the random edge choices (values 0..32767), one per thread.
 void seedRandom15(std::uint32_t seed);
 int random15();
+
+}  // namespace core

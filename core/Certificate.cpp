@@ -4,6 +4,8 @@
 #include "FlintBridge.h"
 #include "Invariants.h"
 
+namespace core {
+
 using flint_bridge::FlintMatrix;
 
 namespace {
@@ -73,3 +75,5 @@ Verification verifyCertificate(const GramMatrix& S, const GramMatrix& B, const G
       S.size() <= kExactLimit ? VerificationMode::Exact : VerificationMode::RandomVectors;
   return verifyCertificateIn(mode, S, B, Sprime, seed);
 }
+
+}  // namespace core

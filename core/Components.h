@@ -4,6 +4,8 @@
 #include <numeric>
 #include <vector>
 
+namespace core {
+
 // Component number of every vertex, numbered in the order of their first vertex; vertices
 // i < j are joined when upperAt(i, j) is not zero. `count` receives the number of components.
 template <class UpperAt>
@@ -27,3 +29,5 @@ std::vector<int> componentLabels(int n, const UpperAt& upperAt, int& count) {
   }
   return component;
 }
+
+}  // namespace core

@@ -28,6 +28,8 @@
 
 #include "FlintBridge.h"
 
+namespace core {
+
 namespace {
 
 using flint_bridge::FlintInteger;
@@ -293,3 +295,5 @@ CoxeterData coxeterDataOf(const GramMatrix& upper, bool positiveDefinite,
   if (data.finiteOrder == true) data.number = fromFmpz(h.get());
   return data;
 }
+
+}  // namespace core

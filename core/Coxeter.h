@@ -9,6 +9,8 @@
 
 #include "GramMatrix.h"
 
+namespace core {
+
 // A long Coxeter computation (Coxeter number, roots, strong congruence search) was stopped
 // through its stop flag.
 struct CoxeterWorkStopped : std::runtime_error {
@@ -56,3 +58,5 @@ IntPolynomial coxeterPolynomial(const GramMatrix& upper, bool positiveDefinite,
 
 // The characteristic polynomial of an integer matrix, lowest degree first.
 IntPolynomial characteristicPolynomial(const GramMatrix& m);
+
+}  // namespace core

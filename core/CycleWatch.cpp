@@ -1,6 +1,8 @@
 // Brent's cycle finding on inflation runs, with an entry-wise additive hash of the matrix.
 #include "CycleWatch.h"
 
+namespace core {
+
 namespace {
 
 std::uint64_t mixed(std::uint64_t x) {  // splitmix64's finaliser
@@ -70,3 +72,5 @@ void CycleWatch::takeSnapshot(const Bigraph& g) {
   snapshotHash_ = hash_;
   sinceSnapshot_ = 0;
 }
+
+}  // namespace core

@@ -7,6 +7,8 @@
 
 #include "Bigraph.h"
 
+namespace core {
+
 // Watches the upper triangle (diagonal excluded) of a bigraph's matrix through a run. Brent's
 // algorithm (R. P. Brent, "An improved Monte Carlo factorization algorithm", BIT 20, 1980)
 // keeps one snapshot, taken at steps 0, 1, 2, 4, 8, ...; a matrix equal to the snapshot taken
@@ -33,3 +35,5 @@ class CycleWatch {
   std::uint64_t power_ = 1;
   std::uint64_t sinceSnapshot_ = 0;
 };
+
+}  // namespace core

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <tuple>
 
+namespace core {
+
 std::optional<DiagramType> DiagramType::fromRankAndDeterminant(int rank, const BigInteger& d,
                                                                int corank) {
   const auto typed = [&](DiagramFamily family) {
@@ -91,3 +93,5 @@ std::string DiagramSum::name() const {
 std::string DiagramSum::dynkinName() const {
   return joined(terms_, [](const DiagramType& t) { return t.dynkinName(); });
 }
+
+}  // namespace core

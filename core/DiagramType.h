@@ -9,6 +9,8 @@
 
 #include "BigIntegerUtils.h"
 
+namespace core {
+
 // The numbers are the classic codes of Bigraph's dynkinType and euclideanType fields.
 enum class DiagramFamily : std::int16_t { A = 1, D = 2, E = 3 };
 
@@ -76,3 +78,5 @@ class DiagramSum {
  private:
   std::vector<DiagramType> terms_;
 };
+
+}  // namespace core

@@ -9,6 +9,8 @@
 #include "MemoryFit.h"
 #include "QuotedText.h"
 
+namespace core {
+
 namespace {
 
 std::string entryName(int row, int col) {
@@ -109,3 +111,5 @@ GramMatrix DialogueReader::readMatrix(int n) {
     throw matrixTooLarge(n);
   }
 }
+
+}  // namespace core

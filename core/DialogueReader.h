@@ -7,6 +7,8 @@
 #include "GramMatrix.h"
 #include "InputError.h"
 
+namespace core {
+
 // Reads the dialogue's numbers from a stream, one white-space separated item at a time. It does
 // not print prompts (flush your prompt before each read). Each read skips white space, then
 // takes an optional sign and decimal digits up to the next white space or the end of input.
@@ -45,3 +47,5 @@ class DialogueReader {
   std::FILE* in_;
   std::string item_;
 };
+
+}  // namespace core

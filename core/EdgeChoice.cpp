@@ -1,6 +1,8 @@
 // The six dotted-edge choice rules and the choice by variant number.
 #include "Bigraph.h"
 
+namespace core {
+
 namespace {
 
 constexpr Coeffs kNone{kNoEdge, kNoEdge};
@@ -227,3 +229,5 @@ Coeffs Bigraph::chooseDottedEdge(EdgeRule rule) {
   }
   return findDottedEdge();
 }
+
+}  // namespace core

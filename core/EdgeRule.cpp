@@ -1,6 +1,8 @@
 // EdgeRule: numbers and names of the edge-choice rules.
 #include "EdgeRule.h"
 
+namespace core {
+
 namespace {
 
 constexpr const char* kNames[kEdgeRuleCount] = {"first",        "first-highest",     "last",
@@ -21,3 +23,5 @@ std::optional<EdgeRule> edgeRuleNamed(std::string_view name) {
     if (name == kNames[k]) return static_cast<EdgeRule>(k);
   return std::nullopt;
 }
+
+}  // namespace core

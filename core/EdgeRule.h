@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace core {
+
 // The numbers are the variant numbers a of the programs' command lines and dialogues.
 enum class EdgeRule {
   First = 0,               // first dotted edge in row order
@@ -35,3 +37,5 @@ std::optional<EdgeRule> edgeRuleNamed(std::string_view name);
 inline bool isRandom(EdgeRule rule) {
   return rule == EdgeRule::RandomFirstOrLast || rule == EdgeRule::Random;
 }
+
+}  // namespace core

@@ -5,6 +5,8 @@
 #include <type_traits>
 #include <vector>
 
+namespace core {
+
 namespace flint_bridge {
 
 static_assert(std::is_same_v<ulong, std::uint64_t>, "FLINT limbs are the integer layer's words");
@@ -77,3 +79,5 @@ GramMatrix fromFlint(const FlintMatrix& m) {
 }
 
 }  // namespace flint_bridge
+
+}  // namespace core

@@ -7,6 +7,8 @@
 
 #include "GramMatrix.h"
 
+namespace core {
+
 namespace flint_bridge {
 
 // out = x, through the magnitude's 32-bit blocks packed two to a 64-bit limb.
@@ -67,3 +69,5 @@ void toFlint(FlintMatrix& out, const std::vector<IntVector>& rows);
 GramMatrix fromFlint(const FlintMatrix& m);
 
 }  // namespace flint_bridge
+
+}  // namespace core

@@ -1,6 +1,8 @@
 // GramMatrix: allocation row by row, copies, comparison and release.
 #include "GramMatrix.h"
 
+namespace core {
+
 namespace {
 
 // An array of n row pointers, all null, for rows made afterwards.
@@ -58,3 +60,5 @@ bool GramMatrix::operator==(const GramMatrix& other) const {
       if (rows_[i][j] != other.rows_[i][j]) return false;
   return true;
 }
+
+}  // namespace core

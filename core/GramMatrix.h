@@ -12,6 +12,8 @@
 
 #include "BigIntegerUtils.h"
 
+namespace core {
+
 // A column or row of integers: a kernel vector, a witness.
 using IntVector = std::vector<BigInteger>;
 
@@ -79,3 +81,5 @@ class GramMatrix {
   int n_ = 0;
   BigInteger** rows_ = nullptr;
 };
+
+}  // namespace core

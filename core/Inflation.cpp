@@ -5,6 +5,8 @@
 
 #include "Bigraph.h"
 
+namespace core {
+
 namespace {
 
 // e - a * q in machine words, when neither the product nor the difference overflows.
@@ -187,3 +189,5 @@ void Bigraph::inflation(Coeffs c) {
   --dottedTotal_;
   if (rowMaxKept_) noteNewValue(lo, hi, wasRowMax);
 }
+
+}  // namespace core

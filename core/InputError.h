@@ -3,6 +3,8 @@
 
 #include <stdexcept>
 
+namespace core {
+
 // Bad input from the user: not an integer, input ended early, a negative vertex count, a
 // matrix too large for memory. what() is a full sentence ending in a full stop, e.g.
 // "Expected an integer for k, but read \"x\"." or "Input ended where entry (2, 3) was expected."
@@ -10,3 +12,5 @@
 struct InputError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
+
+}  // namespace core

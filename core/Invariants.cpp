@@ -20,6 +20,8 @@
 #include "ModularInvariants.h"
 #include "SymmetricElimination.h"
 
+namespace core {
+
 using flint_bridge::FlintInteger;
 using flint_bridge::FlintMatrix;
 using flint_bridge::fromFmpz;
@@ -361,3 +363,5 @@ std::optional<std::string> typeAgreementError(const Bigraph& recognised, const I
 }
 
 void releaseThreadCaches() { flint_cleanup(); }
+
+}  // namespace core

@@ -15,6 +15,8 @@
 #include "GramMatrix.h"
 #include "Signature.h"
 
+namespace core {
+
 class Bigraph;
 
 
@@ -102,3 +104,5 @@ std::optional<std::string> typeAgreementError(const Bigraph& recognised,
 // Releases the integer caches the exact linear algebra keeps for the calling thread. A thread
 // that computed invariants calls it before it ends; the main thread need not.
 void releaseThreadCaches();
+
+}  // namespace core

@@ -12,6 +12,8 @@
 
 #include "BigInteger.h"
 
+namespace core {
+
 namespace {
 
 std::string fileText(const char* path) {
@@ -104,3 +106,5 @@ void checkMatrixFits(int n, std::uint64_t roomBytes) {
 }
 
 void checkMatrixFits(int n) { checkMatrixFits(n, memoryRoomNow()); }
+
+}  // namespace core

@@ -7,6 +7,8 @@
 
 #include "InputError.h"
 
+namespace core {
+
 // Stands for "no known bound" wherever a number of bytes is returned.
 inline constexpr std::uint64_t kUnboundedBytes = UINT64_MAX;
 
@@ -37,3 +39,5 @@ void checkMatrixFits(int n);
 // The refusal of a matrix too large for memory, also for callers that allocate one and catch
 // std::bad_alloc.
 InputError matrixTooLarge(int n);
+
+}  // namespace core

@@ -34,6 +34,8 @@
 
 #include "VerifiedInertia.h"
 
+namespace core {
+
 namespace modular_invariants {
 
 namespace {
@@ -337,3 +339,5 @@ std::optional<Facts> compute(const FlintMatrix& S, const symmetric_elimination::
 }
 
 }  // namespace modular_invariants
+
+}  // namespace core

@@ -7,6 +7,8 @@
 
 #include "SymmetricElimination.h"
 
+namespace core {
+
 namespace modular_invariants {
 
 using flint_bridge::FlintInteger;
@@ -31,3 +33,5 @@ std::optional<Facts> compute(const FlintMatrix& S, const symmetric_elimination::
 void saturateAt(FlintMatrix& K, ulong p);
 
 }  // namespace modular_invariants
+
+}  // namespace core

@@ -3,6 +3,8 @@
 
 #include "Bigraph.h"
 
+namespace core {
+
 namespace {
 
 // The entry at distance d = column - row >= 1 above the diagonal, for r >= 2: d mod r = 1 gives
@@ -38,3 +40,5 @@ GramMatrix nakayamaGram(int n, int r) {
   }
   return g;
 }
+
+}  // namespace core

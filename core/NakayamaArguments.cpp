@@ -5,6 +5,8 @@
 
 #include "AtoiRule.h"
 
+namespace core {
+
 std::optional<NakayamaArguments> NakayamaArguments::read(int argc, const char* const argv[],
                                                          int lastPosition) {
   namespace pos = nakayama_position;
@@ -31,3 +33,5 @@ int NakayamaArguments::numberOr(int position, int fallback) const {
   const bool inRange = position >= 0 && position < static_cast<int>(numbers_.size());
   return inRange && numbers_[position] ? *numbers_[position] : fallback;
 }
+
+}  // namespace core

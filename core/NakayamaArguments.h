@@ -5,6 +5,8 @@
 #include <array>
 #include <optional>
 
+namespace core {
+
 // Printed by both programs, with status 1, for any command line they do not accept.
 inline constexpr const char kBadArgumentsLine[] =
     "Bad arguments, run \"inflations --help\" to see documentation.\n";
@@ -43,3 +45,5 @@ class NakayamaArguments {
  private:
   std::array<std::optional<int>, nakayama_position::last + 1> numbers_{};
 };
+
+}  // namespace core

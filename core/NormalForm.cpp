@@ -49,6 +49,8 @@
 #include "FlintBridge.h"
 #include "RunEngine.h"
 
+namespace core {
+
 using flint_bridge::FlintInteger;
 using flint_bridge::FlintMatrix;
 
@@ -549,3 +551,5 @@ std::optional<NormalForm> normalFormOf(const GramMatrix& upper, const Invariants
     throw NormalFormFailure("normal form " + out.name + ": the certificate failed the exact check");
   return out;
 }
+
+}  // namespace core

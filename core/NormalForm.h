@@ -11,6 +11,8 @@
 #include "DiagramType.h"
 #include "Invariants.h"
 
+namespace core {
+
 // The class of a connected non-negative bigraph is a DiagramType: its Dynkin type X_m and its
 // corank r (DiagramType::withCorank), named by normalFormName.
 
@@ -74,3 +76,5 @@ struct CertificatePair {
 CertificatePair composeCertificate(const GramMatrix& upper, const std::vector<IntVector>& kernel,
                                    const std::vector<int>& T, DiagramType& type);
 }  // namespace normal_form_detail
+
+}  // namespace core

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace core {
+
 std::string cannotWriteMessage(int error) {
   return std::string("Error: cannot write the output: ") + std::strerror(error);
 }
@@ -21,3 +23,5 @@ int closeStandardOutput() {
   if (::close(STDOUT_FILENO) != 0 && errno != EBADF) return errno;
   return 0;
 }
+
+}  // namespace core

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace core {
+
 // The exit status of both programs after a failed write to standard output.
 inline constexpr int kExitWriteFailed = 4;
 
@@ -14,3 +16,5 @@ std::string cannotWriteMessage(int error);
 // only then (a full disk, a closed pipe) is seen. Returns 0, or the error number of the first
 // failure, including an error already recorded on the stream. Call once, at the very end.
 int closeStandardOutput();
+
+}  // namespace core

@@ -1,6 +1,8 @@
 // Quoting of raw input bytes for messages.
 #include "QuotedText.h"
 
+namespace core {
+
 namespace {
 
 // The length of the valid UTF-8 character at the start of `s`, or 0 when its first byte does
@@ -82,3 +84,5 @@ std::string escapedForTerminal(std::string_view text) {
   }
   return out;
 }
+
+}  // namespace core

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace core {
+
 // Characters of the input shown at most in a message; longer input is shown by its beginning.
 inline constexpr std::size_t kQuotedCharacters = 40;
 
@@ -19,3 +21,5 @@ std::string quotedForMessage(std::string_view bytes);
 // characters other than line break and tab, and bytes that are not valid UTF-8, are written as
 // \xNN, so nothing reaches the terminal that it would act on.
 std::string escapedForTerminal(std::string_view text);
+
+}  // namespace core

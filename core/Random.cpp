@@ -3,6 +3,8 @@
 
 #include "Bigraph.h"
 
+namespace core {
+
 namespace {
 
 // A linear congruential generator whose output is bits 16..30 of the state, so every value lies
@@ -19,3 +21,5 @@ int random15() {
   randomState = randomState * 214013u + 2531011u;
   return static_cast<int>((randomState >> 16) & 0x7fffu);
 }
+
+}  // namespace core

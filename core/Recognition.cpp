@@ -11,6 +11,8 @@
 
 #include "Bigraph.h"
 
+namespace core {
+
 int cmpfunc(const void* a, const void* b) {
   const long long difference =
       static_cast<long long>(*static_cast<const int*>(a)) - *static_cast<const int*>(b);
@@ -235,3 +237,5 @@ void Bigraph::recognizeBigraphProperties() {
     dropArmWalkLists();
   }
 }
+
+}  // namespace core

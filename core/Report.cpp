@@ -6,6 +6,8 @@
 
 #include "Bigraph.h"
 
+namespace core {
+
 namespace {
 
 const char* const kPrincipal = " -) definiteness: principal (= non-negative + rk(ker) = 1)";
@@ -138,3 +140,5 @@ std::string Bigraph::describeProperties(std::uint64_t inflationCount, int bound,
   }
   return describeUnrecognised(*this, inflationCount, bound, out);
 }
+
+}  // namespace core

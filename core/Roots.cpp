@@ -21,6 +21,8 @@
 
 #include "Coxeter.h"
 
+namespace core {
+
 namespace {
 
 struct Neighbour {
@@ -117,3 +119,5 @@ std::vector<Root> rootsOf(const GramMatrix& upper, std::size_t maxRoots,
 bool isPositiveRoot(const Root& root) {
   return std::all_of(root.begin(), root.end(), [](std::int64_t x) { return x >= 0; });
 }
+
+}  // namespace core

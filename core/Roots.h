@@ -11,6 +11,8 @@
 #include "DiagramType.h"
 #include "GramMatrix.h"
 
+namespace core {
+
 using Root = std::vector<std::int64_t>;
 
 // The enumeration met more roots than it was allowed to collect (or a coordinate beyond 64
@@ -34,3 +36,5 @@ std::vector<Root> rootsOf(const GramMatrix& upper, std::size_t maxRoots,
 
 // Whether every coordinate of `root` is at least 0.
 bool isPositiveRoot(const Root& root);
+
+}  // namespace core

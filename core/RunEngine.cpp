@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+namespace core {
+
 namespace {
 
 const char* const kOutOfMemory = "Out of memory during the inflation run.";
@@ -188,3 +190,5 @@ RunOutcome run_engine::runInflationsCountingFrom(std::uint64_t stepsBefore, Bigr
   if (tracker) tracker->finish(outcome);
   return outcome;
 }
+
+}  // namespace core

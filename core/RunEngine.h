@@ -9,6 +9,8 @@
 #include "Bigraph.h"
 #include "Invariants.h"
 
+namespace core {
+
 // How a run ended.
 enum class RunEnd {
   NoDottedEdge,  // the chosen rule found no dotted edge
@@ -74,3 +76,5 @@ int boundForVertexCount(int n);
 // in the run (inflation, observer, certificate) ends it with RunEnd::Error and an
 // out-of-memory message, after handing back a reserve so that what follows has some room.
 RunOutcome runInflations(Bigraph& g, const RunOptions& options, RunObserver& observer);
+
+}  // namespace core

@@ -6,6 +6,8 @@
 
 #include "RunEngine.h"
 
+namespace core {
+
 namespace run_engine {
 
 // runInflations with the step counter starting at stepsBefore instead of 0.
@@ -13,3 +15,5 @@ RunOutcome runInflationsCountingFrom(std::uint64_t stepsBefore, Bigraph& g, cons
                                      RunObserver& observer);
 
 }  // namespace run_engine
+
+}  // namespace core

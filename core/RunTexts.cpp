@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdio>
 
+namespace core {
+
 namespace {
 
 constexpr std::uint64_t kPairsPerLine = 7;
@@ -41,3 +43,5 @@ ListedPair listedPair(std::uint64_t position, const Coeffs& pair) {
   result.length = static_cast<std::size_t>(at - result.text);
   return result;
 }
+
+}  // namespace core

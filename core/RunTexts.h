@@ -9,6 +9,8 @@
 
 #include "Bigraph.h"
 
+namespace core {
+
 // The two programs word the refusal alike but for one word: the console program writes
 // "attept", the window program "attempt".
 enum class RefusalWording { Console, Window };
@@ -29,3 +31,5 @@ struct ListedPair {
 // "[i, j]" for the first, ",\n[i, j]" for numbers 8, 15, 22, ... (the comma ends the line
 // before), ", [i, j]" otherwise.
 ListedPair listedPair(std::uint64_t position, const Coeffs& pair);
+
+}  // namespace core

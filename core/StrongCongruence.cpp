@@ -29,6 +29,8 @@
 #include "FlintBridge.h"
 #include "Roots.h"
 
+namespace core {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -250,3 +252,5 @@ std::optional<GramMatrix> weakCertificate(const GramMatrix& first, const NormalF
     throw NormalFormFailure("the composed weak congruence certificate failed its check");
   return certificate;
 }
+
+}  // namespace core

@@ -9,6 +9,8 @@
 
 #include "NormalForm.h"
 
+namespace core {
+
 enum class SearchOutcome { Found, None, OutOfTime };
 
 struct StrongSearch {
@@ -37,3 +39,5 @@ std::optional<GramMatrix> weakCertificate(const GramMatrix& first, const NormalF
 GramMatrix congruent(const GramMatrix& M, const GramMatrix& B);
 // det M, exactly.
 BigInteger determinant(const GramMatrix& M);
+
+}  // namespace core

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+namespace core {
+
 namespace symmetric_elimination {
 
 namespace {
@@ -320,3 +322,5 @@ Signature signatureFromCharpoly(const FlintMatrix& S) {
 }
 
 }  // namespace symmetric_elimination
+
+}  // namespace core

@@ -10,6 +10,8 @@
 #include "FlintBridge.h"
 #include "Signature.h"
 
+namespace core {
+
 namespace symmetric_elimination {
 
 using flint_bridge::FlintInteger;
@@ -49,3 +51,5 @@ bool divideKernelRows(Result& r);
 Signature signatureFromCharpoly(const FlintMatrix& S);
 
 }  // namespace symmetric_elimination
+
+}  // namespace core

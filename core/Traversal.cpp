@@ -8,6 +8,8 @@
 
 #include "Bigraph.h"
 
+namespace core {
+
 namespace {
 
 // For every vertex, its neighbours in increasing order.
@@ -211,3 +213,5 @@ void Bigraph::dropArmWalkLists() {
   std::vector<std::vector<int>>().swap(armWalkLists_);
   std::vector<unsigned>().swap(armWalkMarks_);
 }
+
+}  // namespace core

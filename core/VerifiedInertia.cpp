@@ -49,6 +49,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace core {
+
 namespace verified_inertia {
 
 namespace {
@@ -446,3 +448,5 @@ std::optional<Proof> prove(const FlintMatrix& S, const symmetric_elimination::Ch
 }
 
 }  // namespace verified_inertia
+
+}  // namespace core

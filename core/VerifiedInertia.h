@@ -7,6 +7,8 @@
 
 #include "SymmetricElimination.h"
 
+namespace core {
+
 namespace verified_inertia {
 
 using flint_bridge::FlintMatrix;
@@ -36,3 +38,5 @@ std::optional<Proof> prove(const FlintMatrix& S, const symmetric_elimination::Ch
                            Attempt* attempt = nullptr, const FlintMatrix* rightSides = nullptr);
 
 }  // namespace verified_inertia
+
+}  // namespace core

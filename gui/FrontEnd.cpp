@@ -13,6 +13,8 @@
 #include "NakayamaArguments.h"
 #include "RunEngine.h"
 
+using namespace core;
+
 namespace velorin {
 namespace {
 

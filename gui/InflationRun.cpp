@@ -7,6 +7,8 @@
 #include "RunEngine.h"
 #include "RunTexts.h"
 
+using namespace core;
+
 namespace velorin {
 namespace {
 

@@ -74,11 +74,11 @@ class InflationRun {
   // report; a failed write to the output ends it at once.
   std::uint64_t runInflations(platform::Surface& surface, const platform::Rect& area);
   // After an inflation on the pair: prints it and redraws when due.
-  void inflateOnce(platform::Surface& surface, const platform::Rect& area, const Coeffs& pair,
+  void inflateOnce(platform::Surface& surface, const platform::Rect& area, const core::Coeffs& pair,
                    std::uint64_t counter, EscapePoller& escape);
   void redraw(platform::Surface& surface, const platform::Rect& area, std::uint64_t counter);
   void finish(platform::Surface& surface, const platform::Rect& area, std::uint64_t counter);
-  [[noreturn]] void refuse(const InflationRefused& refused);
+  [[noreturn]] void refuse(const core::InflationRefused& refused);
 
   RunState& state_;
   platform::Window& keys_;

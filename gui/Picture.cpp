@@ -5,6 +5,8 @@
 
 #include "Primitives.h"
 
+using namespace core;
+
 namespace velorin {
 namespace {
 

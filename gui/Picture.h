@@ -30,7 +30,7 @@ Layout computeLayout(int n);
 
 // Draws every edge with its label, then every vertex mark with its label. It neither clears
 // the surface nor writes the header.
-void drawBigraph(platform::Surface& surface, const Bigraph& bigraph, const Layout& layout,
+void drawBigraph(platform::Surface& surface, const core::Bigraph& bigraph, const Layout& layout,
                  int thickLines);
 
 }  // namespace velorin

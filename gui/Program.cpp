@@ -12,6 +12,8 @@
 #include "Offscreen.h"
 #include "OutputCheck.h"
 
+using namespace core;
+
 namespace velorin {
 
 int runOnWindow(platform::Window& window, RunState& state, std::ostream& out) {

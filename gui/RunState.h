@@ -25,7 +25,7 @@ struct RunParameters {
 
 struct RunState {
   RunParameters params;
-  std::unique_ptr<Bigraph> bigraph;  // the one bigraph of the program
+  std::unique_ptr<core::Bigraph> bigraph;  // the one bigraph of the program
   std::chrono::steady_clock::time_point comienza{};  // when the last run started
   std::uint64_t gl_counter = 0;      // inflations of the last finished run
 };

@@ -5,6 +5,8 @@
 #include "Bigraph.h"
 #include "Invariants.h"
 
+using namespace core;
+
 namespace {
 
 void BM_Nakayama100(benchmark::State& state) {

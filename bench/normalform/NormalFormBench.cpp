@@ -6,6 +6,8 @@
 #include "NormalForm.h"
 #include "ScrambledBigraphs.h"
 
+using namespace core;
+
 namespace {
 
 // range(0): n, range(1): corank, range(2): 0 for A, 1 for D.

@@ -12,6 +12,8 @@
 #include "GmpRunLoop.h"
 #include "RunEngine.h"
 
+using namespace core;
+
 namespace {
 
 struct Workload {

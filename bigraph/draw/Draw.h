@@ -34,8 +34,8 @@ struct DrawOptions {
 };
 
 struct DrawRequest {
-  GramMatrix input;                  // the upper-triangular Gram matrix as given
-  std::optional<GramMatrix> result;  // after the inflation run; needed for State::Result and Both
+  core::GramMatrix input;                  // the upper-triangular Gram matrix as given
+  std::optional<core::GramMatrix> result;  // after the inflation run; needed for State::Result and Both
   std::string resultNote;           // added to the caption, such as "9 inflations"
   std::string output;               // the file; its extension names the format
   DrawOptions options;

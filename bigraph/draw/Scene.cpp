@@ -7,6 +7,8 @@
 #include "BigIntegerUtils.h"
 #include "ShapeWords.h"
 
+using namespace core;
+
 namespace bigraph::draw {
 namespace {
 

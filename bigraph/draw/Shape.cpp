@@ -7,6 +7,8 @@
 
 #include "Components.h"
 
+using namespace core;
+
 namespace bigraph::draw {
 namespace {
 

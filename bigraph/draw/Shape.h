@@ -33,7 +33,7 @@ struct Shape {
   // "tree", "cycle", "not connected".
   std::string name;
   // The Dynkin or Euclidean diagram the bigraph is, when it is one.
-  std::optional<DiagramType> type;
+  std::optional<core::DiagramType> type;
 };
 
 // The vertices and edges of an upper-triangular Gram matrix: edges are the nonzero G(i,j), i < j.
@@ -45,7 +45,7 @@ struct Structure {
   bool simpleSolid = true;  // every edge entry is -1 and every diagonal entry is 1
 };
 
-Structure structureOf(const GramMatrix& gram);
+Structure structureOf(const core::GramMatrix& gram);
 Shape recognizeShape(const Structure& s);
 
 // Vertex 1 at the top, the others clockwise, neighbours on the circle at least one unit apart.
@@ -59,6 +59,6 @@ std::optional<std::vector<Point>> shapeLayout(const Structure& s);
 // either side. A bigraph that is not connected always has a drawing: each component in its own
 // (its own circle when it has no standard drawing), side by side in the order of their first
 // vertices.
-std::optional<std::vector<Point>> shapeLayoutWithTwins(const GramMatrix& gram);
+std::optional<std::vector<Point>> shapeLayoutWithTwins(const core::GramMatrix& gram);
 
 }  // namespace bigraph::draw

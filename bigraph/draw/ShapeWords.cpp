@@ -6,6 +6,8 @@
 #include "Components.h"
 #include "Shape.h"
 
+using namespace core;
+
 namespace bigraph::draw {
 namespace {
 

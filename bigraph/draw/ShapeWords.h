@@ -14,6 +14,6 @@ namespace bigraph::draw {
 // "star [1,2,3,4]", "tree", "graph with cycles", "not connected (3 components)", "empty",
 // followed by what keeps it from being a simple graph: ", with dotted edges, multiple edges and
 // loops" (a loop: a diagonal entry other than 1).
-std::string shapeWords(const GramMatrix& gram);
+std::string shapeWords(const core::GramMatrix& gram);
 
 }  // namespace bigraph::draw

@@ -6,6 +6,9 @@
 #include "JsonReader.h"
 #include "JsonWriter.h"
 
+using namespace core;
+using namespace bigraph;
+
 namespace {
 
 Invariants withDefiniteness(Definiteness d, int corank, int n) {

@@ -4,6 +4,9 @@
 #include "Bigraph.h"
 #include "GramInput.h"
 
+using namespace core;
+using namespace bigraph;
+
 namespace {
 
 GramMatrix matrix(std::initializer_list<std::initializer_list<long>> rows) { return GramMatrix(rows); }

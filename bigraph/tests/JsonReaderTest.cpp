@@ -3,6 +3,8 @@
 
 #include "JsonReader.h"
 
+using namespace bigraph;
+
 namespace {
 
 TEST(JsonReader, ReadsEveryKind) {

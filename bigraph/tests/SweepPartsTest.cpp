@@ -12,6 +12,8 @@
 #include "SweepItems.h"
 #include "SweepScheduler.h"
 
+using namespace bigraph;
+
 namespace {
 
 TEST(SweepRanges, ParsesAndRefuses) {

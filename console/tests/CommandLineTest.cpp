@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+using namespace console;
+
 namespace {
 
 Command parsed(std::vector<const char*> args) {

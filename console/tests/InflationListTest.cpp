@@ -8,6 +8,9 @@
 
 #include "OutputCapture.h"
 
+using namespace core;
+using namespace console;
+
 namespace {
 
 std::string printed(const InflationList& list) {

@@ -11,6 +11,8 @@
 #include "GramTestHelpers.h"
 #include "OutputCapture.h"
 
+using namespace console;
+
 namespace {
 
 std::string cellOf(const std::string& text) {

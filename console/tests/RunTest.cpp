@@ -12,6 +12,9 @@
 #include "GramTestHelpers.h"
 #include "OutputCapture.h"
 
+using namespace core;
+using namespace console;
+
 namespace {
 
 using gramtest::makeBigraph;

@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 
+using namespace core;
+
 namespace {
 
 TEST(AtoiNumber, AgreesWithAtoiWithinTheIntRange) {

@@ -10,6 +10,8 @@
 #include "InvariantsTestHelpers.h"
 #include "ShapeBuilders.h"
 
+using namespace core;
+
 using invtest::IntRows;
 
 namespace {

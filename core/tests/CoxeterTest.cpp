@@ -8,6 +8,8 @@
 #include "ScrambledBigraphs.h"
 #include "StrongCongruence.h"
 
+using namespace core;
+
 namespace {
 
 // A class X_rank of corank r, as the tables below write it.

@@ -13,6 +13,8 @@
 
 #include "InputErrorText.h"
 
+using namespace core;
+
 namespace {
 
 // A stream over a fixed text, closed when the holder goes away.

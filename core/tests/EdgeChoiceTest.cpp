@@ -10,6 +10,8 @@
 
 #include "GramTestHelpers.h"
 
+using namespace core;
+
 using gramtest::IntRows;
 using gramtest::kNone;
 using gramtest::makeBigraph;

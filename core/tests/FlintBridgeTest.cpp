@@ -7,6 +7,8 @@
 
 #include "FlintBridge.h"
 
+using namespace core;
+
 using flint_bridge::FlintInteger;
 using flint_bridge::fromFmpz;
 using flint_bridge::toFmpz;

@@ -15,7 +15,7 @@ namespace gramtest {
 using IntRows = std::vector<std::vector<int>>;
 
 // The pair the dotted-edge rules return when no dotted edge is left.
-inline constexpr Coeffs kNone{kNoEdge, kNoEdge};
+inline constexpr core::Coeffs kNone{core::kNoEdge, core::kNoEdge};
 
 // One matrix entry from an integer, a BigInteger or a decimal text.
 inline BigInteger entryOf(const BigInteger& v) { return v; }
@@ -23,9 +23,9 @@ inline BigInteger entryOf(long long v) { return BigInteger(v); }
 inline BigInteger entryOf(const std::string& text) { return stringToBigInteger(text); }
 
 // A matrix holding the given rows (all of the same length n).
-template <class Rows> GramMatrix makeGram(const Rows& rows) {
+template <class Rows> core::GramMatrix makeGram(const Rows& rows) {
   const int n = static_cast<int>(rows.size());
-  GramMatrix m(n);
+  core::GramMatrix m(n);
   for (int x = 0; x < n; ++x)
     for (int y = 0; y < n; ++y) m[x][y] = entryOf(rows[x][y]);
   return m;
@@ -34,13 +34,13 @@ template <class Rows> GramMatrix makeGram(const Rows& rows) {
 template <class Rows> BigInteger** makeMatrix(const Rows& rows) { return makeGram(rows).release(); }
 
 // A bigraph built the way the front ends do it: the record takes the input matrix over.
-template <class Rows> std::unique_ptr<Bigraph> makeBigraph(const Rows& rows) {
-  return std::make_unique<Bigraph>(makeGram(rows));
+template <class Rows> std::unique_ptr<core::Bigraph> makeBigraph(const Rows& rows) {
+  return std::make_unique<core::Bigraph>(makeGram(rows));
 }
 // The same for rows written in place as braced lists of ints.
-inline GramMatrix makeGram(const IntRows& rows) { return makeGram<IntRows>(rows); }
+inline core::GramMatrix makeGram(const IntRows& rows) { return makeGram<IntRows>(rows); }
 inline BigInteger** makeMatrix(const IntRows& rows) { return makeMatrix<IntRows>(rows); }
-inline std::unique_ptr<Bigraph> makeBigraph(const IntRows& rows) {
+inline std::unique_ptr<core::Bigraph> makeBigraph(const IntRows& rows) {
   return makeBigraph<IntRows>(rows);
 }
 
@@ -52,17 +52,17 @@ inline IntRows asInts(int n, BigInteger** m) {
   return rows;
 }
 
-inline IntRows asInts(const Bigraph& b) { return asInts(b.n, b.gram); }
+inline IntRows asInts(const core::Bigraph& b) { return asInts(b.n, b.gram); }
 
 // A deep copy of all n x n entries, row after row.
-inline std::vector<BigInteger> snapshot(const Bigraph& b) {
+inline std::vector<BigInteger> snapshot(const core::Bigraph& b) {
   std::vector<BigInteger> all;
   for (int x = 0; x < b.n; ++x)
     for (int y = 0; y < b.n; ++y) all.push_back(b.gram[x][y]);
   return all;
 }
 
-inline bool sameEntries(const Bigraph& b, const std::vector<BigInteger>& before) {
+inline bool sameEntries(const core::Bigraph& b, const std::vector<BigInteger>& before) {
   if (before.size() != static_cast<std::size_t>(b.n) * b.n) return false;
   for (int x = 0; x < b.n; ++x)
     for (int y = 0; y < b.n; ++y)
@@ -78,7 +78,7 @@ inline BigInteger powerOfTwoPlus(int bits, int add) {
   return v + BigInteger(add);
 }
 
-inline std::string toString(Coeffs c) {
+inline std::string toString(core::Coeffs c) {
   std::ostringstream text;
   text << '(' << c.i << ", " << c.j << ')';
   return text.str();
@@ -86,6 +86,8 @@ inline std::string toString(Coeffs c) {
 
 }  // namespace gramtest
 
-// Lets GoogleTest compare and print pairs.
+// Lets GoogleTest compare and print pairs (beside Coeffs, where argument lookup finds them).
+namespace core {
 inline bool operator==(Coeffs a, Coeffs b) { return a.i == b.i && a.j == b.j; }
 inline void PrintTo(Coeffs c, std::ostream* os) { *os << gramtest::toString(c); }
+}  // namespace core

@@ -10,7 +10,7 @@
 inline std::string messageOf(const std::function<void()>& action) {
   try {
     action();
-  } catch (const InputError& e) {
+  } catch (const core::InputError& e) {
     return e.what();
   }
   return "(no error)";

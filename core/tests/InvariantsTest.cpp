@@ -11,6 +11,8 @@
 #include "ShapeBuilders.h"
 #include "SymmetricElimination.h"
 
+using namespace core;
+
 using invtest::IntRows;
 using invtest::toGram;
 

@@ -11,6 +11,8 @@
 #include "ModularInvariants.h"
 #include "VerifiedInertia.h"
 
+using namespace core;
+
 using flint_bridge::FlintInteger;
 using flint_bridge::FlintMatrix;
 using invtest::IntRows;

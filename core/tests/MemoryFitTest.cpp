@@ -15,6 +15,8 @@
 #include "InputErrorText.h"
 #include "SanitizerBuild.h"
 
+using namespace core;
+
 namespace {
 
 struct MeminfoCase {

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+using namespace core;
+
 namespace {
 
 namespace pos = nakayama_position;

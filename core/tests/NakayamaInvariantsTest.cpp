@@ -7,6 +7,8 @@
 
 #include "InvariantsTestHelpers.h"
 
+using namespace core;
+
 namespace {
 
 struct Expected {

@@ -4,6 +4,8 @@
 
 #include "GramTestHelpers.h"
 
+using namespace core;
+
 using gramtest::IntRows;
 using gramtest::asInts;
 

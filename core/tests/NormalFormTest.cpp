@@ -8,6 +8,8 @@
 #include "InvariantsTestHelpers.h"
 #include "NormalForm.h"
 
+using namespace core;
+
 namespace {
 
 using Matrix = GramMatrix;

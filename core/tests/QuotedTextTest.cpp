@@ -5,6 +5,8 @@
 
 #include <string>
 
+using namespace core;
+
 namespace {
 
 struct QuoteCase {

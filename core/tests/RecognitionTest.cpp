@@ -11,6 +11,8 @@
 #include "ArmLengthOrder.h"
 #include "ShapeBuilders.h"
 
+using namespace core;
+
 namespace {
 
 using shapes::bigraphWith;

@@ -10,6 +10,8 @@
 #include "Bigraph.h"
 #include "ShapeBuilders.h"
 
+using namespace core;
+
 namespace {
 
 using shapes::bigraphWith;

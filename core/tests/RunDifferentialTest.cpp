@@ -10,6 +10,8 @@
 
 #include "GramTestHelpers.h"
 
+using namespace core;
+
 namespace {
 
 const Coeffs kNone{kNoEdge, kNoEdge};

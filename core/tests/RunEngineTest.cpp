@@ -12,6 +12,8 @@
 #include "RunEngine.h"
 #include "RunEngineCounting.h"
 
+using namespace core;
+
 namespace {
 
 using gramtest::IntRows;

@@ -9,6 +9,8 @@
 #include "OutputCheck.h"
 #include "RunTexts.h"
 
+using namespace core;
+
 namespace {
 
 struct RefusalCase {

@@ -12,12 +12,12 @@
 
 // Steps e_j -> e_j - S_ij e_i of S = G + G^T (unit diagonal kept, entries kept within -2..2),
 // then a random renumbering; the upper triangle of the result. Weakly congruent to `upper`.
-inline GramMatrix scrambledBigraph(const GramMatrix& upper, std::uint32_t seed, int steps = -1) {
-  GramMatrix S = symmetricGram(upper);
+inline core::GramMatrix scrambledBigraph(const core::GramMatrix& upper, std::uint32_t seed, int steps = -1) {
+  core::GramMatrix S = core::symmetricGram(upper);
   const int n = static_cast<int>(S.size());
   std::mt19937 random(seed);
   std::uniform_int_distribution<int> vertex(0, n - 1);
-  IntVector next(n);
+  core::IntVector next(n);
   for (int step = 0; step < (steps < 0 ? 4 * n : steps); ++step) {
     const int i = vertex(random), j = vertex(random);
     if (i == j || S[i][j].isZero()) continue;
@@ -34,7 +34,7 @@ inline GramMatrix scrambledBigraph(const GramMatrix& upper, std::uint32_t seed, 
   std::vector<int> perm(n);
   std::iota(perm.begin(), perm.end(), 0);
   std::shuffle(perm.begin(), perm.end(), random);
-  GramMatrix out(n);
+  core::GramMatrix out(n);
   for (int a = 0; a < n; ++a) {
     out[a][a] = BigInteger(1);
     for (int b = a + 1; b < n; ++b) out[a][b] = S[perm[a]][perm[b]];
@@ -44,6 +44,6 @@ inline GramMatrix scrambledBigraph(const GramMatrix& upper, std::uint32_t seed, 
 
 // The same bigraph with its vertices renumbered by a random permutation (a tree keeps its
 // Coxeter polynomial).
-inline GramMatrix renumberedBigraph(const GramMatrix& upper, std::uint32_t seed) {
+inline core::GramMatrix renumberedBigraph(const core::GramMatrix& upper, std::uint32_t seed) {
   return scrambledBigraph(upper, seed, 0);
 }

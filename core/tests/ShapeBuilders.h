@@ -24,8 +24,8 @@ struct Edge {
 using Edges = std::vector<Edge>;
 
 // n loop-free vertices with the given entries; each lands in row min(u, v).
-inline std::unique_ptr<Bigraph> bigraphWith(int n, const Edges& edges) {
-  auto g = std::make_unique<Bigraph>(n);
+inline std::unique_ptr<core::Bigraph> bigraphWith(int n, const Edges& edges) {
+  auto g = std::make_unique<core::Bigraph>(n);
   for (const Edge& e : edges) g->gram[std::min(e.u, e.v)][std::max(e.u, e.v)] = BigInteger(e.entry);
   return g;
 }
@@ -60,7 +60,7 @@ inline Edges starEdges(const std::vector<int>& arms, int& n) {
   return edges;
 }
 
-inline std::unique_ptr<Bigraph> star(const std::vector<int>& arms) {
+inline std::unique_ptr<core::Bigraph> star(const std::vector<int>& arms) {
   int n = 0;
   Edges edges = starEdges(arms, n);
   return bigraphWith(n, edges);

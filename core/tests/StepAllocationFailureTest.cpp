@@ -9,6 +9,8 @@
 
 #include "GramTestHelpers.h"
 
+using namespace core;
+
 // This test program counts allocations: when armed, the allocation after `allocationsLeft`
 // more fails. Its own binary, so that no other test runs with the replaced operator new.
 namespace {

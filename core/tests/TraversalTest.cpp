@@ -9,6 +9,8 @@
 #include "Bigraph.h"
 #include "ShapeBuilders.h"
 
+using namespace core;
+
 namespace {
 
 using shapes::bigraphWith;

@@ -8,6 +8,8 @@
 #include "Primitives.h"
 #include "RunHarness.h"
 
+using namespace core;
+
 namespace velorin {
 namespace {
 

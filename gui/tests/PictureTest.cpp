@@ -5,6 +5,8 @@
 #include "Primitives.h"
 #include "Recording.h"
 
+using namespace core;
+
 namespace velorin {
 namespace {
 

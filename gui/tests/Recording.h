@@ -69,12 +69,12 @@ class RecordingSurface : public platform::Surface {
 };
 
 // A bigraph on n vertices from its n x n entries, row by row.
-inline std::unique_ptr<Bigraph> makeBigraph(int n, const std::vector<int>& entries) {
-  BigInteger** m = allocateSqZeroMat(n);
+inline std::unique_ptr<core::Bigraph> makeBigraph(int n, const std::vector<int>& entries) {
+  BigInteger** m = core::allocateSqZeroMat(n);
   for (int i = 0; i < n; ++i)
     for (int j = 0; j < n; ++j) m[i][j] = BigInteger(entries[i * n + j]);
-  auto bigraph = std::make_unique<Bigraph>(n, m);
-  deleteSqMat(n, m);
+  auto bigraph = std::make_unique<core::Bigraph>(n, m);
+  core::deleteSqMat(n, m);
   return bigraph;
 }
 

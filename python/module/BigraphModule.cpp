@@ -20,6 +20,9 @@
 #include "CoxeterReport.h"
 #include "SweepScheduler.h"
 
+using namespace core;
+using namespace bigraph;
+
 namespace py = pybind11;
 using namespace python_bridge;
 

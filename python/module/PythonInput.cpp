@@ -3,6 +3,8 @@
 
 #include "BigIntegerUtils.h"
 
+using namespace bigraph;
+
 namespace py = pybind11;
 
 namespace python_bridge {

@@ -19,10 +19,10 @@ std::optional<std::string> decimalText(pybind11::handle value);
 // A list (or tuple) of rows, each a list or tuple of integers, read as the JSON input
 // {"gram": [[...], ...]} is: a ragged, non-square or non-integer matrix, or a nonzero entry
 // below the diagonal, raises ValueError with the description `bigraph` gives for that JSON.
-InputItem inputFromRows(pybind11::handle rows);
+bigraph::InputItem inputFromRows(pybind11::handle rows);
 // A Gram matrix file, read as `bigraph` reads it; ValueError "FILE:LINE:COLUMN: ...".
-InputItem inputFromFile(const std::string& path);
+bigraph::InputItem inputFromFile(const std::string& path);
 // The bigraph of A_n(r); ValueError for a vertex count too large for memory.
-InputItem inputFromNakayama(int n, int r);
+bigraph::InputItem inputFromNakayama(int n, int r);
 
 }  // namespace python_bridge

@@ -47,7 +47,7 @@ auto runReleased(Work work) -> decltype(work(std::declval<const std::atomic<bool
       } catch (...) {
         failure = std::current_exception();
       }
-      releaseThreadCaches();
+      core::releaseThreadCaches();
       const std::lock_guard<std::mutex> lock(mutex);
       finished = true;
       finishedSignal.notify_one();

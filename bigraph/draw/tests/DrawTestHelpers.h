@@ -19,17 +19,17 @@
 
 namespace drawtest {
 
-inline GramMatrix nakayama(int n, int r) { return nakayamaGram(n, r); }
+inline core::GramMatrix nakayama(int n, int r) { return core::nakayamaGram(n, r); }
 
-inline GramMatrix matrixOf(int n, const shapes::Edges& edges) {
-  return upperGramOf(*shapes::bigraphWith(n, edges));
+inline core::GramMatrix matrixOf(int n, const shapes::Edges& edges) {
+  return core::upperGramOf(*shapes::bigraphWith(n, edges));
 }
 
 // Inflations on the last dotted edge until none is left.
-inline GramMatrix lastDottedResult(const GramMatrix& input) {
-  Bigraph g(input.upperTriangle());
-  for (Coeffs c = g.chooseDottedEdge(EdgeRule(2)); c.i != kNoEdge; c = g.chooseDottedEdge(EdgeRule(2))) g.inflation(c);
-  return upperGramOf(g);
+inline core::GramMatrix lastDottedResult(const core::GramMatrix& input) {
+  core::Bigraph g(input.upperTriangle());
+  for (core::Coeffs c = g.chooseDottedEdge(core::EdgeRule(2)); c.i != core::kNoEdge; c = g.chooseDottedEdge(core::EdgeRule(2))) g.inflation(c);
+  return core::upperGramOf(g);
 }
 
 // A fresh folder under the system's temporary folder, removed with everything in it.

@@ -6,6 +6,8 @@
 
 #include "DrawTestHelpers.h"
 
+using namespace bigraph;
+
 namespace bigraph::draw {
 namespace {
 

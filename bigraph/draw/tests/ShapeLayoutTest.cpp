@@ -8,6 +8,9 @@
 #include "Shape.h"
 #include "ShapeWords.h"
 
+using namespace core;
+using namespace bigraph;
+
 namespace bigraph::draw {
 namespace {
 
