@@ -62,7 +62,6 @@ class PairRecorder : public RunObserver {
   const std::atomic<bool>* stop_;
 };
 
-
 // A run that ends on a Dynkin or Euclidean graph has found the type; the exact invariants must
 // name the same one, or the program has a fault.
 void checkAgreement(const Invariants& inv, const Bigraph& g, const RunReport& run) {
@@ -150,7 +149,10 @@ Classification classify(const GramMatrix& upper, const RunSettings& settings,
     throw DisagreementError(e.what());
   }
   c.showCertificate = settings.certificate;
-  if (settings.coxeter) addCoxeterData(upper, settings, c, control != nullptr ? control->stop : nullptr);
+  // A sweep gives the stop flag alone, without a control of the invariants: it stops the Coxeter
+  // work all the same.
+  const std::atomic<bool>* coxeterStop = stop != nullptr || control == nullptr ? stop : control->stop;
+  if (settings.coxeter) addCoxeterData(upper, settings, c, coxeterStop);
   if (const auto bound = plannedStepBound(settings, c.invariants))
     c.run = makeRun(upper, c.invariants, settings, *bound, stop);
   return c;

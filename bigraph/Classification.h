@@ -110,10 +110,10 @@ std::int64_t defaultStepBound(int n);
 std::optional<std::int64_t> plannedStepBound(const RunSettings& settings, const core::Invariants& inv);
 
 // Classifies `upper`. `stop`, when given and set, stops a run after its current step (Ctrl-C
-// in a sweep); the run then ends as "stopped". `control`, when given, reports the progress of
-// the exact invariants and may stop them (InvariantsStopped), and the Coxeter data
-// (CoxeterWorkStopped). Throws DisagreementError on a
-// disagreement, and when the normal form fails a step or its check.
+// in a sweep); the run then ends as "stopped". It also stops the Coxeter data
+// (CoxeterWorkStopped; `control->stop` when `stop` is not given). `control`, when given,
+// reports the progress of the exact invariants and may stop them (InvariantsStopped). Throws
+// DisagreementError on a disagreement, and when the normal form fails a step or its check.
 Classification classify(const core::GramMatrix& upper, const RunSettings& settings,
                         const std::atomic<bool>* stop = nullptr,
                         const core::InvariantsControl* control = nullptr);

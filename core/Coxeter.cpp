@@ -75,10 +75,12 @@ void unitUpperInverse(FlintMatrix& inverse, const FlintMatrix& g) {
   }
 }
 
-void coxeterFlint(FlintMatrix& cox, const GramMatrix& upper) {
+// Cox = -G G^-tr of the upper-triangular `upper`.
+FlintMatrix coxeterFlint(const GramMatrix& upper) {
   if (!hasUnitDiagonal(upper))
     throw std::invalid_argument("the Coxeter matrix is defined here only for unit diagonals");
   const long n = static_cast<long>(upper.size());
+  FlintMatrix cox(n, n);
   FlintMatrix g(n, n);
   flint_bridge::toFlint(g, upper.upperTriangle());
   FlintMatrix inverse(n, n);
@@ -87,6 +89,7 @@ void coxeterFlint(FlintMatrix& cox, const GramMatrix& upper) {
   fmpz_mat_transpose(inverseTransposed.get(), inverse.get());
   fmpz_mat_mul(cox.get(), g.get(), inverseTransposed.get());
   fmpz_mat_neg(cox.get(), cox.get());
+  return cox;
 }
 
 bool factorBefore(const PolynomialFactor& a, const PolynomialFactor& b) {
@@ -243,10 +246,7 @@ bool hasUnitDiagonal(const GramMatrix& upper) {
 }
 
 GramMatrix coxeterMatrix(const GramMatrix& upper) {
-  const long n = static_cast<long>(upper.size());
-  FlintMatrix cox(n, n);
-  coxeterFlint(cox, upper);
-  return flint_bridge::fromFlint(cox);
+  return flint_bridge::fromFlint(coxeterFlint(upper));
 }
 
 IntPolynomial characteristicPolynomial(const GramMatrix& m) {
@@ -259,26 +259,21 @@ IntPolynomial characteristicPolynomial(const GramMatrix& m) {
 
 IntPolynomial coxeterPolynomial(const GramMatrix& upper, bool positiveDefinite,
                                 const std::atomic<bool>* stop) {
-  const long n = static_cast<long>(upper.size());
-  FlintMatrix cox(n, n);
-  coxeterFlint(cox, upper);
   FlintPolynomial p;
-  coxeterCharpoly(p.get(), cox, positiveDefinite, stop);
+  coxeterCharpoly(p.get(), coxeterFlint(upper), positiveDefinite, stop);
   return coefficientsOf(p.get());
 }
 
 CoxeterData coxeterDataOf(const GramMatrix& upper, bool positiveDefinite,
                           const std::atomic<bool>* stop) {
-  const long n = static_cast<long>(upper.size());
-  FlintMatrix cox(n, n);
-  coxeterFlint(cox, upper);
+  const FlintMatrix cox = coxeterFlint(upper);
   checkStop(stop);
   CoxeterData data;
   FlintPolynomial p;
   coxeterCharpoly(p.get(), cox, positiveDefinite, stop);
   data.polynomial = coefficientsOf(p.get());
   checkStop(stop);
-  if (n > 0) data.factors = factorsOf(p.get());
+  if (!upper.empty()) data.factors = factorsOf(p.get());
   data.matrix = flint_bridge::fromFlint(cox);
   data.finiteOrder = false;
   FlintInteger h(1);

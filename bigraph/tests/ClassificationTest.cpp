@@ -52,6 +52,9 @@ TEST(Classification, StoppedFromOutsideEndsAsStopped) {
   ASSERT_TRUE(c.run);
   EXPECT_EQ(c.run->end, RunEnd::Stopped);
   EXPECT_EQ(c.run->steps, 1u);
+  // A sweep gives no control of the invariants; its stop flag ends the Coxeter work all the same.
+  settings.coxeter = true;
+  EXPECT_THROW(classify(nakayamaItem(30, 2).upper, settings, &stop), CoxeterWorkStopped);
 }
 
 TEST(Classification, CertificateOfARunVerifies) {
