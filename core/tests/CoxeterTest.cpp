@@ -243,4 +243,20 @@ TEST(CongruenceTest, DifferentPolynomialsAreNotStronglyCongruent) {
   FAIL() << "no D5 scramble with another polynomial";
 }
 
+TEST(CongruenceTest, LongSearchGivesUpAtItsTimeBoundOrOnStop) {
+  // Two E8 bigraphs with different polynomials: proving "none" visits thousands of nodes.
+  const GramMatrix e8 = canonicalGram(nf('E', 8, 0));
+  const GramMatrix g1 = scrambledBigraph(e8, 11);
+  const IntPolynomial p1 = coxeterDataOf(g1, true).polynomial;
+  std::uint32_t seed = 100;
+  while (coxeterDataOf(scrambledBigraph(e8, seed), true).polynomial == p1) ++seed;
+  const GramMatrix g2 = scrambledBigraph(e8, seed);
+  const StrongSearch whole = searchStrongCongruence(g1, g2, 60);
+  ASSERT_EQ(whole.outcome, SearchOutcome::None);
+  ASSERT_GT(whole.nodes, 4096u) << "too few nodes to reach a time check";
+  EXPECT_EQ(searchStrongCongruence(g1, g2, 0).outcome, SearchOutcome::OutOfTime);
+  const std::atomic<bool> stop{true};
+  EXPECT_THROW(searchStrongCongruence(g1, g2, 60, &stop), CoxeterWorkStopped);
+}
+
 }  // namespace
