@@ -134,27 +134,31 @@ flint_bitcnt_t coefficientBoundBits(const FlintMatrix& a) {
   return static_cast<flint_bitcnt_t>(n) * fmpz_bits(rho.get()) + 1;
 }
 
+// The characteristic polynomial of `a` modulo `prime`, into the initialised `residue`.
+void charpolyModulo(nmod_poly_t residue, const FlintMatrix& a, mp_limb_t prime) {
+  nmod_mat_t reduced;
+  nmod_mat_init(reduced, a.rows(), a.cols(), prime);
+  fmpz_mat_get_nmod_mat(reduced, a.get());
+  nmod_mat_charpoly(residue, reduced);
+  nmod_mat_clear(reduced);
+}
+
 // The characteristic polynomial of `a` by Chinese remaindering over 62-bit primes until their
 // product exceeds twice the coefficient bound: exact, each prime an O(n^3) computation.
 void multimodularCharpoly(fmpz_poly_struct* out, const FlintMatrix& a, flint_bitcnt_t boundBits,
                           const std::atomic<bool>* stop) {
-  const long n = a.rows();
   FlintInteger modulus(1);
   fmpz_poly_zero(out);
   mp_limb_t prime = UWORD(1) << 62;
   while (fmpz_bits(modulus.get()) <= boundBits + 1) {
     checkStop(stop);
     prime = n_nextprime(prime, 1);
-    nmod_mat_t reduced;
-    nmod_mat_init(reduced, n, n, prime);
-    fmpz_mat_get_nmod_mat(reduced, a.get());
     nmod_poly_t residue;
     nmod_poly_init(residue, prime);
-    nmod_mat_charpoly(residue, reduced);
+    charpolyModulo(residue, a, prime);
     fmpz_poly_CRT_ui(out, out, modulus.get(), residue, 1);
     fmpz_mul_ui(modulus.get(), modulus.get(), prime);
     nmod_poly_clear(residue);
-    nmod_mat_clear(reduced);
   }
 }
 
@@ -169,13 +173,9 @@ void unitSpectrumCharpoly(fmpz_poly_struct* out, const FlintMatrix& a) {
   const mp_limb_t prime = n_nextprime(UWORD(1) << 62, 1);
   nmod_t mod;
   nmod_init(&mod, prime);
-  nmod_mat_t reduced;
-  nmod_mat_init(reduced, n, n, prime);
-  fmpz_mat_get_nmod_mat(reduced, a.get());
   nmod_poly_t residue;
   nmod_poly_init(residue, prime);
-  nmod_mat_charpoly(residue, reduced);
-  nmod_mat_clear(reduced);
+  charpolyModulo(residue, a, prime);
   // a_k modulo p: the coefficient of t^(n - k).
   std::vector<mp_limb_t> am(n + 1);
   for (long k = 0; k <= n; ++k) am[k] = nmod_poly_get_coeff_ui(residue, n - k);
