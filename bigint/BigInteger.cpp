@@ -52,9 +52,6 @@ ProductOrder compareProductWith(const BigUnsigned& r, const BigUnsigned& x, cons
   if (rLow >= pHigh) return ProductOrder::notGreater;
   return ProductOrder::unknown;
 }
-}  // namespace
-
-namespace {
 
 const char* const kTooBig = "BigInteger::to<Primitive>: Value is too big to fit in the requested type";
 const char* const kNegativeToUnsigned =

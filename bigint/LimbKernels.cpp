@@ -260,9 +260,7 @@ inline Limb loadWord(const void* p, Size i) {
 inline void storeWord(void* p, Size i, Limb w) {
   std::memcpy(static_cast<unsigned char*>(p) + sizeof(Limb) * i, &w, sizeof w);
 }
-}  // namespace
 
-namespace {
 // r = r + a m, or ~r + a m, over n words: the loop of both where mulx/adx is not used.
 template <bool kComplement>
 Limb addMulWordsLoop(void* r, const void* a, Size n, Limb m) {

@@ -10,11 +10,11 @@
 #include <memory>
 
 #include "Commands.h"
-#include "Interrupt.h"
+#include "CoxeterReport.h"
 #include "ExitStatus.h"
+#include "Interrupt.h"
 #include "JsonWriter.h"
 #include "LatexReport.h"
-#include "CoxeterReport.h"
 #include "TextReport.h"
 
 using namespace core;

@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "Commands.h"
+#include "CoxeterReport.h"
 #include "ExitStatus.h"
 #include "Interrupt.h"
-#include "CoxeterReport.h"
 
 using namespace core;
 

@@ -7,9 +7,9 @@
 #include <optional>
 
 #include "Commands.h"
+#include "CoxeterReport.h"
 #include "ExitStatus.h"
 #include "QuotedText.h"
-#include "CoxeterReport.h"
 
 using namespace core;
 

@@ -186,10 +186,6 @@ TEST(Operators, CompoundAssignments) {
   EXPECT_EQ(u, BigUnsigned(4));
 }
 
-}  // namespace
-
-namespace {
-
 TEST(UnsignedArithmetic, ZeroOperandsAndOperators) {
   BigUnsigned x(12345u), zero;
   EXPECT_EQ(x + zero, x);

@@ -303,10 +303,6 @@ TEST_F(Differential, BitOperationsAgreeWithGmp) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // Karatsuba on small and odd sizes: lower the threshold so that the recursion reaches down
 // to one-limb halves, and compare with GMP.
 TEST(KaratsubaRecursion, LowThresholdsAgreeWithGmp) {
@@ -360,10 +356,6 @@ TEST(RecursiveDivision, LowThresholdsAgreeWithGmp) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // Divide-and-conquer base conversion with a low threshold, in every base and in wide bases
 // beyond the symbol set, both directions, against GMP and against the round trip.
 TEST(RadixRecursion, LowThresholdsAgreeWithGmp) {
@@ -388,10 +380,6 @@ TEST(RadixRecursion, LowThresholdsAgreeWithGmp) {
     }
   }
 }
-
-}  // namespace
-
-namespace {
 
 // Quotients made of all-ones limbs: the recursive division then meets a remainder whose top
 // half equals the divisor's top half, where the quotient estimate is B^m - 1.
@@ -569,10 +557,6 @@ TEST(DecimalText, PowersAndNeighbours) {
     }
   }
 }
-
-}  // namespace
-
-namespace {
 
 // The multiply-accumulate loops without mulx/adcx/adox, as on processors that lack them.
 TEST(PortableLoops, ProductsAndDivisionsAgreeWithGmp) {

@@ -358,10 +358,6 @@ TEST(RunEngineCertificate, NoStepGivesTheIdentity) {
   EXPECT_EQ(*outcome.certificate, (GramMatrix{{1, 0}, {0, 1}}));
 }
 
-}  // namespace
-
-namespace {
-
 // A~3 with a double solid edge: the first-edge rule comes back to the matrix of step 1 at
 // step 3, and goes round for ever.
 const IntRows kCycling = {{1, -2, -1, -1}, {0, 1, 1, 1}, {0, 0, 1, 1}, {0, 0, 0, 1}};

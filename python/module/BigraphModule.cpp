@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "Commands.h"
+#include "CoxeterReport.h"
 #include "Draw.h"
 #include "DrawResult.h"
 #include "JsonWriter.h"
 #include "PythonInput.h"
 #include "Released.h"
-#include "CoxeterReport.h"
 #include "SweepScheduler.h"
 
 using namespace core;
